@@ -1,0 +1,144 @@
+// Calendar arithmetic of yearly events: leap years, month lengths, day counts, next occurrence.
+#include "data/calendar.h"
+
+#include "core/error.h"
+
+#include <cstring>
+
+CTime::CTime() : m_year(0), m_month(0), m_dayOfWeek(0), m_day(0), m_hour(0), m_minute(0), m_second(0), m_millisecond(0)
+{
+}
+
+CTime::CTime(int year, int month, int day, int hour, int minute, int second)
+    : m_year(static_cast<uint16_t>(year)), m_month(static_cast<uint16_t>(month)),
+      m_dayOfWeek(static_cast<uint16_t>(DayOfWeek(year, month, day))), m_day(static_cast<uint16_t>(day)),
+      m_hour(static_cast<uint16_t>(hour)), m_minute(static_cast<uint16_t>(minute)),
+      m_second(static_cast<uint16_t>(second)), m_millisecond(0)
+{
+}
+
+CTime::CTime(const SYSTEMTIME& st)
+{
+    memcpy(static_cast<void*>(this), &st, sizeof(st));
+}
+
+CTime& CTime::operator=(const SYSTEMTIME& st)
+{
+    memcpy(static_cast<void*>(this), &st, sizeof(st));
+    return *this;
+}
+
+void CTime::SetToNow()
+{
+    SYSTEMTIME st;
+    GetLocalTime(&st);
+    *this = st;
+}
+
+void CTime::FormatDate(CStr& out, const wchar_t* picture) const
+{
+    Assert(out.GetFixedSize() != 0, ERR_INVALID_VALUE, L"CTime::FormatDate", __LINE__);
+    const SYSTEMTIME& st = AsSystemTime();
+    int needed = GetDateFormatW(LOCALE_SYSTEM_DEFAULT, 0, &st, picture, nullptr, 0);
+    Assert(needed > 0 && static_cast<uint32_t>(needed) <= out.GetFixedSize(), ERR_BUFFER_TOO_SMALL,
+           L"CTime::FormatDate", __LINE__);
+    GetDateFormatW(LOCALE_SYSTEM_DEFAULT, 0, &st, picture, out.GetBuffer(), static_cast<int>(out.GetFixedSize()));
+}
+
+int DayOfWeek(int year, int month, int day)
+{
+    int y = year;
+    int term = 0;
+    if (month < 3)
+    {
+        y--;
+        term = 312;
+    }
+    int w = (term + 26 * month + 26) / 10 + (125 * y) / 100 + y / 400 - y / 100 + day - 1;
+    w %= 7;
+    return w < 0 ? w + 7 : w;
+}
+
+bool IsLeapYear(int year)
+{
+    if (year > 1752)
+        return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+    return year % 4 == 0;
+}
+
+int DaysInMonth(int month, int year)
+{
+    switch (month)
+    {
+    case 1: case 3: case 5: case 7: case 8: case 10: case 12:
+        return 31;
+    case 4: case 6: case 9: case 11:
+        return 30;
+    case 2:
+        return IsLeapYear(year) ? 29 : 28;
+    default:
+        return -1;
+    }
+}
+
+int ClampDay(CTime& t)
+{
+    int n = DaysInMonth(t.GetMonth(), t.GetYear());
+    if (n > 0 && t.GetDay() > n)
+        t.GetDay() = static_cast<uint16_t>(n);
+    return n;
+}
+
+namespace {
+
+int64_t Ticks(const CTime& t)
+{
+    FILETIME ft;
+    if (!SystemTimeToFileTime(&t.AsSystemTime(), &ft))
+        return 0;
+    return (static_cast<int64_t>(ft.dwHighDateTime) << 32) | ft.dwLowDateTime;
+}
+
+} // namespace
+
+int DaysBetween(const CTime& a, const CTime& b)
+{
+    const int64_t kDay = 864000000000LL;
+    int64_t difference = Ticks(a) - Ticks(b);
+    int64_t days = (difference < 0 ? -difference : difference) / kDay;
+    return static_cast<int>(difference < 0 ? -days : days);
+}
+
+int YearsBetween(const CTime& a, const CTime& b)
+{
+    return static_cast<int>(a.GetYear()) - static_cast<int>(b.GetYear());
+}
+
+int DayOfYear(const CTime& t)
+{
+    int day = t.GetDay();
+    for (int month = 1; month < t.GetMonth(); month++)
+        day += DaysInMonth(month, t.GetYear());
+    return day;
+}
+
+CTime NextOccurrence(const CTime& reference, const CTime& date)
+{
+    CTime from(reference.GetYear(), reference.GetMonth(), reference.GetDay(), 0, 0, 0);
+    CTime next(reference.GetYear(), date.GetMonth(), date.GetDay(), 0, 0, 0);
+    ClampDay(next);
+    if (DaysBetween(next, from) >= 0)
+        return CTime(next.GetYear(), next.GetMonth(), next.GetDay(), 0, 0, 0);
+    // Start again from the event's own day: a 29 February birthday clamped to the 28th this year
+    // is on the 29th next year when that is a leap year.
+    CTime following(reference.GetYear() + 1, date.GetMonth(), 1, 0, 0, 0);
+    following.GetDay() = date.GetDay();
+    ClampDay(following);
+    return CTime(following.GetYear(), following.GetMonth(), following.GetDay(), 0, 0, 0);
+}
+
+int DaysToNextOccurrence(const CTime& reference, const CTime& date)
+{
+    CTime from(reference.GetYear(), reference.GetMonth(), reference.GetDay(), 0, 0, 0);
+    return DaysBetween(NextOccurrence(reference, date), from);
+}
