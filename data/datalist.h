@@ -1,0 +1,70 @@
+// CDataList: the events of the contact store, with their order, split, filter and reference date.
+#pragma once
+
+#include "core/array.h"
+#include "core/str.h"
+#include "data/calendar.h"
+#include "data/dataitem.h"
+#include "data/settings.h"
+
+#include <windows.h>
+
+struct IPOutlookApp2;
+
+class CDataList
+{
+public:
+    CDataList();
+    ~CDataList();
+    CDataList(const CDataList&) = delete;
+    CDataList& operator=(const CDataList&) = delete;
+
+    // Reads the settings, connects to the contact store and asks for change notifications to window.
+    HRESULT Open(HWND window);
+    void Close();
+
+    // Main program: every event, ordered by SortOrder, with the view rebuilt.
+    void Load();
+    // Today plug-in: events of the coming TodayMaxMonth months, nearest first, counted from today.
+    void LoadUpcoming();
+    void LoadUpcoming(const CTime& today);
+    void Clear();
+
+    uint32_t GetCount() const;
+    CDataItem* GetItem(uint32_t index) const;
+    uint32_t GetTotalCount() const { return m_items.GetCount(); }
+    uint32_t GetShownCount() const;
+    int GetDaysLeft(const CDataItem* item) const;
+    // Age reached at the occurrence the days left count to; NO_AGE when the year is unknown.
+    int GetAge(const CDataItem* item) const;
+    // The view position of this contact's event of the same sort (birthday or anniversary), else of
+    // any of its events, else -1.
+    int FindInView(LONG oid, bool anniversary) const;
+
+    void Sort(int order);
+    void SetSplit(int mode, int period);
+    void SetFilter(const wchar_t* text);
+    void ClearFilter();
+    void BuildView();
+    void SetReference(const CTime& date);
+    void GoToToday();
+
+    const CTime& GetReference() const { return m_reference; }
+    const CStr& GetFilter() const { return m_filter; }
+    CSettings& GetSettings() { return m_settings; }
+    IPOutlookApp2* GetStore() const { return m_store; }
+
+private:
+    // Reads every event of the store; with a limit, only those whose next occurrence is not after it.
+    void ReadEvents(const CTime* today, const CTime* limit);
+    void AddEvent(LONG oid, BSTR name, DATE date, int kind, const CTime* today, const CTime* limit);
+    void Order(int order, const CTime& reference);
+    bool Passes(const CDataItem* item) const;
+
+    IPOutlookApp2* m_store;
+    CArray<CDataItem*> m_items;
+    CArray<int>* m_view;
+    CStr m_filter;
+    CTime m_reference;
+    CSettings m_settings;
+};

@@ -1,0 +1,311 @@
+// CDataList over an in-memory store: loading, ages and days left, upcoming events, orders, split, filter.
+#include "data/datalist.h"
+#include "data/zodiac.h"
+#include "tests/data/fake_store.h"
+#include "tests/support/fixtures.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+class DataList : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+        DeleteUserKey(SETTINGS_KEY);
+        m_registration = new CFakeStoreRegistration();
+    }
+    void TearDown() override
+    {
+        delete m_registration;
+        DeleteUserKey(SETTINGS_KEY);
+        CoUninitialize();
+    }
+
+    static void Add(LONG oid, const wchar_t* name, DATE birthday, DATE anniversary = NO_DATE)
+    {
+        FakeStore().contacts.push_back({oid, name, birthday, anniversary, false});
+    }
+
+    static std::vector<std::wstring> Names(const CDataList& list)
+    {
+        std::vector<std::wstring> names;
+        for (uint32_t i = 0; i < list.GetCount(); i++)
+            names.push_back(list.GetItem(i)->GetName());
+        return names;
+    }
+
+    static void OpenAt(CDataList& list, int year, int month, int day)
+    {
+        list.Open(nullptr);
+        list.SetReference(CTime(year, month, day, 0, 0, 0));
+        list.Load();
+    }
+
+    CFakeStoreRegistration* m_registration = nullptr;
+};
+
+typedef std::vector<std::wstring> Names_t;
+
+} // namespace
+
+TEST_F(DataList, OpenLogsOnAndCloseLogsOff)
+{
+    CDataList list;
+    HWND window = reinterpret_cast<HWND>(static_cast<LONG_PTR>(0x1234));
+    EXPECT_EQ(S_OK, list.Open(window));
+    EXPECT_EQ(window, FakeStore().loggedOnWindow);
+    EXPECT_EQ(3u, FakeStore().notifications);
+    list.Close();
+    EXPECT_EQ(0u, FakeStore().notifications);
+    EXPECT_EQ(1, FakeStore().logoffs);
+    list.Close();
+    EXPECT_EQ(1, FakeStore().logoffs) << "a second close does nothing";
+}
+
+TEST_F(DataList, NoStoreGivesAnEmptyListAndStillWritesTheSettings)
+{
+    delete m_registration;
+    m_registration = nullptr;
+    CDataList list;
+    EXPECT_TRUE(FAILED(list.Open(nullptr)));
+    list.Load();
+    EXPECT_EQ(0u, list.GetCount());
+    {
+        HKEY key = nullptr;
+        ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExW(HKEY_CURRENT_USER, SETTINGS_KEY, 0, KEY_READ, &key));
+        DWORD values = 0;
+        RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &values, nullptr, nullptr,
+                         nullptr, nullptr);
+        RegCloseKey(key);
+        EXPECT_EQ(11u, values) << "all eleven settings exist after the first load";
+    }
+    m_registration = new CFakeStoreRegistration();
+}
+
+TEST_F(DataList, FailedLogonStopsOpening)
+{
+    FakeStore().logonResult = E_ACCESSDENIED;
+    CDataList list;
+    EXPECT_EQ(E_ACCESSDENIED, list.Open(nullptr));
+    EXPECT_EQ(0xdeadbeefu, FakeStore().notifications);
+}
+
+TEST_F(DataList, EventsFromContacts)
+{
+    Add(1, L"No dates", NO_DATE);
+    Add(2, L"Both", OleDate(1980, 3, 15), OleDate(2005, 6, 1));
+    Add(3, L"Aries", OleDate(1981, 3, 19));
+    FakeStore().contacts.push_back({4, L"Broken oid", OleDate(1970, 1, 1), OleDate(1990, 1, 1), true});
+    CDataList list;
+    OpenAt(list, 2026, 12, 6);
+    list.Sort(SORT_BY_NAME);
+    ASSERT_EQ(3u, list.GetTotalCount());
+    EXPECT_EQ((Names_t{L"Aries", L"Both", L"Both"}), Names(list));
+    EXPECT_EQ(0, list.GetItem(0)->kind);
+    EXPECT_EQ(3, list.GetItem(0)->oid);
+    int kinds = list.GetItem(1)->kind + list.GetItem(2)->kind;
+    EXPECT_EQ(11 + 12, kinds) << "15 March is Pisces; the anniversary has kind 12";
+
+    list.GetSettings().ShowAnnivasaries = 0;
+    list.Load();
+    EXPECT_EQ(2u, list.GetTotalCount());
+    for (uint32_t i = 0; i < list.GetCount(); i++)
+        EXPECT_FALSE(list.GetItem(i)->IsAnniversary());
+}
+
+TEST_F(DataList, AgeIsTheOneReachedAtTheNextOccurrence)
+{
+    Add(1, L"Dec 10 1990", OleDate(1990, 12, 10));
+    Add(2, L"Jan 5 1990", OleDate(1990, 1, 5));
+    Add(3, L"Dec 20 2026", OleDate(2026, 12, 20));
+    Add(4, L"Wedding next year", NO_DATE, OleDate(2028, 1, 5));
+    Add(5, L"No year", OleDate(UNKNOWN_YEAR, 3, 15));
+    Add(6, L"Today", OleDate(1990, 12, 6));
+    CDataList list;
+    OpenAt(list, 2026, 12, 6);
+    list.Sort(SORT_BY_NAME);
+    auto find = [&](const wchar_t* name) {
+        for (uint32_t i = 0; i < list.GetCount(); i++)
+            if (std::wstring(list.GetItem(i)->GetName()) == name)
+                return list.GetItem(i);
+        return static_cast<CDataItem*>(nullptr);
+    };
+    struct { const wchar_t* name; int daysLeft, futureAge, pastAge; } kCases[] = {
+        {L"Dec 10 1990", 4, 36, 35},  {L"Jan 5 1990", 30, 37, 36}, {L"Dec 20 2026", 14, 0, 0},
+        {L"Wedding next year", 30, 0, 0}, {L"Today", 0, 36, 35},
+    };
+    for (const auto& c : kCases)
+    {
+        CDataItem* item = find(c.name);
+        ASSERT_NE(nullptr, item) << c.name;
+        list.GetSettings().ShowFutureAge = 1;
+        EXPECT_EQ(c.daysLeft, list.GetDaysLeft(item)) << c.name;
+        EXPECT_EQ(c.futureAge, list.GetAge(item)) << c.name;
+        list.GetSettings().ShowFutureAge = 0;
+        EXPECT_EQ(c.pastAge, list.GetAge(item)) << c.name;
+    }
+    CDataItem* noYear = find(L"No year");
+    EXPECT_FALSE(noYear->HasYear());
+    EXPECT_EQ(NO_AGE, list.GetAge(noYear));
+    EXPECT_EQ(99, list.GetDaysLeft(noYear));
+}
+
+TEST_F(DataList, UpcomingEventsWithinTheMonthsAhead)
+{
+    Add(1, L"Feb 28", OleDate(1990, 2, 28));
+    Add(2, L"Mar 1", OleDate(1990, 3, 1));
+    Add(3, L"Nov 30", OleDate(1990, 11, 30));
+    Add(4, L"Dec 24", OleDate(1970, 12, 24), OleDate(1999, 1, 10));
+    Add(5, L"Nov 29", OleDate(1990, 11, 29));
+    CDataList list;
+    list.Open(nullptr);
+    list.LoadUpcoming(CTime(2026, 11, 30, 9, 0, 0));
+    EXPECT_EQ((Names_t{L"Nov 30", L"Dec 24", L"Dec 24", L"Feb 28"}), Names(list));
+    EXPECT_EQ(4u, list.GetTotalCount());
+    EXPECT_EQ(4, list.GetItem(2)->oid);
+    EXPECT_EQ(12, list.GetItem(2)->kind) << "the anniversary on 10 January";
+
+    list.GetSettings().TodayMaxMonth = 1;
+    list.LoadUpcoming(CTime(2027, 1, 31, 0, 0, 0));
+    EXPECT_EQ((Names_t{L"Feb 28"}), Names(list)) << "limit 28 February 2027";
+}
+
+TEST_F(DataList, ShownCountIsLimitedByMaxLines)
+{
+    for (int i = 0; i < 8; i++)
+        Add(i + 1, L"Someone", OleDate(1980, 12, 10 + i));
+    CDataList list;
+    list.Open(nullptr);
+    list.LoadUpcoming(CTime(2026, 12, 6, 0, 0, 0));
+    EXPECT_EQ(8u, list.GetTotalCount());
+    EXPECT_EQ(5u, list.GetShownCount());
+    list.GetSettings().TodayMaxLines = 6;
+    EXPECT_EQ(6u, list.GetShownCount());
+}
+
+TEST_F(DataList, LeapDayIsUpcomingOnTheTwentyNinthBeforeALeapYear)
+{
+    Add(1, L"Leap", OleDate(1996, 2, 29));
+    CDataList list;
+    list.Open(nullptr);
+    list.GetSettings().TodayMaxMonth = 12;
+    list.LoadUpcoming(CTime(2027, 3, 1, 0, 0, 0));
+    ASSERT_EQ(1u, list.GetCount());
+    EXPECT_EQ(365, list.GetDaysLeft(list.GetItem(0)));
+}
+
+TEST_F(DataList, EveryOrderFallsBackToTheNameWithoutCase)
+{
+    Add(1, L"Bert", OleDate(1990, 12, 6));
+    Add(2, L"anna", OleDate(1991, 12, 6));
+    Add(3, L"Carl", OleDate(1990, 12, 7));
+    Add(4, L"Dora", OleDate(1990, 12, 5));
+    Add(5, L"Eve", OleDate(2000, 3, 31));
+    Add(6, L"Fay", OleDate(1990, 4, 1));
+    Add(7, L"Gil", OleDate(1980, 1, 1));
+    Add(8, L"Hal", OleDate(1990, 1, 31));
+    Add(9, L"Ida", OleDate(1990, 2, 5));
+    CDataList list;
+    OpenAt(list, 2026, 12, 6);
+
+    list.Sort(SORT_BY_DAYS_LEFT);
+    Names_t byDaysLeft = Names(list);
+    EXPECT_EQ((Names_t{L"anna", L"Bert", L"Carl"}), Names_t(byDaysLeft.begin(), byDaysLeft.begin() + 3));
+    EXPECT_EQ(L"Dora", byDaysLeft.back());
+
+    list.Sort(SORT_BY_MONTH);
+    EXPECT_EQ((Names_t{L"Gil", L"Hal", L"Ida", L"Eve", L"Fay", L"Dora", L"anna", L"Bert", L"Carl"}), Names(list))
+        << "31 March 2000 and 1 April 1990 are both day 91";
+
+    list.Sort(SORT_BY_DATE);
+    EXPECT_EQ((Names_t{L"Gil", L"Hal", L"Ida", L"Fay", L"Dora", L"Bert", L"Carl", L"anna", L"Eve"}), Names(list));
+
+    list.Sort(SORT_BY_NAME);
+    EXPECT_EQ(L"anna", Names(list).front());
+    list.Sort(7);
+    EXPECT_EQ(L"anna", Names(list).front()) << "an unknown order sorts by name";
+    EXPECT_EQ(7, list.GetSettings().SortOrder);
+}
+
+TEST_F(DataList, SplitByMonthAndSign)
+{
+    Add(1, L"Feb 18", OleDate(1990, 2, 18));
+    Add(2, L"Feb 19", OleDate(1990, 2, 19));
+    Add(3, L"Mar 18", OleDate(1990, 3, 18));
+    Add(4, L"Mar 19", OleDate(1990, 3, 19));
+    Add(5, L"Wedding", NO_DATE, OleDate(2001, 3, 1));
+    CDataList list;
+    OpenAt(list, 2026, 12, 6);
+    list.Sort(SORT_BY_MONTH);
+    list.SetSplit(SPLIT_BY_MONTH, 2);
+    EXPECT_EQ((Names_t{L"Feb 18", L"Feb 19"}), Names(list));
+    list.SetSplit(SPLIT_BY_ZODIAC, 11);
+    EXPECT_EQ((Names_t{L"Feb 19", L"Wedding", L"Mar 18"}), Names(list)) << "anniversaries split by sign too";
+    list.SetSplit(SPLIT_ALL, -1);
+    EXPECT_EQ(5u, list.GetCount());
+
+    CSettings stored;
+    stored.Read();
+    EXPECT_EQ(SPLIT_ALL, stored.SplitMode);
+    EXPECT_EQ(-1, stored.SplitPeriod);
+    EXPECT_EQ(SORT_BY_MONTH, stored.SortOrder);
+}
+
+TEST_F(DataList, FilterIgnoresCaseAndCombinesWithSplitAndOrder)
+{
+    Add(1, L"Anna", OleDate(1990, 5, 3));
+    Add(2, L"JOANNE", OleDate(1990, 6, 3));
+    Add(3, L"Hannah", OleDate(1990, 5, 1));
+    Add(4, L"Bob", OleDate(1990, 5, 2));
+    CDataList list;
+    OpenAt(list, 2026, 12, 6);
+    list.Sort(SORT_BY_NAME);
+    list.SetFilter(L"ann");
+    EXPECT_EQ((Names_t{L"Anna", L"Hannah", L"JOANNE"}), Names(list));
+    list.SetFilter(L"ANN");
+    EXPECT_STREQ(L"ann", list.GetFilter());
+    list.SetSplit(SPLIT_BY_MONTH, 5);
+    EXPECT_EQ((Names_t{L"Anna", L"Hannah"}), Names(list));
+    list.Sort(SORT_BY_MONTH);
+    EXPECT_EQ((Names_t{L"Hannah", L"Anna"}), Names(list)) << "the view follows the new order";
+    list.ClearFilter();
+    EXPECT_EQ((Names_t{L"Hannah", L"Bob", L"Anna"}), Names(list));
+    std::wstring longText(150, L'x');
+    list.SetFilter(longText.c_str());
+    EXPECT_EQ(100, list.GetFilter().GetLength());
+    EXPECT_EQ(0u, list.GetCount());
+}
+
+TEST_F(DataList, EmptyStoreGivesEmptyViewsInEveryMode)
+{
+    CDataList list;
+    OpenAt(list, 2026, 12, 6);
+    for (int mode = 0; mode < 3; mode++)
+    {
+        list.SetSplit(mode, mode == 1 ? 1 : 0);
+        list.SetFilter(L"a");
+        EXPECT_EQ(0u, list.GetCount());
+    }
+}
+
+TEST_F(DataList, ReloadFindsTheSelectedContactAgain)
+{
+    Add(1, L"Anna", OleDate(1990, 5, 3), OleDate(2010, 7, 1));
+    Add(2, L"Bob", OleDate(1990, 5, 2));
+    CDataList list;
+    OpenAt(list, 2026, 12, 6);
+    list.Sort(SORT_BY_NAME);
+    int anniversary = list.FindInView(1, true);
+    ASSERT_GE(anniversary, 0);
+    EXPECT_TRUE(list.GetItem(anniversary)->IsAnniversary());
+    list.GetSettings().ShowAnnivasaries = 0;
+    list.Load();
+    EXPECT_EQ(0, list.FindInView(1, true)) << "falls back to the contact's birthday";
+    EXPECT_EQ(-1, list.FindInView(99, false));
+}

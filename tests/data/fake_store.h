@@ -1,0 +1,43 @@
+// An in-memory contact store registered in the test process under the store's class id.
+#pragma once
+
+#include "platform/store/contactstore.h"
+
+#include <string>
+#include <vector>
+
+struct FakeContact
+{
+    LONG oid;
+    std::wstring name;
+    DATE birthday;
+    DATE anniversary;
+    bool oidFails;
+};
+
+// Contacts that the next CoCreateInstance of the store serves; also records what callers did.
+struct FakeStoreState
+{
+    std::vector<FakeContact> contacts;
+    HWND loggedOnWindow = nullptr;
+    ULONG notifications = 0xdeadbeef;
+    int logons = 0;
+    int logoffs = 0;
+    HRESULT logonResult = S_OK;
+};
+
+FakeStoreState& FakeStore();
+
+// Registers the fake under CLSID_Application for the life of the object.
+class CFakeStoreRegistration
+{
+public:
+    CFakeStoreRegistration();
+    ~CFakeStoreRegistration();
+
+private:
+    DWORD m_cookie;
+};
+
+// OLE automation date of a calendar date.
+DATE OleDate(int year, int month, int day);
