@@ -1,0 +1,28 @@
+// Call request and message composer of the handheld, stood in by the desktop's dialler and mail program.
+#pragma once
+
+#include <windows.h>
+#include <shellapi.h>
+
+// The platform's call request: number, application name, called party, comment. 0 on success.
+LONG tapiRequestMakeCall(const wchar_t* destination, const wchar_t* application, const wchar_t* calledParty,
+                         const wchar_t* comment);
+
+// The shell's execute request. A request for the handheld's message composer (\windows\tmail.exe with
+// -to "..." -subject "..." -body "...") opens a mailto: address (sms: for a telephone number) instead;
+// any other request goes to the desktop shell as it is.
+BOOL ShellExecuteRequest(SHELLEXECUTEINFOW* info);
+
+// The message composer's program path on the handheld.
+extern const wchar_t* const COMPOSER_PROGRAM;
+
+// The desktop addresses these requests turn into (exposed for tests).
+void MakeTelAddress(const wchar_t* number, wchar_t* out, int size);
+// Parses the composer's parameter string; false when it is not exactly three quoted values.
+bool ParseComposerParameters(const wchar_t* parameters, wchar_t* to, wchar_t* subject, wchar_t* body, int size);
+// mailto:to?subject=...&body=... or sms:number?body=..., percent-encoded as UTF-8.
+void MakeComposerAddress(const wchar_t* to, const wchar_t* subject, const wchar_t* body, wchar_t* out, int size);
+
+// Tests observe the requests instead of starting programs: the recorder gets each desktop address.
+typedef void (*PhoneRecorder)(const wchar_t* address);
+void SetPhoneRecorder(PhoneRecorder recorder);
