@@ -1,7 +1,7 @@
 // CDataList over an in-memory store: loading, ages and days left, upcoming events, orders, split, filter.
 #include "data/datalist.h"
 #include "data/zodiac.h"
-#include "tests/data/fake_store.h"
+#include "tests/support/fake_store.h"
 #include "tests/support/fixtures.h"
 
 #include <gtest/gtest.h>
@@ -29,7 +29,7 @@ protected:
 
     static void Add(LONG oid, const wchar_t* name, DATE birthday, DATE anniversary = NO_DATE)
     {
-        FakeStore().contacts.push_back({oid, name, birthday, anniversary, false});
+        FakeStore().contacts.push_back({oid, name, birthday, anniversary, false, nullptr, nullptr, {}});
     }
 
     static std::vector<std::wstring> Names(const CDataList& list)
@@ -101,7 +101,7 @@ TEST_F(DataList, EventsFromContacts)
     Add(1, L"No dates", NO_DATE);
     Add(2, L"Both", OleDate(1980, 3, 15), OleDate(2005, 6, 1));
     Add(3, L"Aries", OleDate(1981, 3, 19));
-    FakeStore().contacts.push_back({4, L"Broken oid", OleDate(1970, 1, 1), OleDate(1990, 1, 1), true});
+    FakeStore().contacts.push_back({4, L"Broken oid", OleDate(1970, 1, 1), OleDate(1990, 1, 1), true, nullptr, nullptr, {}});
     CDataList list;
     OpenAt(list, 2026, 12, 6);
     list.Sort(SORT_BY_NAME);

@@ -3,6 +3,7 @@
 
 #include "platform/store/contactstore.h"
 
+#include <map>
 #include <string>
 #include <vector>
 
@@ -13,6 +14,10 @@ struct FakeContact
     DATE birthday;
     DATE anniversary;
     bool oidFails;
+    // Absent names are null, not empty.
+    const wchar_t* firstName;
+    const wchar_t* lastName;
+    std::map<CEPROPID, std::wstring> properties;
 };
 
 // Contacts that the next CoCreateInstance of the store serves; also records what callers did.
@@ -24,7 +29,14 @@ struct FakeStoreState
     int logons = 0;
     int logoffs = 0;
     HRESULT logonResult = S_OK;
+    int edits = 0;
+    int displays = 0;
+    // Property requests in the order they came: the ids of each GetProps call.
+    std::vector<std::vector<CEPROPID>> requests;
 };
+
+// The contact with this oid, or null.
+FakeContact* FindFakeContact(LONG oid);
 
 FakeStoreState& FakeStore();
 

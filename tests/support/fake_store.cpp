@@ -1,5 +1,5 @@
 // In-memory contact store: enough of the store's interfaces for the event list.
-#include "tests/data/fake_store.h"
+#include "tests/support/fake_store.h"
 
 namespace {
 
@@ -51,11 +51,73 @@ public:
         *name = SysAllocString(m_contact.name.c_str());
         return S_OK;
     }
-    HRESULT STDMETHODCALLTYPE get_FirstName(BSTR* name) override { *name = nullptr; return S_OK; }
-    HRESULT STDMETHODCALLTYPE get_LastName(BSTR* name) override { *name = nullptr; return S_OK; }
+    HRESULT STDMETHODCALLTYPE get_FirstName(BSTR* name) override
+    {
+        *name = m_contact.firstName ? SysAllocString(m_contact.firstName) : nullptr;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE get_LastName(BSTR* name) override
+    {
+        *name = m_contact.lastName ? SysAllocString(m_contact.lastName) : nullptr;
+        return S_OK;
+    }
 
 private:
     FakeContact m_contact;
+};
+
+// A contact's generic item: string properties from the fake's map, on the process heap.
+class CContactItem : public CUnknownImpl<IItem>
+{
+public:
+    explicit CContactItem(LONG oid) : CUnknownImpl(IID_IItem), m_oid(oid) {}
+    HRESULT STDMETHODCALLTYPE GetProps(const CEPROPID* ids, ULONG, WORD count, CEPROPVAL** values, ULONG* size,
+                                       HANDLE heap) override
+    {
+        FakeContact* contact = FindFakeContact(m_oid);
+        if (!contact)
+            return E_FAIL;
+        FakeStore().requests.push_back(std::vector<CEPROPID>(ids, ids + count));
+        size_t bytes = count * sizeof(CEPROPVAL);
+        for (WORD i = 0; i < count; i++)
+            if (contact->properties.count(ids[i]))
+                bytes += (contact->properties[ids[i]].size() + 1) * sizeof(wchar_t);
+        BYTE* block = static_cast<BYTE*>(HeapAlloc(heap ? heap : GetProcessHeap(), 0, bytes));
+        CEPROPVAL* props = reinterpret_cast<CEPROPVAL*>(block);
+        wchar_t* text = reinterpret_cast<wchar_t*>(block + count * sizeof(CEPROPVAL));
+        for (WORD i = 0; i < count; i++)
+        {
+            props[i] = CEPROPVAL();
+            props[i].propid = ids[i];
+            if (!contact->properties.count(ids[i]))
+            {
+                props[i].wFlags = CEDB_PROPNOTFOUND;
+                continue;
+            }
+            const std::wstring& value = contact->properties[ids[i]];
+            wmemcpy(text, value.c_str(), value.size() + 1);
+            props[i].val.lpwstr = text;
+            text += value.size() + 1;
+        }
+        *values = props;
+        *size = static_cast<ULONG>(bytes);
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE SetProps(ULONG, WORD, CEPROPVAL*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE OpenProperty(CEPROPID, DWORD, IStream**) override { return E_FAIL; }
+    HRESULT STDMETHODCALLTYPE Edit(HWND*) override
+    {
+        FakeStore().edits++;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE Display(HWND) override
+    {
+        FakeStore().displays++;
+        return S_OK;
+    }
+
+private:
+    LONG m_oid;
 };
 
 class CCollection : public CUnknownImpl<IPOutlookItemCollection>
@@ -134,8 +196,18 @@ public:
         *result = new CFolder();
         return S_OK;
     }
-    HRESULT STDMETHODCALLTYPE GetItemFromOid(LONG, IContact**) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE GetItemFromOidEx(LONG, DWORD, IItem**) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetItemFromOid(LONG oid, IContact** result) override
+    {
+        FakeContact* contact = FindFakeContact(oid);
+        *result = contact ? new CContact(*contact) : nullptr;
+        return contact ? S_OK : E_FAIL;
+    }
+    HRESULT STDMETHODCALLTYPE GetItemFromOidEx(LONG oid, DWORD, IItem** result) override
+    {
+        FakeContact* contact = FindFakeContact(oid);
+        *result = contact ? new CContactItem(oid) : nullptr;
+        return contact ? S_OK : E_FAIL;
+    }
 };
 
 class CFactory : public CUnknownImpl<IClassFactory>
@@ -160,6 +232,14 @@ FakeStoreState& FakeStore()
 {
     static FakeStoreState state;
     return state;
+}
+
+FakeContact* FindFakeContact(LONG oid)
+{
+    for (FakeContact& c : FakeStore().contacts)
+        if (c.oid == oid)
+            return &c;
+    return nullptr;
 }
 
 CFakeStoreRegistration::CFakeStoreRegistration() : m_cookie(0)

@@ -1,0 +1,15 @@
+// CAboutDialog: dialog 108 with the Ok/Cancel menu bar; either button closes it.
+#include "app/aboutdialog.h"
+
+#include "app/resource.h"
+
+void CAboutDialog::Run()
+{
+    StartDialog(IDD_ABOUT, IDR_OKCANCEL_MENUBAR, 0, true);
+}
+
+void CAboutDialog::OnCommand(int id, int, LPARAM)
+{
+    if (id == IDOK || id == IDCANCEL)
+        EndDialog(id);
+}

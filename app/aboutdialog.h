@@ -1,0 +1,11 @@
+// CAboutDialog: the product title, its version and icon, closed with Ok.
+#pragma once
+
+#include "framework/dialog.h"
+
+class CAboutDialog : public CVelaDialog
+{
+public:
+    void Run();
+    void OnCommand(int id, int code, LPARAM lParam) override;
+};

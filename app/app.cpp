@@ -1,0 +1,100 @@
+// CApp: opens the package, the event list and the main view; routes keys and store notifications.
+#include "app/app.h"
+
+#include "app/aboutdialog.h"
+#include "app/mainview.h"
+#include "app/resource.h"
+#include "core/error.h"
+#include "core/file.h"
+#include "data/datalist.h"
+#include "package/zrs.h"
+#include "platform/shell/shell.h"
+#include "platform/store/contactstore.h"
+
+CApp::CApp() : m_data(nullptr), m_package(nullptr)
+{
+}
+
+CApp::~CApp() = default;
+
+CMainView* CApp::GetMainView()
+{
+    return static_cast<CMainView*>(FindView(MAIN_VIEW_ID));
+}
+
+bool CApp::OnCreate()
+{
+    if (GetPlatform() == PLATFORM_POCKETPC)
+        RegisterTodayItem();
+    CoInitializeEx(nullptr, 0);
+
+    CStr path(MAX_PATH);
+    CFileUtils::MakeAppFilePath(path, L"festivo.zrs", nullptr);
+    m_package = new CZrsPackage();
+    AssertText(m_package->Open(path), L"Error opening ZRS resource", L"CApp::OnCreate", __LINE__);
+
+    m_data = new CDataList();
+    m_data->Open(GetMainWindow());
+
+    CMainView* view = new CMainView();
+    view->Construct(MAIN_VIEW_ID, IDR_MAIN_MENUBAR, IDA_MAIN);
+    AddView(view);
+    return true;
+}
+
+void CApp::OnDestroy()
+{
+    if (m_package)
+    {
+        m_package->Close();
+        delete m_package;
+        m_package = nullptr;
+    }
+    delete m_data;
+    m_data = nullptr;
+    CoUninitialize();
+}
+
+void CApp::OnCommand(int id, int, LPARAM)
+{
+    if (id == IDM_EXIT)
+        SendMessageW(GetMainWindow(), WM_CLOSE, 0, 0);
+    else if (id == IDM_ABOUT)
+        ShowAbout();
+}
+
+void CApp::ShowAbout()
+{
+    CAboutDialog about;
+    about.Run();
+}
+
+LRESULT CApp::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message)
+    {
+    case WM_HOTKEY:
+        OnHotKey(wParam, lParam);
+        break;
+    case PIM_ITEM_CREATED_LOCAL:
+    case PIM_ITEM_DELETED_LOCAL:
+    case PIM_ITEM_CHANGED_LOCAL:
+    case PIM_ITEM_CREATED_REMOTE:
+    case PIM_ITEM_DELETED_REMOTE:
+    case PIM_ITEM_CHANGED_REMOTE:
+        if (CMainView* view = GetMainView())
+            view->Refresh();
+        return 0;
+    default:
+        break;
+    }
+    return CVelaApp::WindowProc(message, wParam, lParam);
+}
+
+void CApp::OnHotKey(WPARAM wParam, LPARAM lParam)
+{
+    if (HIWORD(lParam) == VK_TBACK)
+        SHSendBackToFocusWindow(WM_HOTKEY, wParam, lParam);
+    if (CMainView* view = GetMainView())
+        view->OnHotKey(HIWORD(lParam));
+}

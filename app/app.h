@@ -1,0 +1,36 @@
+// CApp: the main program's application object: start-up, shutdown, Exit/About, keys and store notifications.
+#pragma once
+
+#include "framework/app.h"
+
+class CDataList;
+class CZrsPackage;
+class CMainView;
+
+const int MAIN_VIEW_ID = 1;
+
+class CApp : public CVelaApp
+{
+public:
+    CApp();
+    ~CApp() override;
+
+    bool OnCreate() override;
+    void OnDestroy() override;
+    void OnCommand(int id, int code, LPARAM lParam) override;
+    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+
+    CDataList* GetDataList() const { return m_data; }
+    CZrsPackage* GetPackage() const { return m_package; }
+    CMainView* GetMainView();
+
+private:
+    void OnHotKey(WPARAM wParam, LPARAM lParam);
+    void ShowAbout();
+
+    CDataList* m_data;
+    CZrsPackage* m_package;
+};
+
+// Registers the Today plug-in with the Today screen once; an existing registration is left alone.
+void RegisterTodayItem();

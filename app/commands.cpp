@@ -1,0 +1,273 @@
+// CMainView commands: order, split, periods, reference date, filter, menus, refill and refresh.
+#include "app/app.h"
+#include "app/datedialog.h"
+#include "app/mainview.h"
+#include "app/resource.h"
+#include "core/error.h"
+#include "data/zodiac.h"
+#include "framework/menu.h"
+#include "platform/shell/shell.h"
+#include "platform/store/contactstore.h"
+
+#include <commctrl.h>
+
+int CMainView::OnCommand(int id, int code, LPARAM lParam)
+{
+    CDataList* data = GetData();
+    switch (id)
+    {
+    case IDC_FILTER_EDIT:
+        if (code == EN_CHANGE)
+        {
+            wchar_t text[101] = L"";
+            GetWindowTextW(m_filterEdit, text, 101);
+            data->SetFilter(text);
+            Refill(0);
+        }
+        break;
+    case IDM_SORT_NAME:
+    case IDM_SORT_DATE:
+    case IDM_SORT_DAYS_LEFT:
+    case IDM_SORT_MONTH:
+    {
+        const int orders[] = {SORT_BY_NAME, SORT_BY_DATE, SORT_BY_DAYS_LEFT, SORT_BY_MONTH};
+        const int ids[] = {IDM_SORT_NAME, IDM_SORT_DATE, IDM_SORT_DAYS_LEFT, IDM_SORT_MONTH};
+        for (int i = 0; i < 4; i++)
+            if (ids[i] == id)
+                data->Sort(orders[i]);
+        Refill(0);
+        break;
+    }
+    case IDM_SPLIT_ALL:
+        data->SetSplit(SPLIT_ALL, -1);
+        Refill(0);
+        break;
+    case IDM_SPLIT_MONTH:
+        data->SetSplit(SPLIT_BY_MONTH, data->GetReference().GetMonth());
+        Refill(0);
+        break;
+    case IDM_SPLIT_ZODIAC:
+        data->SetSplit(SPLIT_BY_ZODIAC, ZodiacSign(data->GetReference()));
+        Refill(0);
+        break;
+    case IDM_EDIT_CONTACT:
+    case IDM_CALL_CONTACT:
+    case IDM_SEND_MESSAGE:
+        if (RunContactCommand(id) < 0)
+            return -1;
+        break;
+    case IDM_FILTER:
+        ToggleFilter();
+        break;
+    case IDM_PREVIOUS_PERIOD:
+    case IDM_NEXT_PERIOD:
+        StepPeriod(id == IDM_NEXT_PERIOD);
+        break;
+    case IDM_TODAY:
+        data->GoToToday();
+        Refill(0);
+        break;
+    case IDM_SELECT_DATE:
+        SelectDate();
+        break;
+    case IDM_OPTIONS:
+        if (RunOptionsDialog())
+            Refresh();
+        break;
+    default:
+        if (id >= IDM_PERIOD_FIRST && id <= IDM_PERIOD_LAST)
+            OnSplitPeriod(id);
+        break;
+    }
+    static_cast<CApp*>(GetApp())->OnCommand(id, code, lParam);
+    return 0;
+}
+
+int CMainView::OnSplitPeriod(int id)
+{
+    CDataList* data = GetData();
+    int mode = data->GetSettings().SplitMode;
+    if (mode == SPLIT_BY_MONTH)
+        data->SetSplit(SPLIT_BY_MONTH, id - IDM_PERIOD_FIRST + 1);
+    else if (mode == SPLIT_BY_ZODIAC)
+        data->SetSplit(SPLIT_BY_ZODIAC, id - IDM_PERIOD_FIRST);
+    else
+        return 0;
+    Refill(0);
+    return 0;
+}
+
+int CMainView::RunContactCommand(int id)
+{
+    int selected = m_list.GetSelection();
+    if (selected < 0)
+        return -1;
+    const CDataItem* item = GetData()->GetItem(static_cast<uint32_t>(selected));
+    IPOutlookApp2* store = GetData()->GetStore();
+    if (id == IDM_EDIT_CONTACT)
+    {
+        IItem* contact = nullptr;
+        if (store && SUCCEEDED(store->GetItemFromOidEx(item->oid, 0, &contact)) && contact)
+        {
+            contact->Edit(nullptr);
+            contact->Release();
+        }
+        return 0;
+    }
+    if (id == IDM_CALL_CONTACT)
+        CallContact(store, item->oid, item->GetName());
+    else
+        SendMessageToContact(store, item->oid, item->GetName(), GetData()->GetSettings());
+    return 0;
+}
+
+void CMainView::StepPeriod(bool next)
+{
+    HWND focus = GetFocus();
+    if (m_filterOpen && focus == m_filterEdit)
+    {
+        SendMessageW(m_filterEdit, WM_KEYDOWN, next ? VK_RIGHT : VK_LEFT, 0);
+        return;
+    }
+    if (focus != m_list.GetWindow() && focus != m_filterEdit)
+        return;
+    CDataList* data = GetData();
+    int mode = data->GetSettings().SplitMode;
+    int period = data->GetSettings().SplitPeriod;
+    if (mode == SPLIT_BY_MONTH)
+    {
+        period = next ? period + 1 : period - 1;
+        if (period > 12)
+            period = 1;
+        if (period < 1)
+            period = 12;
+    }
+    else if (mode == SPLIT_BY_ZODIAC)
+    {
+        period = next ? period + 1 : period - 1;
+        if (period > 11)
+            period = 0;
+        if (period < 0)
+            period = 11;
+    }
+    else
+    {
+        return;
+    }
+    data->SetSplit(mode, period);
+    Refill(0);
+}
+
+void CMainView::ToggleFilter()
+{
+    m_filterOpen = !m_filterOpen;
+    RECT client;
+    GetClientRect(GetWindow(), &client);
+    Layout(client.right, client.bottom);
+    if (m_filterOpen)
+    {
+        SetFocus(m_filterEdit);
+        return;
+    }
+    SHSipPreference(GetWindow(), SIP_DOWN);
+    GetData()->ClearFilter();
+    SetWindowTextW(m_filterEdit, L"");
+    Refill(0);
+    SetFocus(m_list.GetWindow());
+}
+
+void CMainView::SelectDate()
+{
+    CTime reference = GetData()->GetReference();
+    CDateDialog dialog(reference);
+    if (dialog.Run() == 1)
+    {
+        GetData()->SetReference(dialog.GetDate());
+        Refill(0);
+    }
+}
+
+void CMainView::Refill(int selection)
+{
+    int count = static_cast<int>(GetData()->GetCount());
+    m_list.SetCount(count);
+    m_list.Select(selection);
+    m_list.RecreateColumns(true);
+    InvalidateRect(m_list.GetWindow(), nullptr, FALSE);
+    InvalidateRect(GetWindow(), nullptr, FALSE);
+    UpdateWindow(GetWindow());
+}
+
+void CMainView::Refresh()
+{
+    GetApp()->ShowStatus(L"Refreshing...", 0x11, 700);
+    CDataList* data = GetData();
+    int selected = m_list.GetSelection();
+    bool remembered = selected >= 0 && static_cast<uint32_t>(selected) < data->GetCount();
+    LONG oid = remembered ? data->GetItem(selected)->oid : 0;
+    bool anniversary = remembered && data->GetItem(selected)->IsAnniversary();
+    data->Load();
+    int found = remembered ? data->FindInView(oid, anniversary) : -1;
+    Refill(found >= 0 ? found : 0);
+    GetApp()->HideStatus();
+}
+
+void CMainView::OnInitMenuPopup(HMENU menu, int position)
+{
+    const CSettings& settings = GetData()->GetSettings();
+    if (position == IDC_MENUBAR_MENU)
+    {
+        ReplaceMenuItem(menu, IDM_FILTER, MF_STRING, IDM_FILTER, m_filterOpen ? L"Clear filter" : L"Filter");
+        HMENU period = CreatePopupPeriodMenu();
+        ReplaceMenuItem(menu, 1, MF_BYPOSITION | MF_POPUP, reinterpret_cast<UINT_PTR>(period), L"Date/period");
+    }
+    else if (position == 3)
+    {
+        const int ids[] = {IDM_SORT_NAME, IDM_SORT_DATE, IDM_SORT_DAYS_LEFT, IDM_SORT_MONTH};
+        for (int i = 0; i < 4; i++)
+            CheckMenuItem(menu, ids[i], MF_BYCOMMAND | (settings.SortOrder == i ? MF_CHECKED : MF_UNCHECKED));
+    }
+    else if (position == 4)
+    {
+        const int ids[] = {IDM_SPLIT_ALL, IDM_SPLIT_MONTH, IDM_SPLIT_ZODIAC};
+        for (int i = 0; i < 3; i++)
+            CheckMenuItem(menu, ids[i], MF_BYCOMMAND | (settings.SplitMode == i ? MF_CHECKED : MF_UNCHECKED));
+    }
+}
+
+HMENU CMainView::CreatePopupPeriodMenu()
+{
+    HMENU menu = CreatePopupMenu();
+    Assert(menu != nullptr, ERR_INVALID_VALUE, L"CMainView::CreatePopupPeriodMenu", __LINE__);
+    const CDataList* data = GetData();
+    const CSettings& settings = data->GetSettings();
+    if (settings.SplitMode == SPLIT_ALL)
+    {
+        AppendMenuW(menu, MF_STRING, IDM_TODAY, L"Today");
+        AppendMenuW(menu, MF_STRING, IDM_SELECT_DATE, L"Select date");
+        return menu;
+    }
+    if (settings.SplitMode != SPLIT_BY_MONTH && settings.SplitMode != SPLIT_BY_ZODIAC)
+        return menu;
+    bool byMonth = settings.SplitMode == SPLIT_BY_MONTH;
+    int now = byMonth ? data->GetReference().GetMonth() - 1 : ZodiacSign(data->GetReference());
+    int checked = byMonth ? settings.SplitPeriod - 1 : settings.SplitPeriod;
+    for (int i = 0; i < 12; i++)
+    {
+        CStr text;
+        if (byMonth)
+        {
+            wchar_t month[80] = L"";
+            GetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_SMONTHNAME1 + i, month, 80);
+            text = month;
+        }
+        else
+        {
+            GetZodiacName(i, text);
+        }
+        if (i == now)
+            text.Append(L" (now)");
+        AppendMenuW(menu, MF_STRING | (i == checked ? MF_CHECKED : 0), IDM_PERIOD_FIRST + i, text);
+    }
+    return menu;
+}

@@ -1,0 +1,415 @@
+// CMainView: creation, layout, the header band, taps on it, the hardware keys and the filter edit.
+#include "app/mainview.h"
+
+#include "app/app.h"
+#include "app/metrics.h"
+#include "app/resource.h"
+#include "core/error.h"
+#include "data/zodiac.h"
+#include "package/zrs.h"
+#include "platform/shell/shell.h"
+
+#include <commctrl.h>
+
+namespace {
+
+// Package keys of the small pictures of the 12 signs (Aries first) and the anniversary; the mask of
+// a picture follows its key, the medium set is 2 keys on, the large set 4.
+const int kSmallPictureKeys[EVENT_PICTURE_COUNT] = {18, 72, 36, 24, 48, 78, 42, 66, 60, 30, 12, 54, 6};
+const int kDefaultContactPictureKey = 84;
+const UINT kOverrideNotifyNoDefault = 0x30003;
+
+int LineHeight(HDC dc, HFONT font)
+{
+    HGDIOBJ old = SelectObject(dc, font);
+    TEXTMETRICW tm = {};
+    GetTextMetricsW(dc, &tm);
+    SelectObject(dc, old);
+    return tm.tmHeight + tm.tmExternalLeading + Px(1);
+}
+
+} // namespace
+
+CMainView::CMainView()
+    : m_headerFont(nullptr), m_resources(), m_headerHeight(0), m_filterOpen(false), m_filterEdit(nullptr),
+      m_filterPrevious(nullptr)
+{
+}
+
+CMainView::~CMainView() = default;
+
+void CMainView::Construct(int id, int menuBarId, int acceleratorId)
+{
+    BaseConstruct(id, menuBarId, acceleratorId);
+}
+
+CDataList* CMainView::GetData() const
+{
+    return static_cast<CApp*>(GetApp())->GetDataList();
+}
+
+bool CMainView::IsPocketPC() const
+{
+    return GetApp()->GetPlatform() == PLATFORM_POCKETPC;
+}
+
+void CMainView::OnCreate()
+{
+    CreateFonts();
+    MeasureHeights();
+    LoadPictures();
+    m_list.Construct(GetWindow(), GetWindow());
+    GetData()->Load();
+    Refill(0);
+    m_list.RecreateColumns(true);
+    SendMessageW(GetApp()->GetMenuBar(), SHCMBM_OVERRIDEKEY, VK_TBACK, kOverrideNotifyNoDefault);
+    CreateFilterEdit();
+}
+
+void CMainView::CreateFonts()
+{
+    LOGFONTW font = {};
+    GetObjectW(GetDeviceSystemFont(), sizeof(font), &font);
+    m_resources.normalFont = CreateFontIndirectW(&font);
+    font.lfWeight = FW_BOLD;
+    m_resources.boldFont = CreateFontIndirectW(&font);
+    font.lfUnderline = TRUE;
+    m_resources.boldUnderlinedFont = CreateFontIndirectW(&font);
+    font.lfHeight = static_cast<LONG>(font.lfHeight * 1.1);
+    m_headerFont = CreateFontIndirectW(&font);
+}
+
+void CMainView::MeasureHeights()
+{
+    HDC screen = GetDC(nullptr);
+    m_resources.rowHeight = static_cast<int>(1.4 * LineHeight(screen, m_resources.boldFont)) +
+                            LineHeight(screen, m_resources.normalFont);
+    int header = LineHeight(screen, m_headerFont);
+    m_headerHeight = IsPocketPC() ? static_cast<int>(1.2 * header) : header;
+    ReleaseDC(nullptr, screen);
+}
+
+void CMainView::LoadPictures()
+{
+    int iconWidth = GetSystemMetrics(SM_CXSMICON);
+    int offset = iconWidth <= 16 ? 0 : iconWidth > 22 ? 4 : 2;
+    CZrsPackage* package = static_cast<CApp*>(GetApp())->GetPackage();
+    for (int i = 0; i < EVENT_PICTURE_COUNT; i++)
+    {
+        m_resources.pictures[i] = package->LoadBitmap(kSmallPictureKeys[i] + offset);
+        m_resources.masks[i] = package->LoadBitmap(kSmallPictureKeys[i] + offset + 1);
+    }
+    BITMAP info = {};
+    if (m_resources.pictures[0] && GetObjectW(m_resources.pictures[0], sizeof(info), &info))
+    {
+        m_resources.pictureWidth = info.bmWidth;
+        m_resources.pictureHeight = info.bmHeight;
+    }
+    m_resources.defaultPicture = package->LoadImage(kDefaultContactPictureKey);
+}
+
+void CMainView::CreateFilterEdit()
+{
+    m_filterEdit = CreateWindowExW(WS_EX_CLIENTEDGE, L"EDIT", L"", WS_CHILD | WS_VISIBLE | ES_AUTOHSCROLL, -1, -1, -1,
+                                   -1, GetWindow(), reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_FILTER_EDIT)),
+                                   GetModuleHandleW(nullptr), nullptr);
+    Assert(m_filterEdit != nullptr, ERR_NOT_ENOUGH_MEMORY, L"CMainView::OnCreate", __LINE__);
+    SendMessageW(m_filterEdit, EM_LIMITTEXT, 100, 0);
+    SendMessageW(m_filterEdit, WM_SETFONT, reinterpret_cast<WPARAM>(m_resources.normalFont), FALSE);
+    SetWindowLongPtrW(m_filterEdit, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    m_filterPrevious = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrW(m_filterEdit, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&CMainView::FilterEditProc)));
+    // While the filter is closed the edit stays out of sight.
+    ShowWindow(m_filterEdit, SW_HIDE);
+}
+
+void CMainView::OnDestroy()
+{
+    DeleteObject(m_resources.normalFont);
+    DeleteObject(m_resources.boldFont);
+    DeleteObject(m_resources.boldUnderlinedFont);
+    DeleteObject(m_headerFont);
+    for (int i = 0; i < EVENT_PICTURE_COUNT; i++)
+    {
+        DeleteObject(m_resources.pictures[i]);
+        DeleteObject(m_resources.masks[i]);
+    }
+    if (m_resources.defaultPicture)
+    {
+        m_resources.defaultPicture->Release();
+        delete m_resources.defaultPicture;
+    }
+    m_resources = RowResources();
+    m_list.ReleaseBuffer();
+}
+
+void CMainView::OnActivate(int)
+{
+    Refill(0);
+    SetFocus(m_list.GetWindow());
+    m_list.Select(0);
+    RedrawWindow(m_list.GetWindow(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+    RedrawWindow(GetWindow(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+    HWND bar = GetApp()->GetMenuBar();
+    SendMessageW(bar, SHCMBM_OVERRIDEKEY, VK_TTALK, kOverrideNotifyNoDefault);
+    SendMessageW(bar, SHCMBM_OVERRIDEKEY, VK_TBACK, kOverrideNotifyNoDefault);
+}
+
+LRESULT CMainView::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message)
+    {
+    case WM_SIZE:
+        OnSize(LOWORD(lParam), HIWORD(lParam));
+        return 0;
+    case WM_LBUTTONDOWN:
+        OnLButtonDown(static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam)));
+        return 0;
+    case WM_DRAWITEM:
+        OnDrawItem(reinterpret_cast<DRAWITEMSTRUCT*>(lParam));
+        return TRUE;
+    case WM_MEASUREITEM:
+        OnMeasureItem(reinterpret_cast<MEASUREITEMSTRUCT*>(lParam));
+        return TRUE;
+    case WM_HOTKEY:
+        if (HIWORD(lParam) == VK_TBACK && !m_filterOpen)
+            SHSendBackToFocusWindow(message, wParam, lParam);
+        return 0;
+    case WM_ERASEBKGND:
+        return 1;
+    default:
+        return CVelaView::WindowProc(message, wParam, lParam);
+    }
+}
+
+void CMainView::OnSize(int width, int height)
+{
+    Layout(width, height);
+}
+
+void CMainView::Layout(int width, int height)
+{
+    int h = m_headerHeight;
+    int listBottom = height;
+    if (m_filterOpen)
+    {
+        int editRight = IsPocketPC() ? width - h : width;
+        MoveWindow(m_filterEdit, 0, height - h, editRight, h, TRUE);
+        ShowWindow(m_filterEdit, SW_SHOW);
+        listBottom = height - h;
+    }
+    else
+    {
+        ShowWindow(m_filterEdit, SW_HIDE);
+    }
+    HWND list = m_list.GetWindow();
+    if (!list)
+        return;
+    MoveWindow(list, 0, h, width, listBottom - h > 0 ? listBottom - h : 0, TRUE);
+    m_list.RecreateColumns(true);
+    int mark = m_list.GetSelection();
+    if (mark >= 0)
+        SendMessageW(list, LVM_ENSUREVISIBLE, mark, FALSE);
+    InvalidateRect(GetWindow(), nullptr, FALSE);
+}
+
+void CMainView::OnMeasureItem(MEASUREITEMSTRUCT* measure)
+{
+    if (measure->CtlType == ODT_LISTVIEW)
+        measure->itemHeight = m_resources.rowHeight;
+}
+
+void CMainView::OnDrawItem(DRAWITEMSTRUCT* draw)
+{
+    if (draw->CtlType != ODT_LISTVIEW)
+        return;
+    const wchar_t* filter = m_filterOpen ? GetData()->GetFilter().GetBuffer() : nullptr;
+    DrawEventRow(*draw, *GetData(), m_resources, filter);
+}
+
+void CMainView::GetHeaderText(CStr& out) const
+{
+    const CSettings& settings = GetData()->GetSettings();
+    if (settings.SplitMode == SPLIT_BY_MONTH && settings.SplitPeriod >= 1 && settings.SplitPeriod <= 12)
+    {
+        wchar_t month[80] = L"";
+        GetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_SMONTHNAME1 + settings.SplitPeriod - 1, month, 80);
+        out = month;
+    }
+    else if (settings.SplitMode == SPLIT_BY_ZODIAC)
+    {
+        out.Empty();
+        GetZodiacName(settings.SplitPeriod, out);
+    }
+    else
+    {
+        CStr date(50u);
+        GetData()->GetReference().FormatDate(date, L"dd MMMM");
+        out = date.GetBuffer();
+    }
+}
+
+void CMainView::OnPaint(PAINTSTRUCT* paint)
+{
+    HDC dc = paint->hdc;
+    RECT client;
+    GetClientRect(GetWindow(), &client);
+    int h = m_headerHeight;
+    m_list.CallPrevious(WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
+
+    HPEN pen = CreatePen(PS_SOLID, Px(1), GetSysColor(COLOR_WINDOWTEXT));
+    HGDIOBJ oldPen = SelectObject(dc, pen);
+    MoveToEx(dc, client.left, client.top + h - 1, nullptr);
+    LineTo(dc, client.right, client.top + h - 1);
+
+    RECT text = {client.left, client.top, client.right, client.top + h - 1};
+    if (GetData()->GetSettings().SplitMode != SPLIT_ALL)
+    {
+        int a = static_cast<int>(h * 0.5);
+        int middle = client.top + h / 2;
+        HBRUSH brush = CreateSolidBrush(GetSysColor(COLOR_WINDOWTEXT));
+        HGDIOBJ oldBrush = SelectObject(dc, brush);
+        POINT left[3] = {{client.left + Px(3), middle},
+                         {client.left + Px(3) + a / 2, middle - a / 2},
+                         {client.left + Px(3) + a / 2, middle + a / 2}};
+        POINT right[3] = {{client.right - Px(3), middle},
+                          {client.right - Px(3) - a / 2, middle - a / 2},
+                          {client.right - Px(3) - a / 2, middle + a / 2}};
+        Polygon(dc, left, 3);
+        Polygon(dc, right, 3);
+        SelectObject(dc, oldBrush);
+        DeleteObject(brush);
+        text.left += a + Px(6);
+        text.right -= a + Px(6);
+    }
+    SelectObject(dc, oldPen);
+    DeleteObject(pen);
+
+    CStr header;
+    GetHeaderText(header);
+    HGDIOBJ oldFont = SelectObject(dc, m_headerFont);
+    SetBkMode(dc, TRANSPARENT);
+    SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
+    DrawTextW(dc, header, -1, &text, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_END_ELLIPSIS | DT_NOPREFIX);
+    SelectObject(dc, oldFont);
+
+    if (m_filterOpen && IsPocketPC())
+    {
+        RECT square = {client.right - h, client.bottom - h, client.right, client.bottom};
+        PaintClearButton(dc, square);
+    }
+}
+
+void CMainView::PaintClearButton(HDC dc, const RECT& square)
+{
+    FillRect(dc, &square, GetSysColorBrush(COLOR_BTNFACE));
+    RECT edge = {square.left, square.top, square.right, square.top + Px(1)};
+    FillRect(dc, &edge, GetSysColorBrush(COLOR_BTNHIGHLIGHT));
+    edge = {square.left, square.top, square.left + Px(1), square.bottom};
+    FillRect(dc, &edge, GetSysColorBrush(COLOR_BTNHIGHLIGHT));
+    edge = {square.right - Px(1), square.top, square.right, square.bottom};
+    FillRect(dc, &edge, GetSysColorBrush(COLOR_BTNSHADOW));
+    edge = {square.left, square.bottom - Px(1), square.right, square.bottom};
+    FillRect(dc, &edge, GetSysColorBrush(COLOR_BTNSHADOW));
+    HPEN red = CreatePen(PS_SOLID, Px(2), RGB(255, 0, 0));
+    HGDIOBJ old = SelectObject(dc, red);
+    int inset = Px(5);
+    MoveToEx(dc, square.left + inset, square.top + inset, nullptr);
+    LineTo(dc, square.right - inset, square.bottom - inset);
+    MoveToEx(dc, square.right - inset, square.top + inset, nullptr);
+    LineTo(dc, square.left + inset, square.bottom - inset);
+    SelectObject(dc, old);
+    DeleteObject(red);
+}
+
+void CMainView::OnLButtonDown(int x, int y)
+{
+    RECT client;
+    GetClientRect(GetWindow(), &client);
+    int h = m_headerHeight;
+    int zone = Px(6) + static_cast<int>(h * 0.5);
+    bool inHeader = y >= client.top && y < client.top + h;
+    if (GetData()->GetSettings().SplitMode != SPLIT_ALL && inHeader)
+    {
+        if (x < client.left + zone)
+        {
+            SendMessageW(GetWindow(), WM_COMMAND, IDM_PREVIOUS_PERIOD, 0);
+            return;
+        }
+        if (x >= client.right - zone)
+        {
+            SendMessageW(GetWindow(), WM_COMMAND, IDM_NEXT_PERIOD, 0);
+            return;
+        }
+    }
+    if (m_filterOpen && IsPocketPC() && x >= client.right - h && y >= client.bottom - h)
+    {
+        SendMessageW(GetWindow(), WM_COMMAND, IDM_FILTER, 0);
+        return;
+    }
+    HMENU menu = CreatePopupPeriodMenu();
+    POINT at = {x, y};
+    ClientToScreen(GetWindow(), &at);
+    int chosen = TrackPopupMenu(menu, TPM_RETURNCMD | TPM_NONOTIFY, at.x, at.y, 0, GetWindow(), nullptr);
+    DestroyMenu(menu);
+    if (chosen)
+        SendMessageW(GetWindow(), WM_COMMAND, chosen, 0);
+}
+
+void CMainView::OnHotKey(int virtualKey)
+{
+    if (virtualKey == VK_TBACK && m_filterOpen)
+    {
+        if (GetWindowTextLengthW(m_filterEdit) == 0)
+            SendMessageW(GetWindow(), WM_COMMAND, IDM_FILTER, 0);
+    }
+    else if (virtualKey == VK_TTALK)
+    {
+        SendMessageW(GetWindow(), WM_COMMAND, IDM_CALL_CONTACT, 0);
+    }
+}
+
+LRESULT CALLBACK CMainView::FilterEditProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    CMainView* self = reinterpret_cast<CMainView*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    return self->OnFilterEditMessage(window, message, wParam, lParam);
+}
+
+LRESULT CMainView::OnFilterEditMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_KEYDOWN && wParam == VK_BACK && GetWindowTextLengthW(window) == 0)
+        SendMessageW(GetWindow(), WM_COMMAND, IDM_FILTER, 0);
+    else if (message == WM_KEYDOWN && (wParam == VK_UP || wParam == VK_DOWN))
+        return SendMessageW(m_list.GetWindow(), message, wParam, lParam);
+    else if (message == WM_LBUTTONDOWN)
+    {
+        SHRGINFO gesture = {};
+        gesture.cbSize = sizeof(gesture);
+        gesture.hwndClient = window;
+        gesture.ptDown.x = static_cast<short>(LOWORD(lParam));
+        gesture.ptDown.y = static_cast<short>(HIWORD(lParam));
+        gesture.dwFlags = SHRG_RETURNCMD;
+        if (SHRecognizeGesture(&gesture) == GN_CONTEXTMENU)
+        {
+            DWORD start = 0;
+            DWORD end = 0;
+            SendMessageW(window, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+            UINT noSelection = start == end ? MF_GRAYED : 0;
+            HMENU menu = CreatePopupMenu();
+            AppendMenuW(menu, MF_STRING | noSelection, WM_CUT, L"Cut");
+            AppendMenuW(menu, MF_STRING | noSelection, WM_COPY, L"Copy");
+            AppendMenuW(menu, MF_STRING | (IsClipboardFormatAvailable(CF_UNICODETEXT) ? 0 : MF_GRAYED), WM_PASTE,
+                        L"Paste");
+            AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
+            AppendMenuW(menu, MF_STRING | (SendMessageW(window, EM_CANUNDO, 0, 0) ? 0 : MF_GRAYED), EM_UNDO, L"Undo");
+            POINT at = gesture.ptDown;
+            ClientToScreen(window, &at);
+            int chosen = TrackPopupMenu(menu, TPM_RETURNCMD, at.x, at.y, 0, window, nullptr);
+            DestroyMenu(menu);
+            if (chosen)
+                PostMessageW(window, static_cast<UINT>(chosen), 0, 0);
+            return 0;
+        }
+    }
+    return CallWindowProcW(m_filterPrevious, window, message, wParam, lParam);
+}

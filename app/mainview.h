@@ -1,0 +1,72 @@
+// CMainView: the header band with the date or period, the event list and the name filter.
+#pragma once
+
+#include "app/listbox.h"
+#include "app/row.h"
+#include "framework/view.h"
+
+class CDataList;
+
+class CMainView : public CVelaView
+{
+public:
+    CMainView();
+    ~CMainView() override;
+
+    void Construct(int id, int menuBarId, int acceleratorId) override;
+    void OnCreate() override;
+    void OnDestroy() override;
+    void OnActivate(int previousId) override;
+    void OnPaint(PAINTSTRUCT* paint) override;
+    int OnCommand(int id, int code, LPARAM lParam) override;
+    void OnInitMenuPopup(HMENU menu, int position) override;
+    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+
+    // Back and Talk keys, passed on by the application for every WM_HOTKEY.
+    void OnHotKey(int virtualKey);
+    // Reloads every event and keeps the selection on the same contact.
+    void Refresh();
+    // Shows the current view of the event list with row selection selected.
+    void Refill(int selection);
+    // The "Date/period" menu for the current split; the caller destroys it.
+    HMENU CreatePopupPeriodMenu();
+
+    bool IsFilterOpen() const { return m_filterOpen; }
+    HWND GetFilterEdit() const { return m_filterEdit; }
+    CControlListBox& GetList() { return m_list; }
+    int GetHeaderHeight() const { return m_headerHeight; }
+    int GetRowHeight() const { return m_resources.rowHeight; }
+    // The header's text: the reference date, the month or the sign of the split.
+    void GetHeaderText(CStr& out) const;
+
+private:
+    void CreateFonts();
+    void MeasureHeights();
+    void LoadPictures();
+    void CreateFilterEdit();
+    void Layout(int width, int height);
+    bool IsPocketPC() const;
+    CDataList* GetData() const;
+
+    void OnSize(int width, int height);
+    void OnLButtonDown(int x, int y);
+    void OnDrawItem(DRAWITEMSTRUCT* draw);
+    void OnMeasureItem(MEASUREITEMSTRUCT* measure);
+    void StepPeriod(bool next);
+    void ToggleFilter();
+    void SelectDate();
+    int OnSplitPeriod(int id);
+    int RunContactCommand(int id);
+    void PaintClearButton(HDC dc, const RECT& square);
+
+    static LRESULT CALLBACK FilterEditProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT OnFilterEditMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+    CControlListBox m_list;
+    HFONT m_headerFont;
+    RowResources m_resources;
+    int m_headerHeight;
+    bool m_filterOpen;
+    HWND m_filterEdit;
+    WNDPROC m_filterPrevious;
+};

@@ -1,0 +1,55 @@
+// Resource and command ids of the main program.
+#pragma once
+
+// Strings
+#define IDS_APP_TITLE 1
+#define IDS_MENU 3
+#define IDS_ACTIONS 4
+#define IDS_CANCEL 5
+#define IDS_OK 103
+
+// Icon, menus, menu bars, accelerators, dialogs
+#define IDI_FESTIVO 101
+#define IDR_MAIN_MENU 102
+#define IDR_MAIN_MENUBAR 102
+#define IDR_OKCANCEL_MENUBAR 114
+#define IDA_MAIN 2
+#define IDA_OPTIONS 132
+#define IDD_SELECT_DATE 107
+#define IDD_ABOUT 108
+#define IDD_POPUP_LIST 134
+#define IDD_OPTIONS_PAGE 135
+
+// Controls
+#define IDC_EVENT_LIST 110
+#define IDC_MENUBAR_ACTIONS 111
+#define IDC_MENUBAR_MENU 112
+#define IDC_FILTER_EDIT 113
+#define IDC_DATE_PICKER 1001
+#define IDC_POPUP_LIST 1002
+#define IDC_ABOUT_TITLE 1010
+#define IDC_ABOUT_VERSION 1011
+#define IDC_ABOUT_ICON 1012
+
+// Commands
+#define IDM_EXIT 32771
+#define IDM_ABOUT 32772
+#define IDM_SORT_NAME 32786
+#define IDM_SORT_DATE 32807
+#define IDM_SORT_DAYS_LEFT 32788
+#define IDM_SORT_MONTH 32789
+#define IDM_SPLIT_ALL 32790
+#define IDM_SPLIT_MONTH 32791
+#define IDM_SPLIT_ZODIAC 32792
+#define IDM_EDIT_CONTACT 32793
+#define IDM_CALL_CONTACT 32794
+#define IDM_SEND_MESSAGE 32830
+#define IDM_FILTER 32801
+#define IDM_GO_TO_TODAY 32802
+#define IDM_PREVIOUS_PERIOD 32808
+#define IDM_NEXT_PERIOD 32809
+#define IDM_PERIOD_FIRST 32814
+#define IDM_PERIOD_LAST 32825
+#define IDM_TODAY 32826
+#define IDM_SELECT_DATE 32827
+#define IDM_OPTIONS 32828
