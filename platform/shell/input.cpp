@@ -1,0 +1,86 @@
+// The desktop's keyboard and mouse seen as the handheld's: overridden keys become WM_HOTKEY for the
+// menu bar's owner, and a right click becomes a tap that the gesture recogniser calls tap-and-hold.
+#include "platform/shell/internal.h"
+#include "platform/shell/shell.h"
+
+namespace {
+
+thread_local HHOOK t_hook = nullptr;
+thread_local bool t_rightClick = false;
+
+bool InMenuMode()
+{
+    GUITHREADINFO info = {};
+    info.cbSize = sizeof(info);
+    return GetGUIThreadInfo(GetCurrentThreadId(), &info) && (info.flags & GUI_INMENUMODE);
+}
+
+// The menu bar of the top-level window that the key goes to decides what becomes of it.
+void OverrideKey(MSG* msg)
+{
+    HWND target = msg->hwnd ? msg->hwnd : GetFocus();
+    if (!target)
+        return;
+    HWND bar = static_cast<HWND>(GetPropW(GetAncestor(target, GA_ROOT), MENUBAR_PROPERTY));
+    if (!bar || !IsWindow(bar))
+        return;
+    LRESULT flags = SendMessageW(bar, MENUBAR_QUERYKEY, msg->wParam, 0);
+    if (!(flags & MENUBAR_KEY_SET))
+        return;
+    UINT key = static_cast<UINT>(msg->wParam);
+    if (msg->message == WM_KEYDOWN && (flags & SHMBOF_NOTIFY))
+        PostMessageW(GetWindow(bar, GW_OWNER), WM_HOTKEY, key, MAKELPARAM(0, key));
+    if (flags & SHMBOF_NODEFAULT)
+        msg->message = WM_NULL;
+}
+
+void RightButtonToLeft(MSG* msg)
+{
+    WPARAM buttons = (msg->wParam & ~static_cast<WPARAM>(MK_RBUTTON)) | MK_LBUTTON;
+    if (msg->message == WM_RBUTTONUP)
+    {
+        msg->message = WM_LBUTTONUP;
+        msg->wParam = buttons & ~static_cast<WPARAM>(MK_LBUTTON);
+        t_rightClick = false;
+        return;
+    }
+    msg->message = WM_LBUTTONDOWN;
+    msg->wParam = buttons;
+    t_rightClick = true;
+}
+
+LRESULT CALLBACK GetMessageHook(int code, WPARAM wParam, LPARAM lParam)
+{
+    if (code == HC_ACTION && wParam == PM_REMOVE && !InMenuMode())
+    {
+        MSG* msg = reinterpret_cast<MSG*>(lParam);
+        switch (msg->message)
+        {
+        case WM_KEYDOWN:
+        case WM_KEYUP:
+            OverrideKey(msg);
+            break;
+        case WM_RBUTTONDOWN:
+        case WM_RBUTTONDBLCLK:
+        case WM_RBUTTONUP:
+            RightButtonToLeft(msg);
+            break;
+        }
+    }
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+} // namespace
+
+void InstallInputHook()
+{
+    if (!t_hook)
+        t_hook = SetWindowsHookExW(WH_GETMESSAGE, GetMessageHook, nullptr, GetCurrentThreadId());
+}
+
+bool TakeRightClickGesture()
+{
+    bool gesture = t_rightClick;
+    t_rightClick = false;
+    return gesture;
+}

@@ -1,0 +1,394 @@
+// The menu bar stood in by a soft-key bar: a row of buttons built from the menu-bar resource, shown
+// right below its parent (where the device's menu bar sits once the parent made room for it).
+#include "platform/shell/shell.h"
+
+#include "platform/shell/device.h"
+#include "platform/shell/internal.h"
+#include "platform/shell/recorder.h"
+
+#include <commctrl.h>
+
+namespace {
+
+const wchar_t kClassName[] = L"FestivoMenuBar";
+const int kBarHeight = 26;
+const int kMaxButtons = 8;
+const int kMaxKeys = 8;
+const int kTextSize = 48;
+const WORD kNoSubMenu = 0xFFFF;
+const BYTE kStateEnabled = 0x04;
+const int kWordsPerButton = 6;
+
+struct Button
+{
+    UINT command;
+    BYTE state;
+    int subMenu;
+    wchar_t text[kTextSize];
+};
+
+struct KeyOverride
+{
+    UINT key;
+    DWORD flags;
+};
+
+struct MenuBar
+{
+    HWND hwnd;
+    HWND owner;
+    DWORD flags;
+    HMENU menu;
+    HMENU openMenu;
+    int count;
+    int pressed;
+    Button buttons[kMaxButtons];
+    int keyCount;
+    KeyOverride keys[kMaxKeys];
+};
+
+HINSTANCE CodeModule()
+{
+    HMODULE module = nullptr;
+    GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                       reinterpret_cast<LPCWSTR>(&CodeModule), &module);
+    return module;
+}
+
+// Layout of the resource, in 16-bit words: menu id, button count, then per button image, command,
+// state (low byte) and style (high byte), string id, 0, sub-menu index (0xFFFF: none).
+bool LoadButtons(MenuBar* bar, HINSTANCE instance, UINT resourceId)
+{
+    HRSRC found = FindResourceW(instance, MAKEINTRESOURCEW(resourceId), MAKEINTRESOURCEW(10));
+    HGLOBAL loaded = found ? LoadResource(instance, found) : nullptr;
+    const WORD* words = loaded ? static_cast<const WORD*>(LockResource(loaded)) : nullptr;
+    if (!words)
+        return false;
+    DWORD wordCount = SizeofResource(instance, found) / sizeof(WORD);
+    if (wordCount < 2 || words[1] > kMaxButtons || wordCount < 2u + words[1] * kWordsPerButton)
+        return false;
+    if (words[0])
+        bar->menu = LoadMenuW(instance, MAKEINTRESOURCEW(words[0]));
+    bar->count = words[1];
+    for (int i = 0; i < bar->count; i++)
+    {
+        const WORD* record = words + 2 + i * kWordsPerButton;
+        Button& button = bar->buttons[i];
+        button.command = record[1];
+        button.state = LOBYTE(record[2]);
+        button.subMenu = record[5] == kNoSubMenu ? -1 : record[5];
+        if (!LoadStringW(instance, record[3], button.text, kTextSize))
+            button.text[0] = 0;
+    }
+    return true;
+}
+
+MenuBar* BarOf(HWND hwnd)
+{
+    return reinterpret_cast<MenuBar*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+}
+
+RECT ButtonRect(HWND hwnd, const MenuBar* bar, int index)
+{
+    RECT client;
+    GetClientRect(hwnd, &client);
+    RECT rect = client;
+    rect.left = client.right * index / bar->count;
+    rect.right = client.right * (index + 1) / bar->count;
+    return rect;
+}
+
+int HitTest(HWND hwnd, const MenuBar* bar, LPARAM lParam)
+{
+    POINT point = { static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam)) };
+    for (int i = 0; i < bar->count; i++)
+    {
+        RECT rect = ButtonRect(hwnd, bar, i);
+        if (PtInRect(&rect, point))
+            return i;
+    }
+    return -1;
+}
+
+void Place(HWND hwnd, HWND parent)
+{
+    RECT rect;
+    GetWindowRect(parent, &rect);
+    SetWindowPos(hwnd, nullptr, rect.left, rect.bottom, rect.right - rect.left, DeviceScale(kBarHeight),
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void Paint(HWND hwnd, MenuBar* bar)
+{
+    PAINTSTRUCT ps;
+    HDC dc = BeginPaint(hwnd, &ps);
+    RECT client;
+    GetClientRect(hwnd, &client);
+    FillRect(dc, &client, GetSysColorBrush(COLOR_BTNFACE));
+    RECT line = { client.left, client.top, client.right, client.top + 1 };
+    FillRect(dc, &line, GetSysColorBrush(COLOR_BTNSHADOW));
+    HGDIOBJ oldFont = SelectObject(dc, DeviceGetStockObject(SYSTEM_FONT));
+    SetBkMode(dc, TRANSPARENT);
+    for (int i = 0; i < bar->count; i++)
+    {
+        const Button& button = bar->buttons[i];
+        RECT rect = ButtonRect(hwnd, bar, i);
+        rect.top += 1;
+        if (i > 0)
+        {
+            RECT separator = { rect.left, rect.top + 3, rect.left + 1, rect.bottom - 3 };
+            FillRect(dc, &separator, GetSysColorBrush(COLOR_BTNSHADOW));
+        }
+        int textColour = COLOR_BTNTEXT;
+        if (i == bar->pressed)
+        {
+            FillRect(dc, &rect, GetSysColorBrush(COLOR_HIGHLIGHT));
+            textColour = COLOR_HIGHLIGHTTEXT;
+        }
+        else if (!(button.state & kStateEnabled))
+            textColour = COLOR_GRAYTEXT;
+        SetTextColor(dc, GetSysColor(textColour));
+        DrawTextW(dc, button.text, -1, &rect, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_END_ELLIPSIS | DT_NOPREFIX);
+    }
+    SelectObject(dc, oldFont);
+    EndPaint(hwnd, &ps);
+}
+
+void SetPressed(HWND hwnd, MenuBar* bar, int index)
+{
+    bar->pressed = index;
+    InvalidateRect(hwnd, nullptr, FALSE);
+    UpdateWindow(hwnd);
+}
+
+// As on the device, the owner prepares the sub-menu (WM_INITMENUPOPUP with the button's command)
+// before it opens above the button; the choice comes back as WM_COMMAND.
+void OpenSubMenu(HWND hwnd, MenuBar* bar, int index)
+{
+    const Button& button = bar->buttons[index];
+    HMENU menu = bar->menu ? GetSubMenu(bar->menu, button.subMenu) : nullptr;
+    if (!menu)
+        return;
+    SetPressed(hwnd, bar, index);
+    SendMessageW(bar->owner, WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(menu), MAKELPARAM(button.command, FALSE));
+    RECT rect = ButtonRect(hwnd, bar, index);
+    MapWindowPoints(hwnd, nullptr, reinterpret_cast<POINT*>(&rect), 2);
+    bool leftHalf = index * 2 < bar->count;
+    UINT flags = TPM_BOTTOMALIGN | TPM_RETURNCMD | TPM_LEFTBUTTON | (leftHalf ? TPM_LEFTALIGN : TPM_RIGHTALIGN);
+    bar->openMenu = menu;
+    UINT command = TrackPopupMenuEx(menu, flags, leftHalf ? rect.left : rect.right, rect.top, hwnd, nullptr);
+    bar->openMenu = nullptr;
+    if (IsWindow(hwnd))
+        SetPressed(hwnd, bar, -1);
+    if (command)
+        SendMessageW(bar->owner, WM_COMMAND, MAKEWPARAM(command, 0), 0);
+}
+
+void OnButtonDown(HWND hwnd, MenuBar* bar, LPARAM lParam)
+{
+    int index = HitTest(hwnd, bar, lParam);
+    if (index < 0 || !(bar->buttons[index].state & kStateEnabled) || !IsWindowEnabled(bar->owner))
+        return;
+    if (bar->buttons[index].subMenu >= 0 && bar->menu)
+    {
+        OpenSubMenu(hwnd, bar, index);
+        return;
+    }
+    SetCapture(hwnd);
+    SetPressed(hwnd, bar, index);
+}
+
+void OnButtonUp(HWND hwnd, MenuBar* bar, LPARAM lParam)
+{
+    int index = bar->pressed;
+    if (index < 0 || bar->openMenu)
+        return;
+    ReleaseCapture();
+    SetPressed(hwnd, bar, -1);
+    if (HitTest(hwnd, bar, lParam) == index)
+        SendMessageW(bar->owner, WM_COMMAND, MAKEWPARAM(bar->buttons[index].command, 0), 0);
+}
+
+LRESULT OverrideKey(MenuBar* bar, UINT key, LPARAM lParam)
+{
+    DWORD mask = LOWORD(lParam);
+    DWORD value = HIWORD(lParam);
+    for (int i = 0; i < bar->keyCount; i++)
+    {
+        if (bar->keys[i].key == key)
+        {
+            bar->keys[i].flags = (bar->keys[i].flags & ~mask) | (value & mask);
+            return TRUE;
+        }
+    }
+    if (bar->keyCount == kMaxKeys)
+        return FALSE;
+    bar->keys[bar->keyCount].key = key;
+    bar->keys[bar->keyCount].flags = value & mask;
+    bar->keyCount++;
+    return TRUE;
+}
+
+LRESULT QueryKey(const MenuBar* bar, UINT key)
+{
+    for (int i = 0; i < bar->keyCount; i++)
+    {
+        if (bar->keys[i].key == key)
+            return MENUBAR_KEY_SET | bar->keys[i].flags;
+    }
+    return 0;
+}
+
+HMENU SubMenuOf(const MenuBar* bar, UINT command)
+{
+    for (int i = 0; i < bar->count; i++)
+    {
+        if (bar->buttons[i].command == command && bar->buttons[i].subMenu >= 0 && bar->menu)
+            return GetSubMenu(bar->menu, bar->buttons[i].subMenu);
+    }
+    return nullptr;
+}
+
+// The bar follows its parent: below it when it moves or changes size, hidden and shown with it.
+LRESULT CALLBACK ParentSubclassProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id, DWORD_PTR data)
+{
+    HWND barWindow = reinterpret_cast<HWND>(data);
+    if (message == WM_WINDOWPOSCHANGED && IsWindow(barWindow))
+    {
+        const WINDOWPOS* pos = reinterpret_cast<const WINDOWPOS*>(lParam);
+        Place(barWindow, hwnd);
+        if (pos->flags & SWP_HIDEWINDOW)
+            ShowWindow(barWindow, SW_HIDE);
+        else if ((pos->flags & SWP_SHOWWINDOW) && !(BarOf(barWindow)->flags & SHCMBF_HIDDEN))
+            ShowWindow(barWindow, SW_SHOWNA);
+    }
+    else if (message == WM_NCDESTROY)
+        RemoveWindowSubclass(hwnd, ParentSubclassProc, id);
+    return DefSubclassProc(hwnd, message, wParam, lParam);
+}
+
+void OnDestroy(HWND hwnd, MenuBar* bar)
+{
+    if (GetPropW(bar->owner, MENUBAR_PROPERTY) == hwnd)
+        RemovePropW(bar->owner, MENUBAR_PROPERTY);
+    RemoveWindowSubclass(bar->owner, ParentSubclassProc, reinterpret_cast<UINT_PTR>(hwnd));
+    if (bar->menu)
+        DestroyMenu(bar->menu);
+    SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+    delete bar;
+}
+
+LRESULT CALLBACK MenuBarProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_NCCREATE)
+    {
+        MenuBar* created = static_cast<MenuBar*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+        created->hwnd = hwnd;
+        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(created));
+    }
+    MenuBar* bar = BarOf(hwnd);
+    if (!bar)
+        return DefWindowProcW(hwnd, message, wParam, lParam);
+    switch (message)
+    {
+    case WM_PAINT:
+        Paint(hwnd, bar);
+        return 0;
+    case WM_MOUSEACTIVATE:
+        return MA_NOACTIVATE;
+    case WM_LBUTTONDOWN:
+        OnButtonDown(hwnd, bar, lParam);
+        return 0;
+    case WM_LBUTTONUP:
+        OnButtonUp(hwnd, bar, lParam);
+        return 0;
+    case WM_CAPTURECHANGED:
+        if (bar->pressed >= 0 && !bar->openMenu)
+            SetPressed(hwnd, bar, -1);
+        return 0;
+    case WM_INITMENUPOPUP:
+        // Sub-menus of the open menu are prepared by the owner, as the menu itself was.
+        if (reinterpret_cast<HMENU>(wParam) != bar->openMenu)
+            SendMessageW(bar->owner, WM_INITMENUPOPUP, wParam, lParam);
+        return 0;
+    case SHCMBM_GETMENU:
+        return reinterpret_cast<LRESULT>(bar->menu);
+    case SHCMBM_GETSUBMENU:
+        return reinterpret_cast<LRESULT>(SubMenuOf(bar, static_cast<UINT>(lParam)));
+    case SHCMBM_OVERRIDEKEY:
+        return OverrideKey(bar, static_cast<UINT>(wParam), lParam);
+    case MENUBAR_QUERYKEY:
+        return QueryKey(bar, static_cast<UINT>(wParam));
+    case WM_NCDESTROY:
+        OnDestroy(hwnd, bar);
+        return 0;
+    }
+    return DefWindowProcW(hwnd, message, wParam, lParam);
+}
+
+bool RegisterBarClass(HINSTANCE module)
+{
+    WNDCLASSW existing;
+    if (GetClassInfoW(module, kClassName, &existing))
+        return true;
+    WNDCLASSW wc = {};
+    wc.lpfnWndProc = MenuBarProc;
+    wc.hInstance = module;
+    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    wc.lpszClassName = kClassName;
+    return RegisterClassW(&wc) != 0;
+}
+
+} // namespace
+
+BOOL SHCreateMenuBar(SHMENUBARINFO* info)
+{
+    if (!info || info->cbSize != sizeof(SHMENUBARINFO) || !IsWindow(info->hwndParent))
+        return FALSE;
+    ShellRecord(L"SHCreateMenuBar", info->hwndParent, info->nToolBarId, info->dwFlags);
+    info->hwndMB = nullptr;
+    InstallInputHook();
+    HINSTANCE module = CodeModule();
+    if (!RegisterBarClass(module))
+        return FALSE;
+    MenuBar* bar = new MenuBar();
+    bar->owner = info->hwndParent;
+    bar->flags = info->dwFlags;
+    bar->pressed = -1;
+    if (info->nToolBarId && !(info->dwFlags & SHCMBF_EMPTYBAR) && !LoadButtons(bar, info->hInstRes, info->nToolBarId))
+    {
+        if (bar->menu)
+            DestroyMenu(bar->menu);
+        delete bar;
+        SetLastError(ERROR_RESOURCE_NAME_NOT_FOUND);
+        return FALSE;
+    }
+    HWND hwnd = CreateWindowExW(WS_EX_NOACTIVATE, kClassName, L"", WS_POPUP, 0, 0, 0, 0, info->hwndParent, nullptr,
+                                module, bar);
+    if (!hwnd)
+    {
+        if (bar->menu)
+            DestroyMenu(bar->menu);
+        delete bar;
+        return FALSE;
+    }
+    SetPropW(info->hwndParent, MENUBAR_PROPERTY, hwnd);
+    SetWindowSubclass(info->hwndParent, ParentSubclassProc, reinterpret_cast<UINT_PTR>(hwnd),
+                      reinterpret_cast<DWORD_PTR>(hwnd));
+    Place(hwnd, info->hwndParent);
+    if (!(info->dwFlags & SHCMBF_HIDDEN) && IsWindowVisible(info->hwndParent))
+        ShowWindow(hwnd, SW_SHOWNA);
+    info->hwndMB = hwnd;
+    return TRUE;
+}
+
+HWND SHFindMenuBar(HWND hwnd)
+{
+    for (HWND window = hwnd; window; window = GetParent(window))
+    {
+        HWND bar = static_cast<HWND>(GetPropW(window, MENUBAR_PROPERTY));
+        if (bar && IsWindow(bar))
+            return bar;
+    }
+    return nullptr;
+}
