@@ -1,6 +1,8 @@
 // Area-averaging resampler: one horizontal and one vertical pass over float channels.
 #include "platform/imaging/scale.h"
 
+#include "platform/imaging/imaging.h"
+
 namespace {
 
 // For every target index, the source indexes it covers and how much of each.
@@ -57,8 +59,7 @@ uint32_t Pack(const float* c)
 
 bool ScaleFits(unsigned sh, unsigned dw, unsigned dh)
 {
-    const uint64_t limit = 32ull * 1024 * 1024;
-    return dw != 0 && dh != 0 && uint64_t(sh) * dw <= limit && uint64_t(dw) * dh <= limit;
+    return dw != 0 && dh != 0 && uint64_t(sh) * dw <= IMAGING_MAX_PIXELS && uint64_t(dw) * dh <= IMAGING_MAX_PIXELS;
 }
 
 CPixels ScalePixels(const CPixels& src, unsigned sx, unsigned sy, unsigned sw, unsigned sh,
