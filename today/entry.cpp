@@ -1,0 +1,45 @@
+// The library's entry points: load and unload, the item window for the host, and the clock for tests.
+#include "today/todayitem.h"
+
+CTodayItem g_item;
+
+namespace {
+
+bool g_clockSet = false;
+SYSTEMTIME g_clock;
+
+} // namespace
+
+void ItemNow(CTime& now)
+{
+    if (g_clockSet)
+        now = g_clock;
+    else
+        now.SetToNow();
+}
+
+extern "C" {
+
+BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, void*)
+{
+    if (reason == DLL_PROCESS_ATTACH)
+        g_item.RegisterItemClass(instance);
+    else if (reason == DLL_PROCESS_DETACH)
+        g_item.UnregisterItemClass();
+    return TRUE;
+}
+
+__declspec(dllexport) HWND InitializeCustomItem(TODAYLISTITEM* record, HWND parent)
+{
+    return g_item.CreateItemWindow(record, parent);
+}
+
+// Lets a test stand in for the device's clock; null gives the item the local time again.
+__declspec(dllexport) void SetItemClock(const SYSTEMTIME* now)
+{
+    g_clockSet = now != nullptr;
+    if (now)
+        g_clock = *now;
+}
+
+} // extern "C"

@@ -1,0 +1,94 @@
+// CTodayItem: the one Today item of the plug-in, its window, resources, drawing and selection.
+#pragma once
+
+#include "core/str.h"
+#include "data/calendar.h"
+#include "platform/today/today.h"
+
+#include <windows.h>
+
+class CDataList;
+class CDataItem;
+class CZrsPackage;
+class CPopupListBox;
+class CStrList;
+
+// Picture index of the header line; 0 to 12 are the event kinds.
+const int HEADER_PICTURE = 13;
+const int PICTURE_COUNT = 14;
+
+class CTodayItem
+{
+public:
+    virtual ~CTodayItem() = default;
+
+    virtual void OnCreate();
+    virtual void OnDestroy();
+    virtual void OnPaint(HDC* buffer);
+    virtual void OnCommand(int id, int code, LPARAM lParam);
+    virtual BOOL OnQueryRefreshCache(TODAYLISTITEM* record);
+    virtual void OnClearCache();
+    virtual void OnAction(int key);
+    virtual BOOL OnUserNavigation(int key);
+    virtual BOOL OnReceivedSelection(int key);
+    virtual void OnLostSelection();
+
+    void OnTap(int x, int y);
+    void OnStoreChanged();
+    void ShowPopupMenu(POINT screen);
+    void ResizeBackBuffer(int width, int height);
+    void FreeBackBuffer();
+
+    // Library attach and detach.
+    void RegisterItemClass(HINSTANCE instance);
+    void UnregisterItemClass();
+    HWND CreateItemWindow(TODAYLISTITEM* record, HWND parent);
+
+    HINSTANCE instance;
+    HWND window;
+    BYTE heightReported;
+    CTime lastLoadDate;
+    HFONT normalFont;
+    HFONT boldFont;
+    int lineHeight;
+    int selectedLine;
+    CDataList* events;
+    CZrsPackage* package;
+    HBITMAP pictures[PICTURE_COUNT];
+    HBITMAP masks[PICTURE_COUNT];
+    int bufferWidth;
+    int bufferHeight;
+    HDC bufferDC;
+    HBITMAP bufferBitmap;
+    HBITMAP bufferPrevious;
+    CPopupListBox* openPopup;
+
+private:
+    void CreateFonts();
+    void LoadPictures();
+    void FreeResources();
+    void Repaint();
+    void StartMainProgram();
+    void OpenContact();
+    const CDataItem* SelectedEvent() const;
+    void DrawLine(HDC dc, HDC memory, int line, int picture, HFONT font, const wchar_t* lead,
+                  const wchar_t* name, const wchar_t* tail, COLORREF colour);
+};
+
+// The library's one item.
+extern CTodayItem g_item;
+
+LRESULT CALLBACK ItemWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+// The current local date and time of the item; a test may stand in for the clock.
+void ItemNow(CTime& now);
+// The screen's horizontal dots per inch, read once for the life of the library (-1 without a screen).
+int ItemDpi();
+// A length written for 96 dpi at the item's resolution.
+int ItemScale(int n);
+// The program folder (APPPATH, with its trailing backslash) followed by file.
+void MakeAppPath(const wchar_t* file, CStr& out);
+
+// The popup list of several numbers or addresses, hosted in the library's dialog 104.
+BOOL PickFromList(HINSTANCE instance, HWND owner, CPopupListBox** openPopup, int* chosen, const wchar_t* title,
+                  CStrList* strings);
