@@ -1,0 +1,219 @@
+// The store's application object, its contacts folder and the folder's item collection.
+#include "platform/store/module.h"
+#include "platform/store/notifier.h"
+#include "platform/store/objects.h"
+
+CRefCount::CRefCount() : m_count(1)
+{
+    ObjectCreated();
+}
+
+CRefCount::~CRefCount()
+{
+    ObjectDestroyed();
+}
+
+ULONG CRefCount::Drop()
+{
+    LONG left = InterlockedDecrement(&m_count);
+    if (left == 0)
+        delete this;
+    return static_cast<ULONG>(left);
+}
+
+CApplication::CApplication() : m_window(nullptr), m_loggedOn(false), m_mask(0)
+{
+}
+
+CApplication::~CApplication()
+{
+    CNotifier::Instance().Unregister(this);
+}
+
+HRESULT STDMETHODCALLTYPE CApplication::QueryInterface(REFIID iid, void** object)
+{
+    if (!object)
+        return E_POINTER;
+    *object = nullptr;
+    if (iid != IID_IUnknown && iid != IID_IPOutlookApp2)
+        return E_NOINTERFACE;
+    *object = static_cast<IPOutlookApp2*>(this);
+    AddRef();
+    return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE CApplication::Logon(LONG_PTR window)
+{
+    HWND hwnd = reinterpret_cast<HWND>(window);
+    if (hwnd && !IsWindow(hwnd))
+        return E_INVALIDARG;
+    m_window = hwnd;
+    m_loggedOn = true;
+    CNotifier::Instance().Register(this, m_window, m_mask);
+    return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE CApplication::Logoff()
+{
+    if (!m_loggedOn)
+        return E_FAIL;
+    m_loggedOn = false;
+    m_window = nullptr;
+    CNotifier::Instance().Unregister(this);
+    return S_OK;
+}
+
+void CApplication::SetNotificationMask(ULONG mask)
+{
+    m_mask = mask;
+    if (m_loggedOn)
+        CNotifier::Instance().Register(this, m_window, m_mask);
+}
+
+HRESULT STDMETHODCALLTYPE CApplication::GetDefaultFolder(int folder, IFolder** result)
+{
+    if (!result)
+        return E_POINTER;
+    *result = nullptr;
+    if (folder != olFolderContacts)
+        return E_INVALIDARG;
+    *result = new CFolder(this);
+    return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE CApplication::GetItemFromOid(LONG oid, IContact** result)
+{
+    if (!result)
+        return E_POINTER;
+    *result = nullptr;
+    std::shared_ptr<const CSnapshot> snapshot = TheAddressBook().Current();
+    long entry = snapshot->Find(oid);
+    if (entry < 0)
+        return E_INVALIDARG;
+    *result = new CContact(snapshot, static_cast<size_t>(entry));
+    return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE CApplication::GetItemFromOidEx(LONG oid, DWORD, IItem** result)
+{
+    if (!result)
+        return E_POINTER;
+    *result = nullptr;
+    IContact* contact = nullptr;
+    HRESULT hr = GetItemFromOid(oid, &contact);
+    if (FAILED(hr))
+        return hr;
+    hr = contact->QueryInterface(IID_IItem, reinterpret_cast<void**>(result));
+    contact->Release();
+    return hr;
+}
+
+CFolder::CFolder(CApplication* application) : m_application(application)
+{
+    m_application->AddRef();
+}
+
+CFolder::~CFolder()
+{
+    m_application->Release();
+}
+
+HRESULT STDMETHODCALLTYPE CFolder::QueryInterface(REFIID iid, void** object)
+{
+    if (!object)
+        return E_POINTER;
+    *object = nullptr;
+    if (iid == IID_IUnknown || iid == IID_IFolder)
+        *object = static_cast<IFolder*>(this);
+    else if (iid == IID_IItem)
+        *object = static_cast<IItem*>(this);
+    else
+        return E_NOINTERFACE;
+    AddRef();
+    return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE CFolder::get_Items(IPOutlookItemCollection** result)
+{
+    if (!result)
+        return E_POINTER;
+    *result = new CItemCollection(TheAddressBook().Current());
+    return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE CFolder::GetProps(const CEPROPID* ids, ULONG flags, WORD count, CEPROPVAL** values,
+                                            ULONG* size, HANDLE heap)
+{
+    if (count > 0 && !ids)
+        return E_INVALIDARG;
+    std::vector<CPropValue> props(count);
+    for (WORD i = 0; i < count; ++i)
+    {
+        props[i].id = ids[i];
+        props[i].found = ids[i] == PIMPR_FOLDERNOTIFICATIONS;
+        props[i].number = m_application->NotificationMask();
+    }
+    return WriteProps(props, flags, values, size, heap);
+}
+
+HRESULT STDMETHODCALLTYPE CFolder::SetProps(ULONG, WORD count, CEPROPVAL* values)
+{
+    if (count > 0 && !values)
+        return E_INVALIDARG;
+    for (WORD i = 0; i < count; ++i)
+        if (values[i].propid != PIMPR_FOLDERNOTIFICATIONS || values[i].val.ulVal > PIMFOLDERNOTIFICATION_ALL)
+            return E_INVALIDARG;
+    for (WORD i = 0; i < count; ++i)
+        m_application->SetNotificationMask(values[i].val.ulVal);
+    return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE CFolder::OpenProperty(CEPROPID, DWORD, IStream** stream)
+{
+    if (stream)
+        *stream = nullptr;
+    return E_NOTIMPL;
+}
+
+HRESULT STDMETHODCALLTYPE CFolder::Edit(HWND* window)
+{
+    if (window)
+        *window = nullptr;
+    return E_NOTIMPL;
+}
+
+HRESULT STDMETHODCALLTYPE CFolder::Display(HWND)
+{
+    return E_NOTIMPL;
+}
+
+HRESULT STDMETHODCALLTYPE CItemCollection::QueryInterface(REFIID iid, void** object)
+{
+    if (!object)
+        return E_POINTER;
+    *object = nullptr;
+    if (iid != IID_IUnknown && iid != IID_IPOutlookItemCollection)
+        return E_NOINTERFACE;
+    *object = static_cast<IPOutlookItemCollection*>(this);
+    AddRef();
+    return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE CItemCollection::get_Count(int* count)
+{
+    if (!count)
+        return E_POINTER;
+    *count = static_cast<int>(m_snapshot->entries.size());
+    return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE CItemCollection::Item(int index, IContact** result)
+{
+    if (!result)
+        return E_POINTER;
+    *result = nullptr;
+    if (index < 1 || static_cast<size_t>(index) > m_snapshot->entries.size())
+        return E_INVALIDARG;
+    *result = new CContact(m_snapshot, static_cast<size_t>(index - 1));
+    return S_OK;
+}

@@ -1,0 +1,28 @@
+// The write journal: tells every process which address book files the store itself wrote last.
+#pragma once
+
+#include <windows.h>
+
+// A file's state as the poller sees it: last write time and size, or "gone".
+struct CFileStamp
+{
+    FILETIME time = {0, 0};
+    ULONGLONG size = 0;
+    bool exists = false;
+
+    bool operator==(const CFileStamp& other) const;
+    bool operator!=(const CFileStamp& other) const { return !(*this == other); }
+};
+
+bool ReadFileStamp(const wchar_t* path, CFileStamp& stamp);
+
+// After writing (or deleting) a file, the store records the file's new stamp here. A poller that
+// finds the file in exactly that state reports the change as made through the store (0x8100
+// ... 0x8102); any other change of the file came from another program (0x8105 ... 0x8107).
+// The journal lives in the registry so that every process's store sees it at once.
+class CWriteJournal
+{
+public:
+    static void Record(const wchar_t* path);
+    static bool IsOwnWrite(const wchar_t* path, const CFileStamp& stamp);
+};

@@ -1,0 +1,39 @@
+// Change notifications: a hidden window whose timer polls the address book and posts to logged-on windows.
+#pragma once
+
+#include <windows.h>
+
+#include <vector>
+
+// Notification bits of the contacts folder: changes made through the store, changes by others.
+const ULONG NOTIFY_LOCAL = 1;
+const ULONG NOTIFY_REMOTE = 2;
+
+class CNotifier
+{
+public:
+    static CNotifier& Instance();
+
+    // Sets the window and notification bits of one logon (owner = the application object).
+    void Register(const void* owner, HWND window, ULONG mask);
+    void Unregister(const void* owner);
+    // Reads what changed and posts one message per changed contact to every window that wants it.
+    void Poll();
+
+private:
+    struct CLogon
+    {
+        const void* owner;
+        HWND window;
+        ULONG mask;
+    };
+
+    CNotifier();
+    void PollLocked();
+    void UpdateTimerLocked();
+    static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+    CRITICAL_SECTION m_lock;
+    std::vector<CLogon> m_logons;
+    HWND m_window;
+};

@@ -1,0 +1,53 @@
+// What the store makes of one card: identity, names, dates, telephone numbers, e-mail, picture.
+#pragma once
+
+#include "platform/store/vcard/reader.h"
+
+#include <cstddef>
+#include <string>
+
+namespace vcard {
+
+// Telephone slots of a contact, in the order of the platform's property numbers 0x96 ... 0xA1.
+enum PhoneSlot
+{
+    PHONE_MOBILE,
+    PHONE_WORK,
+    PHONE_WORK2,
+    PHONE_HOME,
+    PHONE_HOME2,
+    PHONE_WORK_FAX,
+    PHONE_HOME_FAX,
+    PHONE_PAGER,
+    PHONE_CAR,
+    PHONE_RADIO,
+    PHONE_COMPANY,
+    PHONE_ASSISTANT,
+    PHONE_SLOTS
+};
+
+const int EMAIL_SLOTS = 3;
+
+// Every text is UTF-8; empty means absent.
+struct CContactRecord
+{
+    std::string uid;
+    std::string name; // FN, else "Given Family", else ORG, else the first e-mail address
+    std::string firstName;
+    std::string lastName;
+    double birthday = 949998.0;
+    double anniversary = 949998.0;
+    std::string phones[PHONE_SLOTS];
+    std::string emails[EMAIL_SLOTS];
+    // The first inline picture: its property's byte range in the card's source.
+    bool hasPhoto = false;
+    size_t photoBegin = 0;
+    size_t photoEnd = 0;
+};
+
+void ReadContact(const CVCard& card, CContactRecord& record);
+
+// The picture bytes of a PHOTO property (inline base64 or a data: URI); false for anything else.
+bool DecodePhoto(const CVCardProperty& property, std::string& bytes);
+
+} // namespace vcard

@@ -1,0 +1,30 @@
+// Text helpers of the vCard reader: charsets to UTF-8, quoted-printable, base64, escapes.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace vcard {
+
+std::string ToUpperAscii(std::string text);
+bool EqualsNoCase(const std::string& a, const char* b);
+std::string Trim(const std::string& text);
+
+bool IsValidUtf8(const std::string& bytes);
+// Converts bytes in the named charset to UTF-8. Without a charset, valid UTF-8 stays as it is and
+// anything else is read as Windows-1252; invalid sequences never survive into the result.
+std::string ToUtf8(const std::string& bytes, const std::string& charset);
+// UTF-16 text (little or big endian) to UTF-8; unpaired surrogates become U+FFFD.
+std::string Utf16ToUtf8(const char* data, size_t size, bool bigEndian);
+
+std::string DecodeQuotedPrintable(const std::string& text);
+// Skips white space; false on any other character outside the base64 alphabet.
+bool DecodeBase64(const std::string& text, std::string& bytes);
+
+// vCard text escapes: \n \N \\ \, \; (others are kept as written).
+std::string UnescapeText(const std::string& text);
+std::string EscapeText(const std::string& text);
+// Splits on every separator that is not escaped; each part is unescaped.
+std::vector<std::string> SplitComponents(const std::string& text, char separator);
+
+} // namespace vcard

@@ -1,0 +1,81 @@
+// The vCard writer: formats properties as folded lines and splices them into a file's bytes.
+#include "platform/store/vcard/writer.h"
+
+#include "platform/store/vcard/text.h"
+
+namespace vcard {
+
+namespace {
+
+const size_t FOLD_WIDTH = 75;
+
+bool NeedsQuotes(const std::string& value)
+{
+    return value.find_first_of(":;,\"") != std::string::npos;
+}
+
+bool IsAscii(const std::string& text)
+{
+    for (char c : text)
+        if (static_cast<unsigned char>(c) >= 0x80)
+            return false;
+    return true;
+}
+
+} // namespace
+
+std::string FoldLine(const std::string& line)
+{
+    std::string out;
+    out.reserve(line.size() + line.size() / 64 * 3 + 2);
+    size_t pos = 0;
+    size_t width = FOLD_WIDTH;
+    while (line.size() - pos > width)
+    {
+        size_t cut = pos + width;
+        // Step back to the start of a UTF-8 character.
+        while (cut > pos + 1 && (static_cast<unsigned char>(line[cut]) & 0xC0) == 0x80)
+            --cut;
+        out.append(line, pos, cut - pos);
+        out += "\r\n ";
+        pos = cut;
+        width = FOLD_WIDTH - 1;
+    }
+    out.append(line, pos, std::string::npos);
+    out += "\r\n";
+    return out;
+}
+
+std::string FormatProperty(const CVCardProperty& property, const std::string& version)
+{
+    std::string line;
+    if (!property.group.empty())
+        line += property.group + ".";
+    line += property.name;
+    bool base64 = property.IsBase64();
+    for (const CVCardParam& p : property.params)
+    {
+        if (p.name == "CHARSET" || (p.name == "ENCODING" && !base64))
+            continue;
+        line += ";" + p.name + "=";
+        line += NeedsQuotes(p.value) ? "\"" + p.value + "\"" : p.value;
+    }
+    if (version == "2.1" && !base64 && !IsAscii(property.value))
+        line += ";CHARSET=UTF-8";
+    line += ":" + property.value;
+    return FoldLine(line);
+}
+
+std::string ReplaceRange(const std::string& file, size_t begin, size_t end, const std::string& replacement)
+{
+    if (begin > end || end > file.size())
+        return file;
+    std::string out;
+    out.reserve(file.size() - (end - begin) + replacement.size());
+    out.append(file, 0, begin);
+    out += replacement;
+    out.append(file, end, std::string::npos);
+    return out;
+}
+
+} // namespace vcard

@@ -1,0 +1,192 @@
+// Change notifications: the right message for each changed contact, to each logged-on window, and only then.
+#include "platform/store/journal.h"
+#include "tests/store/store_fixture.h"
+
+namespace {
+
+struct CRecorded
+{
+    HWND window;
+    UINT message;
+    WPARAM oid;
+    bool operator==(const CRecorded& o) const { return window == o.window && message == o.message && oid == o.oid; }
+};
+
+std::vector<CRecorded> g_recorded;
+
+LRESULT CALLBACK RecordingProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message >= 0x8100 && message <= 0x8107)
+    {
+        g_recorded.push_back({window, message, wParam});
+        return 0;
+    }
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+HWND CreateRecorder()
+{
+    WNDCLASSW wc = {};
+    wc.lpfnWndProc = RecordingProc;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.lpszClassName = L"StoreNotificationRecorder";
+    RegisterClassW(&wc);
+    return CreateWindowExW(0, wc.lpszClassName, L"", WS_OVERLAPPEDWINDOW, 0, 0, 100, 100, nullptr, nullptr,
+                           wc.hInstance, nullptr);
+}
+
+// Dispatches messages until count notifications have arrived or the time is up.
+void Pump(DWORD milliseconds, size_t count)
+{
+    DWORD start = GetTickCount();
+    while (g_recorded.size() < count && GetTickCount() - start < milliseconds)
+    {
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))
+            DispatchMessageW(&msg);
+    }
+}
+
+// Enough for the store's half-second poll to have run twice.
+const DWORD WAIT = 1500;
+
+class NotifyTest : public StoreTest
+{
+protected:
+    void SetUp() override
+    {
+        StoreTest::SetUp();
+        g_recorded.clear();
+        m_window = CreateRecorder();
+        m_other = CreateRecorder();
+    }
+    void TearDown() override
+    {
+        StoreTest::TearDown();
+        DestroyWindow(m_window);
+        DestroyWindow(m_other);
+    }
+
+    HRESULT Notify(IPOutlookApp2* app, ULONG value)
+    {
+        IFolder* folder = nullptr;
+        IItem* item = nullptr;
+        HRESULT hr = app->GetDefaultFolder(olFolderContacts, &folder);
+        if (SUCCEEDED(hr))
+            hr = folder->QueryInterface(IID_IItem, reinterpret_cast<void**>(&item));
+        if (SUCCEEDED(hr))
+        {
+            CEPROPVAL value_ = {};
+            value_.propid = PIMPR_FOLDERNOTIFICATIONS;
+            value_.val.ulVal = value;
+            hr = item->SetProps(0, 1, &value_);
+            item->Release();
+        }
+        if (folder)
+            folder->Release();
+        return hr;
+    }
+
+    LONG OidOf(const wchar_t* name)
+    {
+        for (const CListedContact& c : List())
+            if (c.name == name)
+                return c.oid;
+        return 0;
+    }
+
+    HWND m_window = nullptr;
+    HWND m_other = nullptr;
+};
+
+std::string Person(const std::string& name, const std::string& birthday)
+{
+    return Card("3.0", {"UID:" + name, "FN:" + name, "BDAY:" + birthday});
+}
+
+} // namespace
+
+TEST_F(NotifyTest, ChangesByOtherProgramsArriveAsRemoteMessages)
+{
+    WriteBook(L"a.vcf", Person("Ann", "1980-01-01") + Person("Bob", "1981-01-01"));
+    IPOutlookApp2* app = Open(m_window);
+    ASSERT_EQ(S_OK, Notify(app, PIMFOLDERNOTIFICATION_ALL));
+    LONG ann = OidOf(L"Ann"), bob = OidOf(L"Bob");
+
+    WriteBook(L"a.vcf", Person("Ann", "1980-01-02") + Person("Bob", "1981-01-01"));
+    Pump(WAIT, 1);
+    EXPECT_EQ((std::vector<CRecorded>{{m_window, PIM_ITEM_CHANGED_REMOTE, static_cast<WPARAM>(ann)}}), g_recorded);
+
+    g_recorded.clear();
+    WriteBook(L"b.vcf", Person("Cid", "1982-01-01"));
+    WriteBook(L"a.vcf", Person("Ann", "1980-01-02"));
+    Pump(WAIT, 2);
+    LONG cid = OidOf(L"Cid");
+    EXPECT_EQ((std::vector<CRecorded>{{m_window, PIM_ITEM_CREATED_REMOTE, static_cast<WPARAM>(cid)},
+                                      {m_window, PIM_ITEM_DELETED_REMOTE, static_cast<WPARAM>(bob)}}),
+              g_recorded);
+}
+
+TEST_F(NotifyTest, ChangesThroughTheStoreArriveAsLocalMessages)
+{
+    WriteBook(L"a.vcf", Person("Ann", "1980-01-01"));
+    IPOutlookApp2* app = Open(m_window);
+    ASSERT_EQ(S_OK, Notify(app, PIMFOLDERNOTIFICATION_ALL));
+    LONG ann = OidOf(L"Ann");
+
+    std::wstring path = WriteBook(L"a.vcf", Person("Ann", "1980-01-03") + Person("Dan", "1983-01-01"));
+    CWriteJournal::Record(path.c_str());
+    Pump(WAIT, 2);
+    LONG dan = OidOf(L"Dan");
+    EXPECT_EQ((std::vector<CRecorded>{{m_window, PIM_ITEM_CHANGED_LOCAL, static_cast<WPARAM>(ann)},
+                                      {m_window, PIM_ITEM_CREATED_LOCAL, static_cast<WPARAM>(dan)}}),
+              g_recorded);
+
+    g_recorded.clear();
+    DeleteFileW(path.c_str());
+    CWriteJournal::Record(path.c_str());
+    Pump(WAIT, 2);
+    EXPECT_EQ((std::vector<CRecorded>{{m_window, PIM_ITEM_DELETED_LOCAL, static_cast<WPARAM>(ann)},
+                                      {m_window, PIM_ITEM_DELETED_LOCAL, static_cast<WPARAM>(dan)}}),
+              g_recorded);
+}
+
+TEST_F(NotifyTest, EveryLoggedOnWindowAndNoOther)
+{
+    WriteBook(L"a.vcf", Person("Ann", "1980-01-01"));
+    HWND bystander = CreateRecorder();
+    Notify(Open(m_window), PIMFOLDERNOTIFICATION_ALL);
+    Notify(Open(m_other), PIMFOLDERNOTIFICATION_ALL);
+    LONG ann = OidOf(L"Ann");
+
+    WriteBook(L"a.vcf", Person("Ann", "1980-01-05"));
+    Pump(WAIT, 2);
+    Pump(200, 3);
+    EXPECT_EQ((std::vector<CRecorded>{{m_window, PIM_ITEM_CHANGED_REMOTE, static_cast<WPARAM>(ann)},
+                                      {m_other, PIM_ITEM_CHANGED_REMOTE, static_cast<WPARAM>(ann)}}),
+              g_recorded);
+    DestroyWindow(bystander);
+}
+
+TEST_F(NotifyTest, NothingWhileOffOrAfterLogoff)
+{
+    WriteBook(L"a.vcf", Person("Ann", "1980-01-01"));
+    IPOutlookApp2* app = Open(m_window);
+    ASSERT_EQ(S_OK, Notify(app, PIMFOLDERNOTIFICATION_ALL));
+    ASSERT_EQ(S_OK, Notify(app, PIMFOLDERNOTIFICATION_NONE));
+    WriteBook(L"a.vcf", Person("Ann", "1980-01-06"));
+    Pump(WAIT, 1);
+    EXPECT_TRUE(g_recorded.empty());
+
+    // Turning them on again does not report what changed while they were off.
+    ASSERT_EQ(S_OK, Notify(app, PIMFOLDERNOTIFICATION_ALL));
+    Pump(WAIT, 1);
+    EXPECT_TRUE(g_recorded.empty());
+
+    ASSERT_EQ(S_OK, app->Logoff());
+    WriteBook(L"a.vcf", Person("Ann", "1980-01-07"));
+    Pump(WAIT, 1);
+    EXPECT_TRUE(g_recorded.empty());
+    EXPECT_EQ(E_INVALIDARG, Notify(app, 7));
+}

@@ -1,0 +1,157 @@
+// The portable vCard reader and writer: line forms, encodings, charsets, byte ranges, hostile input.
+#include "platform/store/vcard/contact.h"
+#include "platform/store/vcard/reader.h"
+#include "platform/store/vcard/text.h"
+#include "platform/store/vcard/writer.h"
+
+#include <gtest/gtest.h>
+
+using namespace vcard;
+
+namespace {
+
+std::vector<CVCard> ReadAll(const std::string& text)
+{
+    std::vector<CVCard> cards;
+    CVCardReader reader(text.data(), text.size());
+    CVCard card;
+    while (reader.Next(card))
+        cards.push_back(card);
+    return cards;
+}
+
+CContactRecord Contact(const std::string& text)
+{
+    std::vector<CVCard> cards = ReadAll(text);
+    CContactRecord record;
+    if (!cards.empty())
+        ReadContact(cards[0], record);
+    return record;
+}
+
+} // namespace
+
+TEST(VCardReader, FoldedLinesAlsoInsideMultiByteCharacters)
+{
+    // "Zoë Ünal" with the fold between the two bytes of ë, LF line ends, a BOM and lower-case names.
+    std::string text = "\xEF\xBB\xBF" "begin:vcard\nversion:4.0\nfn:Zo\xC3\n \xAB \xC3\x9Cnal\nend:vcard\n";
+    EXPECT_EQ("Zo\xC3\xAB \xC3\x9Cnal", Contact(text).name);
+    text = "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Long\r\n\t name\r\nEND:VCARD\r\n";
+    EXPECT_EQ("Long name", Contact(text).name);
+}
+
+TEST(VCardReader, QuotedPrintableAndCharsets)
+{
+    std::string text = "BEGIN:VCARD\r\nVERSION:2.1\r\n"
+                       "N;CHARSET=ISO-8859-1;ENCODING=QUOTED-PRINTABLE:M=FCller;J=FC=\r\nrgen\r\n"
+                       "FN;CHARSET=UTF-8;QUOTED-PRINTABLE:J=C3=BCrgen=20=\r\nM=C3=BCller\r\n"
+                       "ORG;CHARSET=WINDOWS-1252:Caf\xE9 \x80\r\n"
+                       "END:VCARD\r\n";
+    CContactRecord record = Contact(text);
+    EXPECT_EQ("J\xC3\xBCrgen", record.firstName);
+    EXPECT_EQ("M\xC3\xBCller", record.lastName);
+    EXPECT_EQ("J\xC3\xBCrgen M\xC3\xBCller", record.name);
+    // Undeclared bytes that are not UTF-8 are read as Windows-1252.
+    EXPECT_EQ("Caf\xC3\xA9 \xE2\x82\xAC", ToUtf8("Caf\xE9 \x80", ""));
+    EXPECT_TRUE(IsValidUtf8(ToUtf8("\xFF\xC3(", "UTF-8")));
+}
+
+TEST(VCardReader, TelephoneTypesInEachVersionsSyntax)
+{
+    std::string text = "BEGIN:VCARD\r\nVERSION:4.0\r\nFN:x\r\n"
+                       "TEL;VALUE=uri;TYPE=\"cell,voice\":tel:+1-555-0100\r\n"
+                       "item1.TEL;type=HOME;type=FAX:+1-555-0101\r\n"
+                       "TEL;TYPE=car:+1-555-0102\r\n"
+                       "TEL;TYPE=x-assistant:+1-555-0103\r\n"
+                       "TEL:+1-555-0104\r\n"
+                       "END:VCARD\r\n";
+    CContactRecord record = Contact(text);
+    EXPECT_EQ("+1-555-0100", record.phones[PHONE_MOBILE]);
+    EXPECT_EQ("+1-555-0101", record.phones[PHONE_HOME_FAX]);
+    EXPECT_EQ("+1-555-0102", record.phones[PHONE_CAR]);
+    EXPECT_EQ("+1-555-0103", record.phones[PHONE_ASSISTANT]);
+    EXPECT_EQ("+1-555-0104", record.phones[PHONE_HOME]);
+}
+
+TEST(VCardReader, KeepsByteRangesOfCardsAndPropertiesForWriteBack)
+{
+    std::string first = "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Ann\r\nNOTE:long\r\n  note\r\nEND:VCARD\r\n";
+    std::string text = "junk\r\n" + first + "BEGIN:VCARD\nFN:Bob\nEND:VCARD";
+    std::vector<CVCard> cards = ReadAll(text);
+    ASSERT_EQ(2u, cards.size());
+    EXPECT_EQ(first, text.substr(cards[0].begin, cards[0].end - cards[0].begin));
+    EXPECT_EQ(text.size(), cards[1].end);
+    const CVCardProperty* note = cards[0].Find("NOTE");
+    ASSERT_NE(nullptr, note);
+    EXPECT_EQ("NOTE:long\r\n  note\r\n", text.substr(note->begin, note->end - note->begin));
+    EXPECT_EQ("long note", note->value);
+
+    CVCardProperty changed = *cards[0].Find("FN");
+    changed.value = EscapeText("Ann, the first");
+    std::string written = ReplaceRange(text, changed.begin, changed.end, FormatProperty(changed, "3.0"));
+    EXPECT_EQ("junk\r\nBEGIN:VCARD\r\nVERSION:3.0\r\nFN:Ann\\, the first\r\nNOTE:long\r\n  note\r\nEND:VCARD\r\n"
+              "BEGIN:VCARD\nFN:Bob\nEND:VCARD",
+              written);
+}
+
+TEST(VCardWriter, FoldsWithoutSplittingCharactersAndReadsBack)
+{
+    CVCardProperty property;
+    property.group = "item1";
+    property.name = "NOTE";
+    property.params.push_back({"TYPE", "a:b"});
+    for (int i = 0; i < 60; ++i)
+        property.value += "\xE2\x82\xAC";
+    std::string lines = FormatProperty(property, "2.1");
+    size_t start = 0;
+    for (size_t end; (end = lines.find("\r\n", start)) != std::string::npos; start = end + 2)
+    {
+        EXPECT_LE(end - start, 75u);
+        EXPECT_NE(0x80, static_cast<unsigned char>(lines[start + (start ? 1 : 0)]) & 0xC0);
+    }
+    CVCardProperty back;
+    ASSERT_TRUE(CVCardReader::ParseProperty(lines.data(), lines.size(), back));
+    EXPECT_EQ("item1", back.group);
+    EXPECT_EQ(property.value, back.value);
+    EXPECT_EQ("a:b", *back.Param("TYPE"));
+    EXPECT_EQ("UTF-8", *back.Param("CHARSET"));
+}
+
+TEST(VCardReader, SurvivesBrokenCards)
+{
+    // An unterminated card, a nested agent card, a line without colon, an unterminated quote.
+    std::string text = "BEGIN:VCARD\r\nFN:lost\r\n"
+                       "BEGIN:VCARD\r\nFN:Kept\r\nAGENT:\r\nBEGIN:VCARD\r\nFN:Agent\r\nEND:VCARD\r\n"
+                       "no colon here\r\nTEL;TYPE=\"home:123\r\nEND:VCARD\r\n"
+                       "BEGIN:VCARD\r\nFN;ENCODING=QUOTED-PRINTABLE:a=\r\nEND:VCARD\r\n"
+                       "BEGIN:VCARD\r\nFN:Tail";
+    std::vector<CVCard> cards = ReadAll(text);
+    ASSERT_EQ(2u, cards.size());
+    EXPECT_EQ("Kept", Contact(text.substr(cards[0].begin)).name);
+    for (unsigned seed = 1; seed < 200; ++seed)
+    {
+        std::string noise = text;
+        for (size_t i = 0; i < noise.size(); i += 1 + (seed * 7 + i) % 13)
+            noise[i] = static_cast<char>(seed * 31 + i);
+        for (const CVCard& card : ReadAll(noise))
+        {
+            CContactRecord record;
+            ReadContact(card, record);
+            EXPECT_LE(card.end, noise.size());
+        }
+    }
+}
+
+TEST(VCardReader, Utf16FilesAreConverted)
+{
+    std::string utf16 = "\xFF\xFE";
+    for (char c : std::string("BEGIN:VCARD\r\nFN:Wide\r\nEND:VCARD\r\n"))
+    {
+        utf16 += c;
+        utf16 += '\0';
+    }
+    std::string text;
+    ASSERT_TRUE(ConvertUtf16File(utf16, text));
+    EXPECT_EQ("Wide", Contact(text).name);
+    EXPECT_FALSE(ConvertUtf16File("BEGIN:VCARD", text));
+}
