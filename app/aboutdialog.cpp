@@ -8,8 +8,8 @@ void CAboutDialog::Run()
     StartDialog(IDD_ABOUT, IDR_OKCANCEL_MENUBAR, 0, true);
 }
 
-void CAboutDialog::OnCommand(int id, int, LPARAM)
+void CAboutDialog::OnCommand(UINT id, UINT, HWND)
 {
     if (id == IDOK || id == IDCANCEL)
-        EndDialog(id);
+        EndDialog(static_cast<INT_PTR>(id));
 }

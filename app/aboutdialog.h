@@ -7,5 +7,5 @@ class CAboutDialog : public CVelaDialog
 {
 public:
     void Run();
-    void OnCommand(int id, int code, LPARAM lParam) override;
+    void OnCommand(UINT id, UINT code, HWND control) override;
 };

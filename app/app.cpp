@@ -34,7 +34,7 @@ bool CApp::OnCreate()
     AssertText(m_package->Open(path), L"Error opening ZRS resource", L"CApp::OnCreate", __LINE__);
 
     m_data = new CDataList();
-    m_data->Open(GetMainWindow());
+    m_data->Open(GetMainWnd());
 
     CMainView* view = new CMainView();
     view->Construct(MAIN_VIEW_ID, IDR_MAIN_MENUBAR, IDA_MAIN);
@@ -55,10 +55,10 @@ void CApp::OnDestroy()
     CoUninitialize();
 }
 
-void CApp::OnCommand(int id, int, LPARAM)
+void CApp::OnCommand(UINT id, UINT, HWND)
 {
     if (id == IDM_EXIT)
-        SendMessageW(GetMainWindow(), WM_CLOSE, 0, 0);
+        SendMessageW(GetMainWnd(), WM_CLOSE, 0, 0);
     else if (id == IDM_ABOUT)
         ShowAbout();
 }

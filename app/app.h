@@ -17,7 +17,7 @@ public:
 
     bool OnCreate() override;
     void OnDestroy() override;
-    void OnCommand(int id, int code, LPARAM lParam) override;
+    void OnCommand(UINT id, UINT code, HWND control) override;
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
 
     CDataList* GetDataList() const { return m_data; }

@@ -1,6 +1,8 @@
 // CMainView commands: order, split, periods, reference date, filter, menus, refill and refresh.
 #include "app/app.h"
 #include "app/datedialog.h"
+#include "app/mainactions.h"
+#include "app/optionsdialog.h"
 #include "app/mainview.h"
 #include "app/resource.h"
 #include "core/error.h"
@@ -11,7 +13,13 @@
 
 #include <commctrl.h>
 
-int CMainView::OnCommand(int id, int code, LPARAM lParam)
+void CMainView::OnCommand(UINT id, UINT code, HWND control)
+{
+    if (HandleCommand(id, code))
+        static_cast<CApp*>(GetApp())->OnCommand(id, code, control);
+}
+
+bool CMainView::HandleCommand(UINT id, UINT code)
 {
     CDataList* data = GetData();
     switch (id)
@@ -31,7 +39,7 @@ int CMainView::OnCommand(int id, int code, LPARAM lParam)
     case IDM_SORT_MONTH:
     {
         const int orders[] = {SORT_BY_NAME, SORT_BY_DATE, SORT_BY_DAYS_LEFT, SORT_BY_MONTH};
-        const int ids[] = {IDM_SORT_NAME, IDM_SORT_DATE, IDM_SORT_DAYS_LEFT, IDM_SORT_MONTH};
+        const UINT ids[] = {IDM_SORT_NAME, IDM_SORT_DATE, IDM_SORT_DAYS_LEFT, IDM_SORT_MONTH};
         for (int i = 0; i < 4; i++)
             if (ids[i] == id)
                 data->Sort(orders[i]);
@@ -53,9 +61,7 @@ int CMainView::OnCommand(int id, int code, LPARAM lParam)
     case IDM_EDIT_CONTACT:
     case IDM_CALL_CONTACT:
     case IDM_SEND_MESSAGE:
-        if (RunContactCommand(id) < 0)
-            return -1;
-        break;
+        return RunContactCommand(id);
     case IDM_FILTER:
         ToggleFilter();
         break;
@@ -79,11 +85,10 @@ int CMainView::OnCommand(int id, int code, LPARAM lParam)
             OnSplitPeriod(id);
         break;
     }
-    static_cast<CApp*>(GetApp())->OnCommand(id, code, lParam);
-    return 0;
+    return true;
 }
 
-int CMainView::OnSplitPeriod(int id)
+void CMainView::OnSplitPeriod(UINT id)
 {
     CDataList* data = GetData();
     int mode = data->GetSettings().SplitMode;
@@ -92,16 +97,15 @@ int CMainView::OnSplitPeriod(int id)
     else if (mode == SPLIT_BY_ZODIAC)
         data->SetSplit(SPLIT_BY_ZODIAC, id - IDM_PERIOD_FIRST);
     else
-        return 0;
+        return;
     Refill(0);
-    return 0;
 }
 
-int CMainView::RunContactCommand(int id)
+bool CMainView::RunContactCommand(UINT id)
 {
     int selected = m_list.GetSelection();
     if (selected < 0)
-        return -1;
+        return false;
     const CDataItem* item = GetData()->GetItem(static_cast<uint32_t>(selected));
     IPOutlookApp2* store = GetData()->GetStore();
     if (id == IDM_EDIT_CONTACT)
@@ -112,13 +116,14 @@ int CMainView::RunContactCommand(int id)
             contact->Edit(nullptr);
             contact->Release();
         }
-        return 0;
+        return true;
     }
+    CMainActionUi ui;
     if (id == IDM_CALL_CONTACT)
-        CallContact(store, item->oid, item->GetName());
+        CallContact(store, item->oid, item->GetName(), ui);
     else
-        SendMessageToContact(store, item->oid, item->GetName(), GetData()->GetSettings());
-    return 0;
+        SendGreeting(store, item->oid, GetData()->GetSettings(), ui);
+    return true;
 }
 
 void CMainView::StepPeriod(bool next)
@@ -162,14 +167,14 @@ void CMainView::ToggleFilter()
 {
     m_filterOpen = !m_filterOpen;
     RECT client;
-    GetClientRect(GetWindow(), &client);
+    GetClientRect(GetWnd(), &client);
     Layout(client.right, client.bottom);
     if (m_filterOpen)
     {
         SetFocus(m_filterEdit);
         return;
     }
-    SHSipPreference(GetWindow(), SIP_DOWN);
+    SHSipPreference(GetWnd(), SIP_DOWN);
     GetData()->ClearFilter();
     SetWindowTextW(m_filterEdit, L"");
     Refill(0);
@@ -194,8 +199,8 @@ void CMainView::Refill(int selection)
     m_list.Select(selection);
     m_list.RecreateColumns(true);
     InvalidateRect(m_list.GetWindow(), nullptr, FALSE);
-    InvalidateRect(GetWindow(), nullptr, FALSE);
-    UpdateWindow(GetWindow());
+    InvalidateRect(GetWnd(), nullptr, FALSE);
+    UpdateWindow(GetWnd());
 }
 
 void CMainView::Refresh()
@@ -212,7 +217,7 @@ void CMainView::Refresh()
     GetApp()->HideStatus();
 }
 
-void CMainView::OnInitMenuPopup(HMENU menu, int position)
+void CMainView::OnInitMenuPopup(HMENU menu, UINT position)
 {
     const CSettings& settings = GetData()->GetSettings();
     if (position == IDC_MENUBAR_MENU)

@@ -2,31 +2,31 @@
 #include "app/datedialog.h"
 
 #include "app/resource.h"
-#include "framework/menu.h"
+#include "framework/layout.h"
 #include "platform/shell/shell.h"
 
 #include <commctrl.h>
 
 int CDateDialog::Run()
 {
-    return StartDialog(IDD_SELECT_DATE, IDR_OKCANCEL_MENUBAR, 0, true);
+    return static_cast<int>(StartDialog(IDD_SELECT_DATE, IDR_OKCANCEL_MENUBAR, 0, true));
 }
 
 void CDateDialog::OnCreate()
 {
     SendMessageW(GetMenuBar(), SHCMBM_OVERRIDEKEY, VK_TBACK, 0x30003);
     SYSTEMTIME st = m_date.AsSystemTime();
-    SendMessageW(GetDlgItem(GetWindow(), IDC_DATE_PICKER), DTM_SETSYSTEMTIME, GDT_VALID,
+    SendMessageW(GetDlgItem(GetWnd(), IDC_DATE_PICKER), DTM_SETSYSTEMTIME, GDT_VALID,
                  reinterpret_cast<LPARAM>(&st));
-    FitControlsToWidth(GetWindow(), 1, IDC_DATE_PICKER);
+    FitControlsToWidth(GetWnd(), 1, IDC_DATE_PICKER);
 }
 
-void CDateDialog::OnCommand(int id, int, LPARAM)
+void CDateDialog::OnCommand(UINT id, UINT, HWND)
 {
     if (id == IDOK || id == IDYES)
     {
         SYSTEMTIME st = {};
-        LRESULT state = SendMessageW(GetDlgItem(GetWindow(), IDC_DATE_PICKER), DTM_GETSYSTEMTIME, 0,
+        LRESULT state = SendMessageW(GetDlgItem(GetWnd(), IDC_DATE_PICKER), DTM_GETSYSTEMTIME, 0,
                                      reinterpret_cast<LPARAM>(&st));
         if (state == GDT_VALID)
         {
@@ -49,7 +49,7 @@ INT_PTR CDateDialog::DialogProc(UINT message, WPARAM wParam, LPARAM lParam)
 {
     if (message == WM_SIZE)
     {
-        FitControlsToWidth(GetWindow(), 1, IDC_DATE_PICKER);
+        FitControlsToWidth(GetWnd(), 1, IDC_DATE_PICKER);
         return 0;
     }
     if (message == WM_HOTKEY && HIWORD(lParam) == VK_TBACK)

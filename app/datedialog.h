@@ -14,7 +14,7 @@ public:
     const CTime& GetDate() const { return m_date; }
 
     void OnCreate() override;
-    void OnCommand(int id, int code, LPARAM lParam) override;
+    void OnCommand(UINT id, UINT code, HWND control) override;
     INT_PTR DialogProc(UINT message, WPARAM wParam, LPARAM lParam) override;
 
 private:

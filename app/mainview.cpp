@@ -2,7 +2,7 @@
 #include "app/mainview.h"
 
 #include "app/app.h"
-#include "app/metrics.h"
+#include "platform/shell/device.h"
 #include "app/resource.h"
 #include "core/error.h"
 #include "data/zodiac.h"
@@ -25,7 +25,7 @@ int LineHeight(HDC dc, HFONT font)
     TEXTMETRICW tm = {};
     GetTextMetricsW(dc, &tm);
     SelectObject(dc, old);
-    return tm.tmHeight + tm.tmExternalLeading + Px(1);
+    return tm.tmHeight + tm.tmExternalLeading + DeviceScale(1);
 }
 
 } // namespace
@@ -38,9 +38,9 @@ CMainView::CMainView()
 
 CMainView::~CMainView() = default;
 
-void CMainView::Construct(int id, int menuBarId, int acceleratorId)
+void CMainView::Construct(UINT id, UINT menuBarId, UINT accelId)
 {
-    BaseConstruct(id, menuBarId, acceleratorId);
+    BaseConstruct(id, menuBarId, accelId);
 }
 
 CDataList* CMainView::GetData() const
@@ -58,18 +58,22 @@ void CMainView::OnCreate()
     CreateFonts();
     MeasureHeights();
     LoadPictures();
-    m_list.Construct(GetWindow(), GetWindow());
+    m_list.Construct(GetWnd(), GetWnd());
     GetData()->Load();
     Refill(0);
     m_list.RecreateColumns(true);
     SendMessageW(GetApp()->GetMenuBar(), SHCMBM_OVERRIDEKEY, VK_TBACK, kOverrideNotifyNoDefault);
     CreateFilterEdit();
+    // The view was sized before its list existed: lay the header band and the list out now.
+    RECT client;
+    GetClientRect(GetWnd(), &client);
+    Layout(client.right, client.bottom);
 }
 
 void CMainView::CreateFonts()
 {
     LOGFONTW font = {};
-    GetObjectW(GetDeviceSystemFont(), sizeof(font), &font);
+    GetObjectW(DeviceGetStockObject(SYSTEM_FONT), sizeof(font), &font);
     m_resources.normalFont = CreateFontIndirectW(&font);
     font.lfWeight = FW_BOLD;
     m_resources.boldFont = CreateFontIndirectW(&font);
@@ -111,7 +115,7 @@ void CMainView::LoadPictures()
 void CMainView::CreateFilterEdit()
 {
     m_filterEdit = CreateWindowExW(WS_EX_CLIENTEDGE, L"EDIT", L"", WS_CHILD | WS_VISIBLE | ES_AUTOHSCROLL, -1, -1, -1,
-                                   -1, GetWindow(), reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_FILTER_EDIT)),
+                                   -1, GetWnd(), reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_FILTER_EDIT)),
                                    GetModuleHandleW(nullptr), nullptr);
     Assert(m_filterEdit != nullptr, ERR_NOT_ENOUGH_MEMORY, L"CMainView::OnCreate", __LINE__);
     SendMessageW(m_filterEdit, EM_LIMITTEXT, 100, 0);
@@ -143,13 +147,13 @@ void CMainView::OnDestroy()
     m_list.ReleaseBuffer();
 }
 
-void CMainView::OnActivate(int)
+void CMainView::OnActivate(UINT)
 {
     Refill(0);
     SetFocus(m_list.GetWindow());
     m_list.Select(0);
     RedrawWindow(m_list.GetWindow(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
-    RedrawWindow(GetWindow(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+    RedrawWindow(GetWnd(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
     HWND bar = GetApp()->GetMenuBar();
     SendMessageW(bar, SHCMBM_OVERRIDEKEY, VK_TTALK, kOverrideNotifyNoDefault);
     SendMessageW(bar, SHCMBM_OVERRIDEKEY, VK_TBACK, kOverrideNotifyNoDefault);
@@ -210,7 +214,7 @@ void CMainView::Layout(int width, int height)
     int mark = m_list.GetSelection();
     if (mark >= 0)
         SendMessageW(list, LVM_ENSUREVISIBLE, mark, FALSE);
-    InvalidateRect(GetWindow(), nullptr, FALSE);
+    InvalidateRect(GetWnd(), nullptr, FALSE);
 }
 
 void CMainView::OnMeasureItem(MEASUREITEMSTRUCT* measure)
@@ -249,15 +253,15 @@ void CMainView::GetHeaderText(CStr& out) const
     }
 }
 
-void CMainView::OnPaint(PAINTSTRUCT* paint)
+void CMainView::OnPaint(CVelaPaint* paint)
 {
-    HDC dc = paint->hdc;
+    HDC dc = paint->dc;
     RECT client;
-    GetClientRect(GetWindow(), &client);
+    GetClientRect(GetWnd(), &client);
     int h = m_headerHeight;
     m_list.CallPrevious(WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
 
-    HPEN pen = CreatePen(PS_SOLID, Px(1), GetSysColor(COLOR_WINDOWTEXT));
+    HPEN pen = CreatePen(PS_SOLID, DeviceScale(1), GetSysColor(COLOR_WINDOWTEXT));
     HGDIOBJ oldPen = SelectObject(dc, pen);
     MoveToEx(dc, client.left, client.top + h - 1, nullptr);
     LineTo(dc, client.right, client.top + h - 1);
@@ -269,18 +273,18 @@ void CMainView::OnPaint(PAINTSTRUCT* paint)
         int middle = client.top + h / 2;
         HBRUSH brush = CreateSolidBrush(GetSysColor(COLOR_WINDOWTEXT));
         HGDIOBJ oldBrush = SelectObject(dc, brush);
-        POINT left[3] = {{client.left + Px(3), middle},
-                         {client.left + Px(3) + a / 2, middle - a / 2},
-                         {client.left + Px(3) + a / 2, middle + a / 2}};
-        POINT right[3] = {{client.right - Px(3), middle},
-                          {client.right - Px(3) - a / 2, middle - a / 2},
-                          {client.right - Px(3) - a / 2, middle + a / 2}};
+        POINT left[3] = {{client.left + DeviceScale(3), middle},
+                         {client.left + DeviceScale(3) + a / 2, middle - a / 2},
+                         {client.left + DeviceScale(3) + a / 2, middle + a / 2}};
+        POINT right[3] = {{client.right - DeviceScale(3), middle},
+                          {client.right - DeviceScale(3) - a / 2, middle - a / 2},
+                          {client.right - DeviceScale(3) - a / 2, middle + a / 2}};
         Polygon(dc, left, 3);
         Polygon(dc, right, 3);
         SelectObject(dc, oldBrush);
         DeleteObject(brush);
-        text.left += a + Px(6);
-        text.right -= a + Px(6);
+        text.left += a + DeviceScale(6);
+        text.right -= a + DeviceScale(6);
     }
     SelectObject(dc, oldPen);
     DeleteObject(pen);
@@ -303,17 +307,17 @@ void CMainView::OnPaint(PAINTSTRUCT* paint)
 void CMainView::PaintClearButton(HDC dc, const RECT& square)
 {
     FillRect(dc, &square, GetSysColorBrush(COLOR_BTNFACE));
-    RECT edge = {square.left, square.top, square.right, square.top + Px(1)};
+    RECT edge = {square.left, square.top, square.right, square.top + DeviceScale(1)};
     FillRect(dc, &edge, GetSysColorBrush(COLOR_BTNHIGHLIGHT));
-    edge = {square.left, square.top, square.left + Px(1), square.bottom};
+    edge = {square.left, square.top, square.left + DeviceScale(1), square.bottom};
     FillRect(dc, &edge, GetSysColorBrush(COLOR_BTNHIGHLIGHT));
-    edge = {square.right - Px(1), square.top, square.right, square.bottom};
+    edge = {square.right - DeviceScale(1), square.top, square.right, square.bottom};
     FillRect(dc, &edge, GetSysColorBrush(COLOR_BTNSHADOW));
-    edge = {square.left, square.bottom - Px(1), square.right, square.bottom};
+    edge = {square.left, square.bottom - DeviceScale(1), square.right, square.bottom};
     FillRect(dc, &edge, GetSysColorBrush(COLOR_BTNSHADOW));
-    HPEN red = CreatePen(PS_SOLID, Px(2), RGB(255, 0, 0));
+    HPEN red = CreatePen(PS_SOLID, DeviceScale(2), RGB(255, 0, 0));
     HGDIOBJ old = SelectObject(dc, red);
-    int inset = Px(5);
+    int inset = DeviceScale(5);
     MoveToEx(dc, square.left + inset, square.top + inset, nullptr);
     LineTo(dc, square.right - inset, square.bottom - inset);
     MoveToEx(dc, square.right - inset, square.top + inset, nullptr);
@@ -325,35 +329,35 @@ void CMainView::PaintClearButton(HDC dc, const RECT& square)
 void CMainView::OnLButtonDown(int x, int y)
 {
     RECT client;
-    GetClientRect(GetWindow(), &client);
+    GetClientRect(GetWnd(), &client);
     int h = m_headerHeight;
-    int zone = Px(6) + static_cast<int>(h * 0.5);
+    int zone = DeviceScale(6) + static_cast<int>(h * 0.5);
     bool inHeader = y >= client.top && y < client.top + h;
     if (GetData()->GetSettings().SplitMode != SPLIT_ALL && inHeader)
     {
         if (x < client.left + zone)
         {
-            SendMessageW(GetWindow(), WM_COMMAND, IDM_PREVIOUS_PERIOD, 0);
+            SendMessageW(GetWnd(), WM_COMMAND, IDM_PREVIOUS_PERIOD, 0);
             return;
         }
         if (x >= client.right - zone)
         {
-            SendMessageW(GetWindow(), WM_COMMAND, IDM_NEXT_PERIOD, 0);
+            SendMessageW(GetWnd(), WM_COMMAND, IDM_NEXT_PERIOD, 0);
             return;
         }
     }
     if (m_filterOpen && IsPocketPC() && x >= client.right - h && y >= client.bottom - h)
     {
-        SendMessageW(GetWindow(), WM_COMMAND, IDM_FILTER, 0);
+        SendMessageW(GetWnd(), WM_COMMAND, IDM_FILTER, 0);
         return;
     }
     HMENU menu = CreatePopupPeriodMenu();
     POINT at = {x, y};
-    ClientToScreen(GetWindow(), &at);
-    int chosen = TrackPopupMenu(menu, TPM_RETURNCMD | TPM_NONOTIFY, at.x, at.y, 0, GetWindow(), nullptr);
+    ClientToScreen(GetWnd(), &at);
+    int chosen = TrackPopupMenu(menu, TPM_RETURNCMD | TPM_NONOTIFY, at.x, at.y, 0, GetWnd(), nullptr);
     DestroyMenu(menu);
     if (chosen)
-        SendMessageW(GetWindow(), WM_COMMAND, chosen, 0);
+        SendMessageW(GetWnd(), WM_COMMAND, chosen, 0);
 }
 
 void CMainView::OnHotKey(int virtualKey)
@@ -361,11 +365,11 @@ void CMainView::OnHotKey(int virtualKey)
     if (virtualKey == VK_TBACK && m_filterOpen)
     {
         if (GetWindowTextLengthW(m_filterEdit) == 0)
-            SendMessageW(GetWindow(), WM_COMMAND, IDM_FILTER, 0);
+            SendMessageW(GetWnd(), WM_COMMAND, IDM_FILTER, 0);
     }
     else if (virtualKey == VK_TTALK)
     {
-        SendMessageW(GetWindow(), WM_COMMAND, IDM_CALL_CONTACT, 0);
+        SendMessageW(GetWnd(), WM_COMMAND, IDM_CALL_CONTACT, 0);
     }
 }
 
@@ -378,7 +382,7 @@ LRESULT CALLBACK CMainView::FilterEditProc(HWND window, UINT message, WPARAM wPa
 LRESULT CMainView::OnFilterEditMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     if (message == WM_KEYDOWN && wParam == VK_BACK && GetWindowTextLengthW(window) == 0)
-        SendMessageW(GetWindow(), WM_COMMAND, IDM_FILTER, 0);
+        SendMessageW(GetWnd(), WM_COMMAND, IDM_FILTER, 0);
     else if (message == WM_KEYDOWN && (wParam == VK_UP || wParam == VK_DOWN))
         return SendMessageW(m_list.GetWindow(), message, wParam, lParam);
     else if (message == WM_LBUTTONDOWN)

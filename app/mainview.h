@@ -13,13 +13,13 @@ public:
     CMainView();
     ~CMainView() override;
 
-    void Construct(int id, int menuBarId, int acceleratorId) override;
+    void Construct(UINT id, UINT menuBarId, UINT accelId) override;
     void OnCreate() override;
     void OnDestroy() override;
-    void OnActivate(int previousId) override;
-    void OnPaint(PAINTSTRUCT* paint) override;
-    int OnCommand(int id, int code, LPARAM lParam) override;
-    void OnInitMenuPopup(HMENU menu, int position) override;
+    void OnActivate(UINT previousId) override;
+    void OnPaint(CVelaPaint* paint) override;
+    void OnCommand(UINT id, UINT code, HWND control) override;
+    void OnInitMenuPopup(HMENU menu, UINT position) override;
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
 
     // Back and Talk keys, passed on by the application for every WM_HOTKEY.
@@ -55,8 +55,10 @@ private:
     void StepPeriod(bool next);
     void ToggleFilter();
     void SelectDate();
-    int OnSplitPeriod(int id);
-    int RunContactCommand(int id);
+    // False when a command that needs a selected row finds none; it then goes no further.
+    bool HandleCommand(UINT id, UINT code);
+    void OnSplitPeriod(UINT id);
+    bool RunContactCommand(UINT id);
     void PaintClearButton(HDC dc, const RECT& square);
 
     static LRESULT CALLBACK FilterEditProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);

@@ -1,7 +1,7 @@
 // Row drawing of the event list: contact picture, name with the filter match underlined, date line, sign.
 #include "app/row.h"
 
-#include "app/metrics.h"
+#include "platform/shell/device.h"
 #include "package/contactpicture.h"
 #include "package/zrs.h"
 #include "platform/store/contactstore.h"
@@ -107,7 +107,7 @@ void DrawEventRow(const DRAWITEMSTRUCT& draw, const CDataList& list, const RowRe
         SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
     }
 
-    int m = Px(2);
+    int m = DeviceScale(2);
     SelectObject(dc, res.boldFont);
     TEXTMETRICW metrics = {};
     GetTextMetricsW(dc, &metrics);
@@ -132,7 +132,11 @@ void DrawEventRow(const DRAWITEMSTRUCT& draw, const CDataList& list, const RowRe
     }
     else if (res.defaultPicture)
     {
-        res.defaultPicture->Draw(dc, x0, top, x0 + boxWidth, top + boxHeight);
+        // Fitted like a contact's own picture, so the figure keeps its shape.
+        FitIntoBox(res.defaultPicture->Width(), res.defaultPicture->Height(), boxWidth, boxHeight, width, height);
+        int x = x0 + (boxWidth - width) / 2;
+        int y = top + (boxHeight - height) / 2;
+        res.defaultPicture->Draw(dc, x, y, x + width, y + height);
     }
 
     int x1 = x0 + boxWidth + 2 * half;

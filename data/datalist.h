@@ -52,6 +52,7 @@ public:
     const CTime& GetReference() const { return m_reference; }
     const CStr& GetFilter() const { return m_filter; }
     CSettings& GetSettings() { return m_settings; }
+    const CSettings& GetSettings() const { return m_settings; }
     IPOutlookApp2* GetStore() const { return m_store; }
 
 private:

@@ -5,9 +5,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 build=${FESTIVO_BUILD:-$root/build}
 
-tools/deps.sh
-cmake -S . -B "$build" -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake >/dev/null
-cmake --build "$build" -j"$(nproc)"
+FESTIVO_BUILD=$build tools/build.sh
 
 export FESTIVO_WINEPREFIX=$build/wine-test
 tools/wine-prefix.sh "$FESTIVO_WINEPREFIX" headless

@@ -1,0 +1,202 @@
+// CBufferedList: buffer handling, erasing, separator lines and owner-drawn rows of the program's lists.
+#include "app/bufferedlist.h"
+
+#include "platform/shell/device.h"
+#include "core/error.h"
+
+#include <commctrl.h>
+
+namespace {
+
+// The handheld draws list separators with its system brush of index 1, a light grey there; the
+// desktop's index 1 is the desktop background, so the light button face stands in for it.
+const int kSeparatorColourIndex = COLOR_BTNFACE;
+
+} // namespace
+
+CBufferedList::CBufferedList()
+    : m_owner(nullptr), m_previous(nullptr), m_window(nullptr), m_bufferWidth(0), m_bufferHeight(0),
+      m_bufferDC(nullptr), m_bufferBitmap(nullptr), m_previousBitmap(nullptr), m_controlId(0),
+      m_columnFunction(nullptr)
+{
+}
+
+CBufferedList::~CBufferedList()
+{
+    ReleaseBuffer();
+}
+
+void CBufferedList::Attach(HWND window, HWND owner, int controlId, DWORD extendedStyle, const wchar_t* function)
+{
+    m_window = window;
+    m_owner = owner;
+    m_controlId = controlId;
+    m_columnFunction = function;
+    SetWindowLongPtrW(m_window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    m_previous = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrW(m_window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&CBufferedList::SubclassProc)));
+    SendMessageW(m_window, LVM_SETEXTENDEDLISTVIEWSTYLE, extendedStyle, extendedStyle);
+    RecreateColumns(false);
+}
+
+void CBufferedList::RecreateColumns(bool deleteFirst)
+{
+    if (deleteFirst)
+        SendMessageW(m_window, LVM_DELETECOLUMN, 0, 0);
+    RECT client;
+    GetClientRect(m_window, &client);
+    LVCOLUMNW column = {};
+    column.mask = LVCF_FMT | LVCF_WIDTH | LVCF_SUBITEM;
+    column.fmt = LVCFMT_LEFT;
+    column.cx = client.right - client.left;
+    column.iSubItem = 0;
+    LRESULT inserted = SendMessageW(m_window, LVM_INSERTCOLUMNW, 0, reinterpret_cast<LPARAM>(&column));
+    Assert(inserted != -1, ERR_ERROR, m_columnFunction, __LINE__);
+}
+
+void CBufferedList::ReleaseBuffer()
+{
+    if (m_bufferDC)
+    {
+        SelectObject(m_bufferDC, m_previousBitmap);
+        DeleteObject(m_bufferBitmap);
+        DeleteDC(m_bufferDC);
+    }
+    m_bufferDC = nullptr;
+    m_bufferBitmap = nullptr;
+    m_previousBitmap = nullptr;
+    m_bufferWidth = 0;
+    m_bufferHeight = 0;
+}
+
+LRESULT CBufferedList::CallPrevious(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    return CallWindowProcW(m_previous, m_window, message, wParam, lParam);
+}
+
+void CBufferedList::SetCount(int count)
+{
+    SendMessageW(m_window, LVM_SETITEMCOUNT, count, 0);
+}
+
+int CBufferedList::GetCount() const
+{
+    return static_cast<int>(SendMessageW(m_window, LVM_GETITEMCOUNT, 0, 0));
+}
+
+void CBufferedList::Select(int index)
+{
+    LVITEMW state = {};
+    state.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+    state.state = LVIS_SELECTED | LVIS_FOCUSED;
+    SendMessageW(m_window, LVM_SETITEMSTATE, index, reinterpret_cast<LPARAM>(&state));
+    SendMessageW(m_window, LVM_SETSELECTIONMARK, 0, index);
+    SendMessageW(m_window, LVM_ENSUREVISIBLE, index, FALSE);
+}
+
+int CBufferedList::GetSelection() const
+{
+    int mark = static_cast<int>(SendMessageW(m_window, LVM_GETSELECTIONMARK, 0, 0));
+    return mark < GetCount() ? mark : -1;
+}
+
+LRESULT CALLBACK CBufferedList::SubclassProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    CBufferedList* self = reinterpret_cast<CBufferedList*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    return self->WindowProc(message, wParam, lParam);
+}
+
+LRESULT CBufferedList::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message)
+    {
+    case WM_SIZE:
+        return OnSize(wParam, lParam);
+    case WM_ERASEBKGND:
+        return 1;
+    case WM_PAINT:
+        return OnPaint();
+    case WM_LBUTTONDOWN:
+        return OnLButtonDown(wParam, lParam);
+    default:
+        return CallPrevious(message, wParam, lParam);
+    }
+}
+
+LRESULT CBufferedList::OnSize(WPARAM wParam, LPARAM lParam)
+{
+    LRESULT result = CallPrevious(WM_SIZE, wParam, lParam);
+    int width = LOWORD(lParam);
+    int height = HIWORD(lParam);
+    if (width != m_bufferWidth || height != m_bufferHeight)
+    {
+        ReleaseBuffer();
+        m_bufferWidth = width;
+        m_bufferHeight = height;
+        HDC screen = GetDC(m_window);
+        m_bufferDC = CreateCompatibleDC(screen);
+        m_bufferBitmap = CreateCompatibleBitmap(screen, width > 0 ? width : 1, height > 0 ? height : 1);
+        m_previousBitmap = static_cast<HBITMAP>(SelectObject(m_bufferDC, m_bufferBitmap));
+        ReleaseDC(m_window, screen);
+    }
+    return result;
+}
+
+LRESULT CBufferedList::OnPaint()
+{
+    PAINTSTRUCT ps;
+    HDC dc = BeginPaint(m_window, &ps);
+    if (!m_bufferDC)
+    {
+        EndPaint(m_window, &ps);
+        return 0;
+    }
+    RECT client;
+    GetClientRect(m_window, &client);
+    CallPrevious(WM_ERASEBKGND, reinterpret_cast<WPARAM>(m_bufferDC), 0);
+
+    int mark = static_cast<int>(SendMessageW(m_window, LVM_GETSELECTIONMARK, 0, 0));
+    int count = GetCount();
+    int perPage = static_cast<int>(SendMessageW(m_window, LVM_GETCOUNTPERPAGE, 0, 0));
+    int top = static_cast<int>(SendMessageW(m_window, LVM_GETTOPINDEX, 0, 0));
+    RECT topRow = {};
+    topRow.left = LVIR_BOUNDS;
+    SendMessageW(m_window, LVM_GETITEMRECT, top, reinterpret_cast<LPARAM>(&topRow));
+    int pitch = topRow.bottom - topRow.top;
+
+    // One light line under every row position of the page, drawn rows or not.
+    int line = (DeviceScreenDpi() + 48) / 96;
+    HBRUSH separator = GetSysColorBrush(kSeparatorColourIndex);
+    for (int k = 0; pitch > 0 && k <= perPage; k++)
+    {
+        RECT r = {client.left, topRow.top + (k + 1) * pitch - line, client.right, topRow.top + (k + 1) * pitch};
+        FillRect(m_bufferDC, &r, separator);
+    }
+
+    for (int i = top; i < count && i <= top + perPage; i++)
+    {
+        DRAWITEMSTRUCT draw = {};
+        draw.CtlType = ODT_LISTVIEW;
+        draw.CtlID = static_cast<UINT>(m_controlId);
+        draw.itemID = static_cast<UINT>(i);
+        draw.itemAction = i == mark ? ODA_FOCUS : 0;
+        draw.itemState = i == mark ? ODS_SELECTED : 0;
+        draw.hwndItem = m_window;
+        draw.hDC = m_bufferDC;
+        draw.rcItem.left = LVIR_BOUNDS;
+        SendMessageW(m_window, LVM_GETITEMRECT, i, reinterpret_cast<LPARAM>(&draw.rcItem));
+        RECT overlap;
+        if (IntersectRect(&overlap, &draw.rcItem, &ps.rcPaint))
+            SendMessageW(m_owner, WM_DRAWITEM, static_cast<WPARAM>(m_controlId), reinterpret_cast<LPARAM>(&draw));
+    }
+
+    BitBlt(dc, ps.rcPaint.left, ps.rcPaint.top, ps.rcPaint.right - ps.rcPaint.left, ps.rcPaint.bottom - ps.rcPaint.top,
+           m_bufferDC, ps.rcPaint.left, ps.rcPaint.top, SRCCOPY);
+    EndPaint(m_window, &ps);
+    return 0;
+}
+
+LRESULT CBufferedList::OnLButtonDown(WPARAM wParam, LPARAM lParam)
+{
+    return CallPrevious(WM_LBUTTONDOWN, wParam, lParam);
+}

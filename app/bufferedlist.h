@@ -1,0 +1,51 @@
+// CBufferedList: a subclassed virtual list view painted through a back buffer, rows drawn by its owner.
+#pragma once
+
+#include <windows.h>
+
+class CBufferedList
+{
+public:
+    CBufferedList();
+    virtual ~CBufferedList();
+    CBufferedList(const CBufferedList&) = delete;
+    CBufferedList& operator=(const CBufferedList&) = delete;
+
+    // Rebuilds the one column to the list's width.
+    void RecreateColumns(bool deleteFirst);
+    void ReleaseBuffer();
+
+    HWND GetWindow() const { return m_window; }
+    // The list's own procedure, for messages the wrapper must not see.
+    LRESULT CallPrevious(UINT message, WPARAM wParam, LPARAM lParam);
+
+    void SetCount(int count);
+    int GetCount() const;
+    // Selects and focuses row index, sets the selection mark and scrolls it into view.
+    void Select(int index);
+    // The selection mark, or -1.
+    int GetSelection() const;
+
+protected:
+    // Takes over window: user data, subclassing, extended styles and the column.
+    void Attach(HWND window, HWND owner, int controlId, DWORD extendedStyle, const wchar_t* function);
+    virtual LRESULT OnLButtonDown(WPARAM wParam, LPARAM lParam);
+    HWND GetOwner() const { return m_owner; }
+
+private:
+    static LRESULT CALLBACK SubclassProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT OnSize(WPARAM wParam, LPARAM lParam);
+    LRESULT OnPaint();
+
+    HWND m_owner;
+    WNDPROC m_previous;
+    HWND m_window;
+    int m_bufferWidth;
+    int m_bufferHeight;
+    HDC m_bufferDC;
+    HBITMAP m_bufferBitmap;
+    HBITMAP m_previousBitmap;
+    int m_controlId;
+    const wchar_t* m_columnFunction;
+};

@@ -1,0 +1,76 @@
+// CPopupListBox: the plain-text list of the pick-one popup; its font, rows and placement.
+#include "app/popuplist.h"
+
+#include "platform/shell/device.h"
+#include "core/error.h"
+#include "platform/shell/shell.h"
+
+#include <commctrl.h>
+
+void CPopupListBox::Construct(HWND dialog, int controlId)
+{
+    HWND window = GetDlgItem(dialog, controlId);
+    Assert(window != nullptr, ERR_ERROR, L"CPopupListBox::Construct", __LINE__);
+    Attach(window, dialog, controlId, LVS_EX_GRIDLINES, L"CPopupListBox::RecreateColumns");
+}
+
+HFONT CreatePopupRowFont()
+{
+    LOGFONTW font = {};
+    GetObjectW(DeviceGetStockObject(SYSTEM_FONT), sizeof(font), &font);
+    font.lfHeight = static_cast<LONG>(font.lfHeight * 1.2);
+    font.lfWeight = FW_NORMAL;
+    return CreateFontIndirectW(&font);
+}
+
+int PopupRowHeight(HFONT font)
+{
+    HDC screen = GetDC(nullptr);
+    HGDIOBJ old = SelectObject(screen, font);
+    TEXTMETRICW tm = {};
+    GetTextMetricsW(screen, &tm);
+    SelectObject(screen, old);
+    ReleaseDC(nullptr, screen);
+    return tm.tmHeight + tm.tmExternalLeading + DeviceScale(5);
+}
+
+void DrawPopupRow(const DRAWITEMSTRUCT& draw, HFONT font, const CStrList& items)
+{
+    if (draw.CtlType != ODT_LISTVIEW || draw.itemID >= items.GetCount())
+        return;
+    HDC dc = draw.hDC;
+    int saved = SaveDC(dc);
+    SetBkMode(dc, TRANSPARENT);
+    if (draw.itemState & ODS_SELECTED)
+    {
+        HBRUSH highlight = CreateSolidBrush(GetSysColor(COLOR_HIGHLIGHT));
+        FillRect(dc, &draw.rcItem, highlight);
+        DeleteObject(highlight);
+        SetTextColor(dc, GetSysColor(COLOR_HIGHLIGHTTEXT));
+    }
+    else
+    {
+        SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
+    }
+    SelectObject(dc, font);
+    TEXTMETRICW tm = {};
+    GetTextMetricsW(dc, &tm);
+    RECT text = draw.rcItem;
+    text.left += tm.tmAveCharWidth / 2;
+    DrawTextW(dc, *items.GetAt(draw.itemID), -1, &text,
+              DT_SINGLELINE | DT_VCENTER | DT_END_ELLIPSIS | DT_NOPREFIX);
+    RestoreDC(dc, saved);
+}
+
+void PlacePopup(HWND dialog, const RECT& reference, int rowHeight, int itemCount)
+{
+    int height = reference.bottom - reference.top;
+    int caption = GetSystemMetrics(SM_CYCAPTION);
+    int rows = rowHeight > 0 ? static_cast<int>((height * 0.7 - caption - DeviceScale(2)) / rowHeight) : 0;
+    if (rows > itemCount)
+        rows = itemCount;
+    if (rows < 1)
+        rows = 1;
+    int top = reference.bottom - DeviceScale(2) - rows * rowHeight - caption;
+    MoveWindow(dialog, reference.left, top, reference.right - reference.left, reference.bottom - top, FALSE);
+}
