@@ -15,4 +15,5 @@ wineserver -p >/dev/null 2>&1 </dev/null &
 trap 'WINEPREFIX=$FESTIVO_WINEPREFIX wineserver -k >/dev/null 2>&1 || true' EXIT
 status=0
 ctest --test-dir "$build" --output-on-failure -j2 "$@" || status=$?
+FESTIVO_BUILD=$build tests/fuzz/run.sh || status=$?
 exit $status

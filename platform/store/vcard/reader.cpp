@@ -24,15 +24,24 @@ bool IsBase64Char(char c)
            c == '=';
 }
 
-// The encoding named in a property's header (everything before the first unquoted colon).
+// The encoding named by the ENCODING parameter (or a bare 2.1 word) of a property's header.
 int HeaderEncoding(const std::string& header)
 {
-    std::string upper = ToUpperAscii(header) + ";";
-    if (upper.find("QUOTED-PRINTABLE") != std::string::npos)
-        return ENCODING_QP;
-    if (upper.find("BASE64") != std::string::npos || upper.find("ENCODING=B;") != std::string::npos)
-        return ENCODING_BASE64;
-    return ENCODING_PLAIN;
+    int encoding = ENCODING_PLAIN;
+    size_t start = header.find(';');
+    while (start != std::string::npos)
+    {
+        size_t end = header.find(';', start + 1);
+        std::string param = ToUpperAscii(Trim(header.substr(start + 1, end == std::string::npos ? end : end - start - 1)));
+        if (param.compare(0, 9, "ENCODING=") == 0)
+            param = Trim(param.substr(9));
+        if (param == "QUOTED-PRINTABLE")
+            encoding = ENCODING_QP;
+        else if (param == "BASE64" || param == "B")
+            encoding = ENCODING_BASE64;
+        start = end;
+    }
+    return encoding;
 }
 
 bool IsLine(const std::string& line, const char* text)

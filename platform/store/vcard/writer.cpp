@@ -22,6 +22,16 @@ bool IsAscii(const std::string& text)
     return true;
 }
 
+// Names keep only the characters a name may hold, so that no name can end the header early.
+std::string CleanName(const std::string& name)
+{
+    std::string clean;
+    for (char c : name)
+        if ((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-' || c == '_')
+            clean += c;
+    return clean;
+}
+
 } // namespace
 
 std::string FoldLine(const std::string& line)
@@ -49,16 +59,23 @@ std::string FoldLine(const std::string& line)
 std::string FormatProperty(const CVCardProperty& property, const std::string& version)
 {
     std::string line;
-    if (!property.group.empty())
-        line += property.group + ".";
-    line += property.name;
+    std::string group = CleanName(property.group);
+    if (!group.empty())
+        line += group + ".";
+    line += CleanName(property.name);
     bool base64 = property.IsBase64();
     for (const CVCardParam& p : property.params)
     {
-        if (p.name == "CHARSET" || (p.name == "ENCODING" && !base64))
+        std::string name = CleanName(p.name);
+        if (name.empty() || name == "CHARSET" || (name == "ENCODING" && !base64))
             continue;
-        line += ";" + p.name + "=";
-        line += NeedsQuotes(p.value) ? "\"" + p.value + "\"" : p.value;
+        // A parameter value cannot hold a double quote; an apostrophe stands in for it.
+        std::string value = p.value;
+        for (char& c : value)
+            if (c == '"')
+                c = '\'';
+        line += ";" + name + "=";
+        line += NeedsQuotes(value) ? "\"" + value + "\"" : value;
     }
     if (version == "2.1" && !base64 && !IsAscii(property.value))
         line += ";CHARSET=UTF-8";

@@ -1,0 +1,21 @@
+#!/usr/bin/env bash
+# Builds the vCard reader's libFuzzer target natively with clang into <build>/fuzz and runs it for a
+# bounded time (FESTIVO_FUZZ_SECONDS, default 60). Fails on any crash, leak, hang or sanitizer report.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/../.." && pwd)
+out=${FESTIVO_BUILD:-$root/build}/fuzz
+seconds=${FESTIVO_FUZZ_SECONDS:-60}
+mkdir -p "$out/corpus"
+
+clang++ -std=c++17 -O1 -g -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=undefined \
+  -I"$root" "$root/tests/fuzz/vcard_fuzz.cpp" "$root"/platform/store/vcard/*.cpp -o "$out/vcard_fuzz"
+
+# New inputs go to the build's corpus; the seeds in the source tree stay as they are.
+if ! "$out/vcard_fuzz" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -max_len=65536 \
+  -artifact_prefix="$out/" -print_final_stats=1 "$out/corpus" "$root/tests/fuzz/corpus" >"$out/fuzz.log" 2>&1; then
+  tail -n 40 "$out/fuzz.log" >&2
+  echo "vCard fuzzing failed; the crashing input is in $out (see $out/fuzz.log)" >&2
+  exit 1
+fi
+grep -E '^(Done|stat::number_of_executed_units)' "$out/fuzz.log" || true
+echo "vCard fuzzing: no crash in $seconds s"
