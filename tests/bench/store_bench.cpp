@@ -1,0 +1,142 @@
+// Time to enumerate generated address books through the contact store, beside merely reading their bytes.
+#include "platform/store/contactstore.h"
+#include "tests/bench/bench.h"
+#include "tests/store/register_store.h"
+
+#include <cstdio>
+#include <string>
+
+namespace {
+
+// About 1.4 KB of base64, the size of a small contact thumbnail.
+std::string Photo()
+{
+    std::string line = "/9j/4AAQSkZJRgABAQEASABIAAD/2wBDAAMCAgMCAgMDAwMEAwMEBQgFBQQEBQoHBwYIDAoMDAsKCwsNDhIQDQ4RDgsLEBYQERMUFRUV";
+    std::string photo;
+    while (photo.size() < 1400)
+        photo += line;
+    return photo;
+}
+
+std::string Book(int count, bool photos)
+{
+    std::string photo = Photo(), text;
+    text.reserve(static_cast<size_t>(count) * (photos ? 2100 : 260));
+    char card[512];
+    for (int i = 0; i < count; ++i)
+    {
+        snprintf(card, sizeof(card),
+                 "BEGIN:VCARD\r\nVERSION:3.0\r\nUID:bench-%d\r\nN:Family%d;Given%d;;;\r\nFN:Given%d Family%d\r\n"
+                 "BDAY:%04d-%02d-%02d\r\nTEL;TYPE=CELL:+1 555 %07d\r\nEMAIL;TYPE=INTERNET:given%d@example.com\r\n",
+                 i, i, i, i, i, 1940 + i % 70, 1 + i % 12, 1 + i % 28, i, i);
+        text += card;
+        if (photos)
+        {
+            std::string line = "PHOTO;ENCODING=b;TYPE=JPEG:" + photo;
+            for (size_t pos = 0; pos < line.size(); pos += 74)
+                text += (pos ? " " : "") + line.substr(pos, 74) + "\r\n";
+        }
+        text += "END:VCARD\r\n";
+    }
+    return text;
+}
+
+bool WriteAll(const std::wstring& path, const std::string& bytes)
+{
+    HANDLE h = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE)
+        return false;
+    DWORD written = 0;
+    bool ok = WriteFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) && written == bytes.size();
+    CloseHandle(h);
+    return ok;
+}
+
+double ReadBytes(const std::wstring& path)
+{
+    CStopwatch watch;
+    HANDLE h = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    LARGE_INTEGER size;
+    GetFileSizeEx(h, &size);
+    std::string bytes(static_cast<size_t>(size.QuadPart), '\0');
+    DWORD got = 0;
+    ReadFile(h, &bytes[0], static_cast<DWORD>(bytes.size()), &got, nullptr);
+    CloseHandle(h);
+    return watch.Milliseconds();
+}
+
+// Everything the event list reads of each contact, as it reads it.
+double Enumerate(IPOutlookApp2* app, int& count)
+{
+    CStopwatch watch;
+    count = 0;
+    IFolder* folder = nullptr;
+    IPOutlookItemCollection* items = nullptr;
+    if (FAILED(app->GetDefaultFolder(olFolderContacts, &folder)))
+        return 0;
+    if (SUCCEEDED(folder->get_Items(&items)) && SUCCEEDED(items->get_Count(&count)))
+        for (int i = 1; i <= count; ++i)
+        {
+            IContact* contact = nullptr;
+            if (FAILED(items->Item(i, &contact)))
+                continue;
+            LONG oid;
+            DATE birthday, anniversary;
+            BSTR name = nullptr;
+            contact->get_Oid(&oid);
+            contact->get_Birthday(&birthday);
+            contact->get_Anniversary(&anniversary);
+            contact->get_FileAs(&name);
+            SysFreeString(name);
+            contact->Release();
+        }
+    if (items)
+        items->Release();
+    folder->Release();
+    return watch.Milliseconds();
+}
+
+} // namespace
+
+void ContactStoreBenchmark()
+{
+    if (!RegisterContactStore())
+    {
+        printf("festivo_store.dll could not be registered\n");
+        return;
+    }
+    IPOutlookApp2* app = nullptr;
+    if (FAILED(CoCreateInstance(CLSID_Application, nullptr, CLSCTX_INPROC_SERVER, IID_IPOutlookApp2,
+                                reinterpret_cast<void**>(&app))))
+    {
+        printf("the contact store could not be created\n");
+        return;
+    }
+    app->Logon(0);
+    wchar_t temp[MAX_PATH];
+    GetTempPathW(MAX_PATH, temp);
+    printf("%9s %7s %10s %12s %16s %16s\n", "contacts", "photos", "file MB", "read ms", "first enum ms", "again ms");
+    const int sizes[] = {1000, 10000, 100000};
+    for (int size : sizes)
+        for (int photos = 0; photos < 2; ++photos)
+        {
+            std::string text = Book(size, photos != 0);
+            std::wstring path = std::wstring(temp) + L"festivo-bench-" + std::to_wstring(size) + (photos ? L"p" : L"") + L".vcf";
+            if (!WriteAll(path, text))
+                continue;
+            ReadBytes(path); // the file is in the cache for both measurements
+            double read = ReadBytes(path);
+            SetAddressBook(path);
+            int count = 0;
+            double first = Enumerate(app, count);
+            double again = Enumerate(app, count);
+            printf("%9d %7s %10.1f %12.1f %16.1f %16.1f\n", count, photos ? "yes" : "no", text.size() / 1048576.0,
+                   read, first, again);
+            fflush(stdout);
+            ClearAddressBook();
+            Enumerate(app, count);
+            DeleteFileW(path.c_str());
+        }
+    app->Logoff();
+    app->Release();
+}
