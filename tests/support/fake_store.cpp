@@ -156,6 +156,7 @@ public:
     ULONG STDMETHODCALLTYPE Release() override { return CUnknownImpl::Release(); }
     HRESULT STDMETHODCALLTYPE get_Items(IPOutlookItemCollection** result) override
     {
+        FakeStore().enumerations++;
         *result = new CCollection();
         return S_OK;
     }

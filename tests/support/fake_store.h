@@ -29,6 +29,7 @@ struct FakeStoreState
     int logons = 0;
     int logoffs = 0;
     HRESULT logonResult = S_OK;
+    int enumerations = 0;
     int edits = 0;
     int displays = 0;
     // Property requests in the order they came: the ids of each GetProps call.

@@ -1,0 +1,223 @@
+// The main view driven through its real window: commands, header, filter, keys, refresh, menus.
+#include "app/resource.h"
+#include "data/zodiac.h"
+#include "framework/menu.h"
+#include "platform/shell/shell.h"
+#include "tests/app/fixture.h"
+
+#include <commctrl.h>
+
+namespace {
+
+int ListCount(CTestedApp& app)
+{
+    return static_cast<int>(SendMessageW(app.View().GetList().GetWindow(), LVM_GETITEMCOUNT, 0, 0));
+}
+
+} // namespace
+
+TEST_F(MainProgram, OrderCommandsReorderAndStoreTheOrder)
+{
+    RunProgram([](CTestedApp& app) {
+        SetReference(app, 2026, 12, 7);
+        EXPECT_EQ(SORT_BY_DAYS_LEFT, app.Data().GetSettings().SortOrder) << "the default order";
+        EXPECT_EQ(L"Bob", Row(app, 0)) << "the anniversary on 20 December is nearest";
+        Command(app, IDM_SORT_NAME);
+        EXPECT_EQ(L"Anna", Row(app, 0));
+        Command(app, IDM_SORT_DATE);
+        EXPECT_EQ(L"Bob", Row(app, 0)) << "born in 1970";
+        Command(app, IDM_SORT_MONTH);
+        EXPECT_EQ(L"Hannah", Row(app, 0)) << "1 February";
+        EXPECT_EQ(6, ListCount(app));
+        CSettings stored;
+        stored.Read();
+        EXPECT_EQ(SORT_BY_MONTH, stored.SortOrder);
+    });
+}
+
+TEST_F(MainProgram, SplitCommandsAndPeriodsFollowTheTable)
+{
+    RunProgram([](CTestedApp& app) {
+        SetReference(app, 2026, 5, 10);
+        EXPECT_EQ(L"10 May", HeaderText(app));
+        Command(app, IDM_SPLIT_MONTH);
+        EXPECT_EQ(L"May", HeaderText(app));
+        EXPECT_EQ(1, ListCount(app));
+        SetFocus(app.View().GetList().GetWindow());
+        Command(app, IDM_NEXT_PERIOD);
+        EXPECT_EQ(L"June", HeaderText(app));
+        EXPECT_EQ(L"JOANNE", Row(app, 0));
+        Command(app, IDM_PERIOD_FIRST);
+        EXPECT_EQ(L"January", HeaderText(app));
+        Command(app, IDM_PREVIOUS_PERIOD);
+        EXPECT_EQ(L"December", HeaderText(app));
+        EXPECT_EQ(1, ListCount(app)) << "Bob's anniversary";
+        Command(app, IDM_NEXT_PERIOD);
+        EXPECT_EQ(L"January", HeaderText(app));
+
+        Command(app, IDM_SPLIT_ZODIAC);
+        EXPECT_EQ(L"Taurus", HeaderText(app)) << "10 May";
+        Command(app, IDM_PERIOD_FIRST + 11);
+        EXPECT_EQ(L"Pisces", HeaderText(app));
+        EXPECT_EQ(2, ListCount(app)) << "29 February and 15 March";
+        Command(app, IDM_NEXT_PERIOD);
+        EXPECT_EQ(L"Aries", HeaderText(app));
+        Command(app, IDM_PREVIOUS_PERIOD);
+        Command(app, IDM_PREVIOUS_PERIOD);
+        EXPECT_EQ(L"Aquarius", HeaderText(app));
+
+        Command(app, IDM_SPLIT_ALL);
+        EXPECT_EQ(6, ListCount(app));
+        EXPECT_EQ(-1, app.Data().GetSettings().SplitPeriod);
+        Command(app, IDM_NEXT_PERIOD);
+        EXPECT_EQ(L"10 May", HeaderText(app)) << "no period to step without a split";
+        Command(app, IDM_TODAY);
+        CTime now;
+        now.SetToNow();
+        EXPECT_EQ(now.GetDay(), app.Data().GetReference().GetDay());
+    });
+}
+
+TEST_F(MainProgram, FilterNarrowsAtEveryKeystrokeAndClosesOnBack)
+{
+    RunProgram([](CTestedApp& app) {
+        CMainView& view = app.View();
+        Command(app, IDM_FILTER);
+        ASSERT_TRUE(view.IsFilterOpen());
+        EXPECT_EQ(view.GetFilterEdit(), GetFocus());
+        EXPECT_TRUE(IsWindowVisible(view.GetFilterEdit()));
+        SetWindowTextW(view.GetFilterEdit(), L"an");
+        EXPECT_EQ(3, ListCount(app)) << "Anna, JOANNE, Hannah";
+        SetWindowTextW(view.GetFilterEdit(), L"ann");
+        EXPECT_EQ(3, ListCount(app));
+        EXPECT_EQ(0, view.GetList().GetSelection());
+
+        SendMessageW(view.GetFilterEdit(), WM_KEYDOWN, VK_DOWN, 0);
+        EXPECT_EQ(1, view.GetList().GetSelection()) << "Down in the edit moves the list";
+        SendMessageW(view.GetFilterEdit(), WM_KEYDOWN, VK_UP, 0);
+        EXPECT_EQ(0, view.GetList().GetSelection());
+
+        SetWindowTextW(view.GetFilterEdit(), L"");
+        SendMessageW(view.GetFilterEdit(), WM_KEYDOWN, VK_BACK, 0);
+        EXPECT_FALSE(view.IsFilterOpen());
+        EXPECT_EQ(6, ListCount(app));
+        EXPECT_EQ(view.GetList().GetWindow(), GetFocus());
+
+        Command(app, IDM_FILTER);
+        SetWindowTextW(view.GetFilterEdit(), L"x");
+        SendMessageW(app.GetMainWnd(), WM_HOTKEY, 0, MAKELPARAM(0, VK_TBACK));
+        EXPECT_TRUE(view.IsFilterOpen()) << "Back with text deletes a character instead";
+        SetWindowTextW(view.GetFilterEdit(), L"");
+        SendMessageW(app.GetMainWnd(), WM_HOTKEY, 0, MAKELPARAM(0, VK_TBACK));
+        EXPECT_FALSE(view.IsFilterOpen()) << "Back in an empty filter closes it";
+    });
+}
+
+TEST_F(MainProgram, MenuShowsClearFilterAndTheDatePeriodSubMenu)
+{
+    RunProgram([](CTestedApp& app) {
+        HMENU menu = LoadMenuW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_MAIN_MENU));
+        HMENU sub = GetSubMenu(menu, 0);
+        app.View().OnInitMenuPopup(sub, IDC_MENUBAR_MENU);
+        wchar_t text[64] = L"";
+        GetMenuStringW(sub, IDM_FILTER, text, 64, MF_BYCOMMAND);
+        EXPECT_STREQ(L"Filter", text);
+        HMENU period = GetSubMenu(sub, 1);
+        ASSERT_NE(nullptr, period);
+        EXPECT_EQ(2, GetMenuItemCount(period));
+        EXPECT_EQ(static_cast<UINT>(IDM_TODAY), GetMenuItemID(period, 0));
+
+        Command(app, IDM_FILTER);
+        SetReference(app, 2026, 5, 10);
+        Command(app, IDM_SPLIT_MONTH);
+        app.View().OnInitMenuPopup(sub, IDC_MENUBAR_MENU);
+        GetMenuStringW(sub, IDM_FILTER, text, 64, MF_BYCOMMAND);
+        EXPECT_STREQ(L"Clear filter", text);
+        period = GetSubMenu(sub, 1);
+        ASSERT_EQ(12, GetMenuItemCount(period));
+        GetMenuStringW(period, 4, text, 64, MF_BYPOSITION);
+        EXPECT_STREQ(L"May (now)", text);
+        EXPECT_EQ(static_cast<UINT>(MF_CHECKED), GetMenuState(period, 4, MF_BYPOSITION) & MF_CHECKED);
+        EXPECT_EQ(10, MenuItemCount(sub)) << "nothing added, nothing lost";
+
+        HMENU sort = GetSubMenu(sub, 3);
+        app.View().OnInitMenuPopup(sort, 3);
+        EXPECT_EQ(static_cast<UINT>(MF_CHECKED), GetMenuState(sort, IDM_SORT_DAYS_LEFT, MF_BYCOMMAND) & MF_CHECKED);
+        EXPECT_EQ(0u, GetMenuState(sort, IDM_SORT_NAME, MF_BYCOMMAND) & MF_CHECKED);
+        HMENU split = GetSubMenu(sub, 4);
+        app.View().OnInitMenuPopup(split, 4);
+        EXPECT_EQ(static_cast<UINT>(MF_CHECKED), GetMenuState(split, IDM_SPLIT_MONTH, MF_BYCOMMAND) & MF_CHECKED);
+        DestroyMenu(menu);
+    });
+}
+
+TEST_F(MainProgram, StoreNotificationsReloadAndKeepTheSelectedContact)
+{
+    RunProgram([](CTestedApp& app) {
+        Command(app, IDM_SORT_NAME);
+        app.View().Refill(3);
+        ASSERT_EQ(L"Carl", Row(app, 3));
+        int before = FakeStore().enumerations;
+        SendMessageW(app.GetMainWnd(), 0x8103, 0, 0);
+        SendMessageW(app.GetMainWnd(), 0x8104, 0, 0);
+        EXPECT_EQ(before, FakeStore().enumerations) << "0x8103 and 0x8104 are no changes of contacts";
+
+        FakeStore().contacts.push_back({6, L"Aaron", OleDate(1999, 1, 1), NO_DATE, false, nullptr, nullptr, {}});
+        SendMessageW(app.GetMainWnd(), PIM_ITEM_CHANGED_LOCAL, 0, 0);
+        EXPECT_EQ(before + 1, FakeStore().enumerations);
+        EXPECT_EQ(7, ListCount(app));
+        EXPECT_EQ(4, app.View().GetList().GetSelection()) << "still on Carl, one row lower";
+        EXPECT_EQ(L"Carl", Row(app, 4));
+
+        FakeStore().contacts.erase(FakeStore().contacts.begin() + 4);
+        SendMessageW(app.GetMainWnd(), PIM_ITEM_CHANGED_REMOTE, 0, 0);
+        EXPECT_EQ(0, app.View().GetList().GetSelection()) << "Carl is gone: the first row";
+        for (UINT message : {0x8100u, 0x8101u, 0x8105u, 0x8106u})
+            SendMessageW(app.GetMainWnd(), message, 0, 0);
+        EXPECT_EQ(before + 6, FakeStore().enumerations);
+    });
+}
+
+TEST_F(MainProgram, ActionsWithoutSelectionGoNoFurther)
+{
+    FakeStore().contacts.clear();
+    RunProgram([](CTestedApp& app) {
+        EXPECT_EQ(0, ListCount(app));
+        EXPECT_EQ(-1, app.View().GetList().GetSelection());
+        Command(app, IDM_EDIT_CONTACT);
+        Command(app, IDM_CALL_CONTACT);
+        EXPECT_EQ(0, FakeStore().edits);
+    });
+}
+
+TEST_F(MainProgram, EditOpensTheSelectedContact)
+{
+    RunProgram([](CTestedApp& app) {
+        Command(app, IDM_EDIT_CONTACT);
+        EXPECT_EQ(1, FakeStore().edits);
+    });
+}
+
+TEST_F(MainProgram, TalkKeyCallsAndTapOnHeaderStepsThePeriod)
+{
+    FakeStore().contacts[0].properties[PIMPR_MOBILE_TELEPHONE_NUMBER] = L"555-0100";
+    RunProgram([](CTestedApp& app) {
+        Command(app, IDM_SORT_NAME);
+        size_t requests = FakeStore().requests.size();
+        SendMessageW(app.GetMainWnd(), WM_HOTKEY, 0, MAKELPARAM(0, VK_TTALK));
+        EXPECT_EQ(requests + 1, FakeStore().requests.size()) << "the numbers of the selected contact were read";
+        ASSERT_EQ(1u, Requests().size());
+        EXPECT_EQ(L"tel:5550100", Requests()[0]);
+
+        SetReference(app, 2026, 5, 10);
+        Command(app, IDM_SPLIT_MONTH);
+        SetFocus(app.View().GetList().GetWindow());
+        int h = app.View().GetHeaderHeight();
+        SendMessageW(app.View().GetWnd(), WM_LBUTTONDOWN, 0, MAKELPARAM(2, h / 2));
+        EXPECT_EQ(L"April", HeaderText(app));
+        RECT client;
+        GetClientRect(app.View().GetWnd(), &client);
+        SendMessageW(app.View().GetWnd(), WM_LBUTTONDOWN, 0, MAKELPARAM(client.right - 2, h / 2));
+        EXPECT_EQ(L"May", HeaderText(app));
+    });
+}
