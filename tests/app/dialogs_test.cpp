@@ -1,0 +1,173 @@
+// The popup list and the options dialog, opened for real and answered from inside their modal loops.
+#include "app/optionsdialog.h"
+#include "app/popupdialog.h"
+#include "app/resource.h"
+#include "platform/shell/device.h"
+#include "tests/app/fixture.h"
+
+#include <commctrl.h>
+
+namespace {
+
+// What the test does once the modal dialog is up; runs from a timer inside the dialog's loop.
+std::function<void(HWND)> g_whenOpen;
+HWND g_main = nullptr;
+
+BOOL CALLBACK FindDialog(HWND window, LPARAM found)
+{
+    wchar_t name[16] = L"";
+    GetClassNameW(window, name, 16);
+    if (wcscmp(name, L"#32770") == 0 && IsWindowVisible(window) && GetWindow(window, GW_OWNER) == g_main)
+    {
+        *reinterpret_cast<HWND*>(found) = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+void CALLBACK OnTimer(HWND, UINT, UINT_PTR id, DWORD)
+{
+    HWND dialog = nullptr;
+    EnumThreadWindows(GetCurrentThreadId(), FindDialog, reinterpret_cast<LPARAM>(&dialog));
+    if (!dialog)
+        return;
+    KillTimer(nullptr, id);
+    g_whenOpen(dialog);
+}
+
+// Arms the answer for the next modal dialog of the main window.
+void WhenOpen(HWND main, const std::function<void(HWND)>& action)
+{
+    g_main = main;
+    g_whenOpen = action;
+    SetTimer(nullptr, 0, 20, OnTimer);
+}
+
+struct PopupOutcome
+{
+    bool confirmed = false;
+    int selection = static_cast<int>(0xdeadbeef);
+    RECT rect = {};
+    RECT main = {};
+    int rowHeight = 0;
+    int listCount = 0;
+};
+
+PopupOutcome RunPopup(CTestedApp& app, int items, UINT answer)
+{
+    CStrList list;
+    for (int i = 0; i < items; i++)
+        list.Add(L"+44 7700 900123");
+    PopupOutcome outcome;
+    GetWindowRect(app.GetMainWnd(), &outcome.main);
+    WhenOpen(app.GetMainWnd(), [&](HWND dialog) {
+        GetWindowRect(dialog, &outcome.rect);
+        HWND listWindow = GetDlgItem(dialog, IDC_POPUP_LIST);
+        outcome.listCount = static_cast<int>(SendMessageW(listWindow, LVM_GETITEMCOUNT, 0, 0));
+        RECT row = {LVIR_BOUNDS, 0, 0, 0};
+        SendMessageW(listWindow, LVM_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&row));
+        outcome.rowHeight = row.bottom - row.top;
+        if (answer == IDOK)
+            SendMessageW(listWindow, WM_KEYDOWN, VK_DOWN, 0);
+        SendMessageW(dialog, WM_COMMAND, answer, 0);
+    });
+    outcome.selection = 0;
+    outcome.confirmed = CPopupDialog::Run(&outcome.selection, L"Select phone number:", &list);
+    return outcome;
+}
+
+} // namespace
+
+TEST_F(MainProgram, PopupOfTwoItemsIsTwoRowsHighAtTheBottom)
+{
+    RunProgram([](CTestedApp& app) {
+        PopupOutcome two = RunPopup(app, 2, IDOK);
+        EXPECT_TRUE(two.confirmed);
+        EXPECT_EQ(1, two.selection) << "Down, then OK";
+        EXPECT_EQ(2, two.listCount);
+        HFONT font = CreatePopupRowFont();
+        int rowHeight = PopupRowHeight(font);
+        DeleteObject(font);
+        EXPECT_EQ(rowHeight, two.rowHeight) << "the list measured its rows with the popup's row height";
+        EXPECT_EQ(two.main.bottom, two.rect.bottom);
+        EXPECT_EQ(two.main.left, two.rect.left);
+        EXPECT_EQ(two.main.right, two.rect.right);
+        EXPECT_EQ(2 * rowHeight + GetSystemMetrics(SM_CYCAPTION) + DeviceScale(2), two.rect.bottom - two.rect.top);
+    });
+}
+
+TEST_F(MainProgram, PopupOfFortyItemsStaysWithinSeventyPercent)
+{
+    RunProgram([](CTestedApp& app) {
+        PopupOutcome forty = RunPopup(app, 40, IDCANCEL);
+        EXPECT_FALSE(forty.confirmed);
+        EXPECT_EQ(0, forty.selection) << "Cancel leaves the selection alone";
+        int mainHeight = forty.main.bottom - forty.main.top;
+        int height = forty.rect.bottom - forty.rect.top;
+        EXPECT_LE(height, mainHeight * 7 / 10);
+        EXPECT_GT(height, mainHeight * 7 / 10 - forty.rowHeight - 1) << "as many rows as fit";
+        EXPECT_EQ(40, forty.listCount);
+    });
+}
+
+TEST_F(MainProgram, OptionsOkStoresAllFourValuesAndCancelNothing)
+{
+    RunProgram([](CTestedApp& app) {
+        WhenOpen(app.GetMainWnd(), [](HWND container) {
+            HWND page = FindWindowExW(container, nullptr, L"#32770", nullptr);
+            ASSERT_NE(nullptr, page);
+            EXPECT_EQ(static_cast<UINT>(BST_CHECKED), IsDlgButtonChecked(page, IDC_OPTIONS_ANNIVERSARIES));
+            wchar_t body[100] = L"";
+            GetDlgItemTextW(page, IDC_OPTIONS_BODY, body, 100);
+            EXPECT_STREQ(L"Happy Birthday dear %FirstName% %LastName%!", body);
+            CheckDlgButton(page, IDC_OPTIONS_ANNIVERSARIES, BST_UNCHECKED);
+            CheckDlgButton(page, IDC_OPTIONS_FUTURE_AGE, BST_UNCHECKED);
+            SetDlgItemTextW(page, IDC_OPTIONS_SUBJECT, L"");
+            SetDlgItemTextW(page, IDC_OPTIONS_BODY, L"Dear %FirstName%,\r\nall the best!");
+            SendMessageW(container, WM_COMMAND, IDOK, 0);
+        });
+        int before = FakeStore().enumerations;
+        Command(app, IDM_OPTIONS);
+        EXPECT_EQ(before + 1, FakeStore().enumerations) << "the list is refreshed after OK";
+        CSettings stored;
+        stored.Read();
+        EXPECT_EQ(0, stored.ShowAnnivasaries);
+        EXPECT_EQ(0, stored.ShowFutureAge);
+        EXPECT_STREQ(L"", stored.MessageSubject);
+        EXPECT_STREQ(L"Dear %FirstName%,\r\nall the best!", stored.MessageBody);
+        EXPECT_EQ(5, static_cast<int>(app.Data().GetCount())) << "without the anniversary";
+
+        WhenOpen(app.GetMainWnd(), [](HWND container) {
+            HWND page = FindWindowExW(container, nullptr, L"#32770", nullptr);
+            CheckDlgButton(page, IDC_OPTIONS_ANNIVERSARIES, BST_CHECKED);
+            SetDlgItemTextW(page, IDC_OPTIONS_SUBJECT, L"changed");
+            SendMessageW(container, WM_COMMAND, IDCANCEL, 0);
+        });
+        Command(app, IDM_OPTIONS);
+        EXPECT_EQ(before + 2, FakeStore().enumerations) << "Cancel refreshes too";
+        stored.Read();
+        EXPECT_EQ(0, stored.ShowAnnivasaries);
+        EXPECT_STREQ(L"", stored.MessageSubject);
+    });
+}
+
+TEST_F(MainProgram, OptionsPageScrollsTheFocusedEditIntoView)
+{
+    RunProgram([](CTestedApp& app) {
+        WhenOpen(app.GetMainWnd(), [](HWND container) {
+            HWND page = FindWindowExW(container, nullptr, L"#32770", nullptr);
+            HWND body = GetDlgItem(page, IDC_OPTIONS_BODY);
+            SetFocus(body);
+            SendMessageW(page, WM_NULL, 0, 0);
+            RECT client;
+            RECT edit;
+            GetClientRect(container, &client);
+            GetWindowRect(body, &edit);
+            MapWindowPoints(nullptr, container, reinterpret_cast<POINT*>(&edit), 2);
+            EXPECT_LE(edit.bottom, client.bottom) << "the Text edit is fully visible";
+            EXPECT_GE(edit.top, 0);
+            SendMessageW(container, WM_COMMAND, IDCANCEL, 0);
+        });
+        Command(app, IDM_OPTIONS);
+    });
+}
