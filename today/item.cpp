@@ -288,8 +288,20 @@ LRESULT CALLBACK ItemWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM l
         EndPaint(hwnd, &ps);
         return 0;
     }
+    case WM_PRINTCLIENT:
+        // A picture of the item for whoever asks (a host's snapshot), drawn exactly as painted.
+        if (item->bufferDC)
+        {
+            item->OnPaint(&item->bufferDC);
+            BitBlt(reinterpret_cast<HDC>(wParam), 0, 0, item->bufferWidth, item->bufferHeight, item->bufferDC, 0, 0,
+                   SRCCOPY);
+        }
+        return 0;
     case WM_ERASEBKGND:
         return 1;
+    case WM_RBUTTONDOWN:
+        item->OnContextTap(static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam)));
+        return 0;
     case WM_COMMAND:
         item->OnCommand(LOWORD(wParam), HIWORD(wParam), lParam);
         return 0;

@@ -82,7 +82,7 @@ void OnOk(HWND dialog)
 
 } // namespace
 
-extern "C" __declspec(dllexport) BOOL CALLBACK CustomItemOptionsDlgProc(HWND dialog, UINT message, WPARAM wParam,
+extern "C" __declspec(dllexport) INT_PTR CALLBACK CustomItemOptionsDlgProc(HWND dialog, UINT message, WPARAM wParam,
                                                                        LPARAM lParam)
 {
     switch (message)

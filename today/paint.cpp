@@ -3,11 +3,11 @@
 
 #include "data/datalist.h"
 #include "package/zrs.h"
+#include "today/linetext.h"
 
 namespace {
 
 const UINT LINE_FORMAT = DT_SINGLELINE | DT_VCENTER | DT_END_ELLIPSIS | DT_NOPREFIX;
-const wchar_t* const DEFAULT_DATE_PICTURE = L"dd MMM";
 
 COLORREF HostColour(HWND item, WPARAM id)
 {
@@ -19,55 +19,6 @@ void FillSolid(HDC dc, const RECT& rect, COLORREF colour)
     COLORREF previous = SetBkColor(dc, colour);
     ExtTextOutW(dc, 0, 0, ETO_OPAQUE, &rect, L"", 0, nullptr);
     SetBkColor(dc, previous);
-}
-
-// The date picture without its year: an event entered without a year has none to show.
-void StripYear(const wchar_t* picture, CStr& out)
-{
-    out = L"";
-    bool quoted = false;
-    for (const wchar_t* p = picture; *p; p++)
-    {
-        if (*p == L'\'')
-            quoted = !quoted;
-        if (!quoted && (*p == L'y' || *p == L'Y'))
-            continue;
-        out.Append(*p, 1);
-    }
-    // Separators left hanging at either end by the removed year.
-    const wchar_t* separators = L" ,./-";
-    while (out.GetLength() > 0 && wcschr(separators, *out.At(out.GetLength() - 1)))
-        out.Delete(out.GetLength() - 1, 1);
-    while (out.GetLength() > 0 && wcschr(separators, *out.At(0)))
-        out.Delete(0, 1);
-}
-
-// The event date written with the date picture; a picture the locale cannot use gives the default one.
-void FormatWhen(const CTime& date, const wchar_t* picture, bool hasYear, CStr& out)
-{
-    CStr usable;
-    if (hasYear)
-        usable = picture;
-    else
-        StripYear(picture, usable);
-    if (usable.IsEmpty())
-        usable = DEFAULT_DATE_PICTURE;
-    wchar_t text[80];
-    if (GetDateFormatW(LOCALE_SYSTEM_DEFAULT, 0, &date.AsSystemTime(), usable, text, 80) <= 0 &&
-        GetDateFormatW(LOCALE_SYSTEM_DEFAULT, 0, &date.AsSystemTime(), DEFAULT_DATE_PICTURE, text, 80) <= 0)
-        text[0] = 0;
-    out = text;
-}
-
-// The age reached at the next occurrence counted from now; none for an event without a year.
-int AgeAt(const CTime& now, const CDataItem* item, int showFutureAge)
-{
-    if (!item->HasYear())
-        return NO_AGE;
-    int years = YearsBetween(NextOccurrence(now, item->date), item->date);
-    if (years < 0)
-        return 0;
-    return (!showFutureAge && years != 0) ? years - 1 : years;
 }
 
 int TextWidth(HDC dc, const wchar_t* text)
@@ -144,11 +95,8 @@ void CTodayItem::OnPaint(HDC* buffer)
 
     CSettings defaults;
     const CSettings& settings = events ? events->GetSettings() : defaults;
-    CStr header(L"Birthday: ");
-    header.AppendUnsigned(events ? events->GetTotalCount() : 0);
-    header.Append(L" events in ");
-    header.AppendInt(settings.TodayMaxMonth);
-    header.Append(L" month(s)");
+    CStr header;
+    BuildHeaderText(events ? events->GetTotalCount() : 0, settings.TodayMaxMonth, header);
     DrawLine(dc, memory, 0, HEADER_PICTURE, boldFont, header, L"", L"",
              selectedLine == 0 ? highlightedText : textColour);
 
@@ -157,22 +105,8 @@ void CTodayItem::OnPaint(HDC* buffer)
         const CDataItem* event = events->GetItem(i);
         int line = static_cast<int>(i) + 1;
         CStr lead;
-        if (event->date.GetMonth() == now.GetMonth() && event->date.GetDay() == now.GetDay())
-            lead = L"Today";
-        else
-            FormatWhen(event->date, settings.TodayDateFormat, event->HasYear(), lead);
-        lead.Append(L": ");
         CStr tail;
-        int age = AgeAt(now, event, settings.ShowFutureAge);
-        if (age != NO_AGE)
-        {
-            tail.Append(L" (");
-            tail.AppendUnsigned(static_cast<uint32_t>(age));
-            tail.Append(L"y)");
-        }
-        tail.Append(L" [");
-        tail.AppendInt(DaysToNextOccurrence(now, event->date));
-        tail.Append(L"]");
+        BuildEventText(now, *event, settings, lead, tail);
         int picture = event->kind >= 0 && event->kind < HEADER_PICTURE ? event->kind : HEADER_PICTURE;
         DrawLine(dc, memory, line, picture, normalFont, lead, event->GetName(), tail,
                  selectedLine == line ? highlightedText : textColour);

@@ -137,6 +137,8 @@ INT_PTR CALLBACK PickDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
 BOOL PickFromList(HINSTANCE instance, HWND owner, CPopupListBox** openPopup, int* chosen, const wchar_t* title,
                   CStrList* strings)
 {
+    INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_LISTVIEW_CLASSES};
+    InitCommonControlsEx(&controls);
     CPickDialog pick = {};
     pick.instance = instance;
     pick.title = title;

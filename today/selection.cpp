@@ -68,7 +68,7 @@ void CTodayItem::Repaint()
     UpdateWindow(window);
 }
 
-void CTodayItem::OnTap(int x, int y)
+void CTodayItem::SelectTapped(int y)
 {
     int previous = selectedLine;
     selectedLine = lineHeight > 0 ? y / lineHeight : 0;
@@ -79,6 +79,19 @@ void CTodayItem::OnTap(int x, int y)
         else
             Repaint();
     }
+}
+
+void CTodayItem::OnContextTap(int x, int y)
+{
+    SelectTapped(y);
+    POINT point = {x, y};
+    ClientToScreen(window, &point);
+    ShowPopupMenu(point);
+}
+
+void CTodayItem::OnTap(int x, int y)
+{
+    SelectTapped(y);
     SHRGINFO gesture = {sizeof(SHRGINFO), window, {x, y}, SHRG_RETURNCMD};
     if (SHRecognizeGesture(&gesture) == GN_CONTEXTMENU)
     {

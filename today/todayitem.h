@@ -34,6 +34,8 @@ public:
     virtual void OnLostSelection();
 
     void OnTap(int x, int y);
+    // A right click on the desktop: the tap-and-hold of the handheld, at once.
+    void OnContextTap(int x, int y);
     void OnStoreChanged();
     void ShowPopupMenu(POINT screen);
     void ResizeBackBuffer(int width, int height);
@@ -68,6 +70,7 @@ private:
     void LoadPictures();
     void FreeResources();
     void Repaint();
+    void SelectTapped(int y);
     void StartMainProgram();
     void OpenContact();
     const CDataItem* SelectedEvent() const;

@@ -9,7 +9,8 @@ struct TODAYLISTITEM;
 constexpr WORD ORDINAL_INITIALIZEITEM = 240;
 constexpr WORD ORDINAL_OPTIONSDIALOGPROC = 241;
 typedef HWND (*PFNCUSTOMINITIALIZEITEM)(TODAYLISTITEM* item, HWND parent);
-typedef BOOL (CALLBACK* PFNCUSTOMOPTIONSDLGPROC)(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
+// A dialog procedure: its result is as wide as a pointer, as the dialog manager reads it.
+typedef INT_PTR (CALLBACK* PFNCUSTOMOPTIONSDLGPROC)(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 
 // Item types; a custom item is one loaded from its own library.
 enum TODAYLISTITEMTYPE

@@ -1,0 +1,327 @@
+// The Today item as a host drives it: creation, height, refresh policy, store changes, selection, menu.
+#include "tests/today/panel.h"
+
+#include "data/settings.h"
+#include "tests/support/fixtures.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace {
+
+const UINT STORE_CHANGED = 0x8102;
+
+class TodayItem : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+        DeleteUserKey(SETTINGS_KEY);
+        SetDeviceDpi(96);
+        FakeStore() = FakeStoreState();
+        m_registration = std::make_unique<CFakeStoreRegistration>();
+        panel = std::make_unique<CPanel>();
+        ASSERT_TRUE(panel->Loaded());
+        panel->SetDate(2026, 12, 2);
+        host = std::make_unique<CRecordingHost>();
+    }
+    void TearDown() override
+    {
+        host.reset();
+        panel.reset();
+        m_registration.reset();
+        DeleteUserKey(SETTINGS_KEY);
+        CoUninitialize();
+    }
+
+    static void SetDeviceDpi(DWORD dpi)
+    {
+        HKEY key = nullptr;
+        RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\Festivo\\Device", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
+                        nullptr);
+        RegSetValueExW(key, L"Dpi", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&dpi), sizeof(dpi));
+        RegCloseKey(key);
+    }
+
+    static void SetMaxLines(int lines)
+    {
+        CSettings settings;
+        settings.Read();
+        settings.TodayMaxLines = lines;
+        settings.Write();
+    }
+
+    HWND Create()
+    {
+        record = TODAYLISTITEM{};
+        record.fEnabled = TRUE;
+        item = panel->initialize(&record, host->Window());
+        if (item)
+            SetWindowPos(item, nullptr, 0, 0, 240, 200, SWP_NOZORDER);
+        return item;
+    }
+
+    LRESULT Query()
+    {
+        return SendMessageW(item, WM_TODAYCUSTOM_QUERYREFRESHCACHE, reinterpret_cast<WPARAM>(&record), 0);
+    }
+
+    int LineHeight()
+    {
+        // With no events the item is exactly one line high.
+        return static_cast<int>(record.cyp);
+    }
+
+    std::unique_ptr<CPanel> panel;
+    std::unique_ptr<CRecordingHost> host;
+    TODAYLISTITEM record = {};
+    HWND item = nullptr;
+
+private:
+    std::unique_ptr<CFakeStoreRegistration> m_registration;
+};
+
+} // namespace
+
+TEST_F(TodayItem, DisabledRecordGivesNoWindow)
+{
+    record = TODAYLISTITEM{};
+    record.fEnabled = FALSE;
+    record.cyp = 0xdeadbeef;
+    EXPECT_EQ(nullptr, panel->initialize(&record, host->Window()));
+    EXPECT_EQ(0xdeadbeefu, record.cyp);
+}
+
+TEST_F(TodayItem, WindowIsAVisibleChildOfTheHost)
+{
+    ASSERT_NE(nullptr, Create());
+    wchar_t name[64] = {};
+    GetClassNameW(item, name, 64);
+    EXPECT_STREQ(L"FestivoTodayPPC", name);
+    EXPECT_EQ(host->Window(), GetParent(item));
+    EXPECT_TRUE(IsWindowVisible(item));
+    EXPECT_EQ(item, FakeStore().loggedOnWindow);
+}
+
+TEST_F(TodayItem, HeightIsOneLinePerShownEventAndTheHeader)
+{
+    ASSERT_NE(nullptr, Create());
+    record.cyp = 0xdeadbeef;
+    EXPECT_EQ(TRUE, Query());
+    int line = LineHeight();
+    // An 8 point font at 96 dpi: trunc(1.4 * (text height + leading + 1)).
+    EXPECT_GT(line, 14);
+    EXPECT_LT(line, 30);
+    DestroyWindow(item);
+
+    SetMaxLines(5);
+    for (int i = 0; i < 12; i++)
+        AddContact(100 + i, L"Contact", OleDate(1990, 12, 3 + i));
+    ASSERT_NE(nullptr, Create());
+    EXPECT_EQ(TRUE, Query());
+    EXPECT_EQ(static_cast<DWORD>(6 * line), record.cyp);
+}
+
+TEST_F(TodayItem, QueriesReportTheHeightOncePerDay)
+{
+    AddContact(1, L"Anna", OleDate(1990, 12, 6));
+    ASSERT_NE(nullptr, Create());
+    EXPECT_EQ(TRUE, Query());
+    DWORD height = record.cyp;
+    EXPECT_EQ(FALSE, Query());
+    EXPECT_EQ(height, record.cyp);
+
+    // The next day reads the store again: a contact added meanwhile now shows.
+    AddContact(2, L"Bert", OleDate(1980, 12, 20));
+    panel->SetDate(2026, 12, 3);
+    EXPECT_EQ(TRUE, Query());
+    EXPECT_GT(record.cyp, height);
+    EXPECT_EQ(FALSE, Query());
+}
+
+TEST_F(TodayItem, SameDayOfAnotherMonthIsADateChange)
+{
+    ASSERT_NE(nullptr, Create());
+    EXPECT_EQ(TRUE, Query());
+    DWORD height = record.cyp;
+    AddContact(1, L"Anna", OleDate(1990, 1, 10));
+    panel->SetDate(2027, 1, 2);
+    EXPECT_EQ(TRUE, Query());
+    EXPECT_EQ(2 * height, record.cyp);
+}
+
+TEST_F(TodayItem, CacheClearReportsAgainWithoutReadingTheStore)
+{
+    ASSERT_NE(nullptr, Create());
+    EXPECT_EQ(TRUE, Query());
+    DWORD height = record.cyp;
+    EXPECT_EQ(FALSE, Query());
+    AddContact(1, L"Anna", OleDate(1990, 12, 6));
+    EXPECT_EQ(0, SendMessageW(item, WM_TODAYCUSTOM_CLEARCACHE, 0, 0));
+    EXPECT_EQ(TRUE, Query());
+    EXPECT_EQ(height, record.cyp);
+}
+
+TEST_F(TodayItem, StoreChangeReloadsAndAsksForRefresh)
+{
+    ASSERT_NE(nullptr, Create());
+    EXPECT_EQ(TRUE, Query());
+    DWORD height = record.cyp;
+    EXPECT_EQ(FALSE, Query());
+    AddContact(1, L"Anna", OleDate(1990, 12, 6));
+    host->messages.clear();
+    EXPECT_EQ(0, SendMessageW(item, STORE_CHANGED, 0, 0));
+    ASSERT_EQ(1u, host->messages.size());
+    EXPECT_EQ(TODAYM_REQUESTREFRESH, host->messages[0].message);
+    EXPECT_EQ(reinterpret_cast<WPARAM>(item), host->messages[0].wParam);
+    EXPECT_EQ(0, host->messages[0].lParam);
+    EXPECT_EQ(TRUE, Query());
+    EXPECT_EQ(2 * height, record.cyp);
+}
+
+TEST_F(TodayItem, NavigationStaysWithinTheHeaderAndShownLines)
+{
+    AddContact(1, L"Anna", OleDate(1990, 12, 6));
+    AddContact(2, L"Bert", OleDate(1980, 12, 20));
+    ASSERT_NE(nullptr, Create());
+    Query();
+    struct Step
+    {
+        UINT message;
+        WPARAM key;
+        LRESULT result;
+    };
+    const Step steps[] = {
+        {WM_TODAYCUSTOM_RECEIVEDSELECTION, VK_DOWN, TRUE},   // header
+        {WM_TODAYCUSTOM_USERNAVIGATION, VK_UP, FALSE},       // above the header: leaves
+        {WM_TODAYCUSTOM_LOSTSELECTION, 0, 0},
+        {WM_TODAYCUSTOM_RECEIVEDSELECTION, VK_RETURN, FALSE}, // not a navigation key
+        {WM_TODAYCUSTOM_USERNAVIGATION, VK_DOWN, TRUE},      // Anna
+        {WM_TODAYCUSTOM_USERNAVIGATION, VK_DOWN, TRUE},      // Bert
+        {WM_TODAYCUSTOM_USERNAVIGATION, VK_DOWN, FALSE},     // below the last line: leaves
+        {WM_TODAYCUSTOM_LOSTSELECTION, 0, 0},
+        {WM_TODAYCUSTOM_RECEIVEDSELECTION, VK_UP, TRUE},
+        {WM_TODAYCUSTOM_USERNAVIGATION, VK_DOWN, TRUE},
+        {WM_TODAYCUSTOM_USERNAVIGATION, VK_UP, TRUE},        // back on the header
+        {WM_TODAYCUSTOM_USERNAVIGATION, VK_LEFT, TRUE},      // other keys change nothing
+    };
+    for (size_t i = 0; i < sizeof(steps) / sizeof(steps[0]); i++)
+        EXPECT_EQ(steps[i].result, SendMessageW(item, steps[i].message, steps[i].key, 0)) << "step " << i;
+}
+
+TEST_F(TodayItem, NoEventsLeaveOnlyTheHeaderToSelect)
+{
+    ASSERT_NE(nullptr, Create());
+    Query();
+    EXPECT_EQ(TRUE, SendMessageW(item, WM_TODAYCUSTOM_RECEIVEDSELECTION, VK_DOWN, 0));
+    EXPECT_EQ(FALSE, SendMessageW(item, WM_TODAYCUSTOM_USERNAVIGATION, VK_DOWN, 0));
+}
+
+TEST_F(TodayItem, TapOnAnUnselectedItemTakesTheSelection)
+{
+    AddContact(1, L"Anna", OleDate(1990, 12, 6));
+    ASSERT_NE(nullptr, Create());
+    Query();
+    int line = static_cast<int>(record.cyp) / 2;
+    FlushMessages();
+    host->messages.clear();
+    // The release is already queued: a tap, not a tap-and-hold.
+    PostMessageW(item, WM_LBUTTONUP, 0, MAKELPARAM(10, line + 2));
+    SendMessageW(item, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(10, line + 2));
+    FlushMessages();
+    std::vector<HostMessage> took;
+    for (const HostMessage& m : host->messages)
+        if (m.message == TODAYM_TOOKSELECTION)
+            took.push_back(m);
+    ASSERT_EQ(1u, took.size());
+    EXPECT_EQ(reinterpret_cast<WPARAM>(item), took[0].wParam);
+    EXPECT_EQ(0, took[0].lParam);
+    // The tapped line is the selection: one step down leaves the item.
+    EXPECT_EQ(FALSE, SendMessageW(item, WM_TODAYCUSTOM_USERNAVIGATION, VK_DOWN, 0));
+}
+
+namespace {
+
+// Reads the popup menu the item opens, then closes it as a user pressing Escape would.
+struct MenuSpy
+{
+    WNDPROC previous = nullptr;
+    std::vector<std::wstring> items;
+    std::vector<UINT> commands;
+};
+MenuSpy* g_spy = nullptr;
+
+LRESULT CALLBACK SpyProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_INITMENUPOPUP)
+    {
+        HMENU menu = reinterpret_cast<HMENU>(wParam);
+        for (int i = 0; i < GetMenuItemCount(menu); i++)
+        {
+            wchar_t text[64] = {};
+            GetMenuStringW(menu, static_cast<UINT>(i), text, 64, MF_BYPOSITION);
+            g_spy->items.push_back(text);
+        }
+    }
+    if (message == WM_ENTERIDLE)
+        EndMenu();
+    if (message == WM_COMMAND)
+        g_spy->commands.push_back(LOWORD(wParam));
+    return CallWindowProcW(g_spy->previous, window, message, wParam, lParam);
+}
+
+} // namespace
+
+TEST_F(TodayItem, ActionKeyOnTheHeaderOffersToOpenTheProgram)
+{
+    ASSERT_NE(nullptr, Create());
+    Query();
+    MenuSpy spy;
+    g_spy = &spy;
+    spy.previous = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrW(item, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(SpyProc)));
+    SendMessageW(item, WM_TODAYCUSTOM_RECEIVEDSELECTION, VK_DOWN, 0);
+    SendMessageW(item, WM_TODAYCUSTOM_ACTION, VK_RETURN, 0);
+    FlushMessages();
+    const std::vector<std::wstring> expected = {L"Open Festivo", L"", L"Cancel"};
+    EXPECT_EQ(expected, spy.items);
+    EXPECT_TRUE(spy.commands.empty());
+    SetWindowLongPtrW(item, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(spy.previous));
+    g_spy = nullptr;
+}
+
+TEST_F(TodayItem, ActionKeyOnAnEventOffersTheContactActions)
+{
+    AddContact(1, L"Anna", OleDate(1990, 12, 6));
+    ASSERT_NE(nullptr, Create());
+    Query();
+    MenuSpy spy;
+    g_spy = &spy;
+    spy.previous = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrW(item, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(SpyProc)));
+    SendMessageW(item, WM_TODAYCUSTOM_RECEIVEDSELECTION, VK_DOWN, 0);
+    SendMessageW(item, WM_TODAYCUSTOM_USERNAVIGATION, VK_DOWN, 0);
+    SendMessageW(item, WM_TODAYCUSTOM_ACTION, VK_RETURN, 0);
+    FlushMessages();
+    const std::vector<std::wstring> expected = {L"Open contact", L"Send message", L"Dial", L"", L"Cancel"};
+    EXPECT_EQ(expected, spy.items);
+    SetWindowLongPtrW(item, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(spy.previous));
+    g_spy = nullptr;
+}
+
+TEST_F(TodayItem, EnterWithoutSelectionDoesNothing)
+{
+    ASSERT_NE(nullptr, Create());
+    Query();
+    MenuSpy spy;
+    g_spy = &spy;
+    spy.previous = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrW(item, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(SpyProc)));
+    SendMessageW(item, WM_TODAYCUSTOM_ACTION, VK_RETURN, 0);
+    FlushMessages();
+    EXPECT_TRUE(spy.items.empty());
+    SetWindowLongPtrW(item, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(spy.previous));
+    g_spy = nullptr;
+}

@@ -1,0 +1,112 @@
+// Test support of the Today plug-in: the recording host, the plug-in loader, the message flush.
+#include "tests/today/panel.h"
+
+namespace {
+
+const wchar_t* const HOST_CLASS = L"TestTodayHost";
+
+bool IsHostMessage(UINT message)
+{
+    return message >= TODAYM_GETCOLOR && message <= TODAYM_REQUESTREFRESH;
+}
+
+} // namespace
+
+CRecordingHost::CRecordingHost()
+{
+    WNDCLASSW wc = {};
+    wc.lpfnWndProc = Proc;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.lpszClassName = HOST_CLASS;
+    RegisterClassW(&wc);
+    m_window = CreateWindowExW(0, HOST_CLASS, L"Today", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, 0, 0, 300, 400,
+                               nullptr, nullptr, wc.hInstance, this);
+    ShowWindow(m_window, SW_SHOW);
+}
+
+CRecordingHost::~CRecordingHost()
+{
+    DestroyWindow(m_window);
+}
+
+LRESULT CALLBACK CRecordingHost::Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_NCCREATE)
+        SetWindowLongPtrW(window, GWLP_USERDATA,
+                          reinterpret_cast<LONG_PTR>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams));
+    auto* host = reinterpret_cast<CRecordingHost*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    if (!host || !IsHostMessage(message))
+        return DefWindowProcW(window, message, wParam, lParam);
+    host->messages.push_back({message, wParam, lParam});
+    if (message == TODAYM_GETCOLOR)
+    {
+        if (wParam == TODAYCOLOR_TEXT)
+            return HOST_TEXT;
+        if (wParam == TODAYCOLOR_HIGHLIGHT)
+            return HOST_HIGHLIGHT;
+        if (wParam == TODAYCOLOR_HIGHLIGHTEDTEXT)
+            return HOST_HIGHLIGHTEDTEXT;
+        return 0;
+    }
+    if (message == TODAYM_DRAWWATERMARK && host->drawsWatermark)
+    {
+        auto* info = reinterpret_cast<TODAYDRAWWATERMARKINFO*>(lParam);
+        HBRUSH brush = CreateSolidBrush(HOST_WATERMARK);
+        FillRect(info->hdc, &info->rc, brush);
+        DeleteObject(brush);
+        return TRUE;
+    }
+    return 0;
+}
+
+CPanel::CPanel()
+{
+    m_library = LoadLibraryW(L"FestivoPanel.dll");
+    if (!m_library)
+        return;
+    initialize = reinterpret_cast<PFNCUSTOMINITIALIZEITEM>(
+        reinterpret_cast<void*>(GetProcAddress(m_library, MAKEINTRESOURCEA(ORDINAL_INITIALIZEITEM))));
+    options = reinterpret_cast<PFNCUSTOMOPTIONSDLGPROC>(
+        reinterpret_cast<void*>(GetProcAddress(m_library, MAKEINTRESOURCEA(ORDINAL_OPTIONSDIALOGPROC))));
+    m_setClock = reinterpret_cast<void (*)(const SYSTEMTIME*)>(
+        reinterpret_cast<void*>(GetProcAddress(m_library, "SetItemClock")));
+}
+
+CPanel::~CPanel()
+{
+    if (m_library)
+        FreeLibrary(m_library);
+}
+
+void CPanel::SetDate(int year, int month, int day)
+{
+    SYSTEMTIME st = {};
+    st.wYear = static_cast<WORD>(year);
+    st.wMonth = static_cast<WORD>(month);
+    st.wDay = static_cast<WORD>(day);
+    if (m_setClock)
+        m_setClock(&st);
+}
+
+void FlushMessages(DWORD milliseconds)
+{
+    ULONGLONG deadline = GetTickCount64() + milliseconds;
+    for (;;)
+    {
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))
+        {
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
+        }
+        ULONGLONG now = GetTickCount64();
+        if (now >= deadline)
+            break;
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(deadline - now), QS_ALLINPUT);
+    }
+}
+
+void AddContact(LONG oid, const wchar_t* name, DATE birthday)
+{
+    FakeStore().contacts.push_back({oid, name, birthday, NO_DATE, false, nullptr, nullptr, {}});
+}

@@ -1,0 +1,374 @@
+// The Today screen window: date band, item layout, polling, selection, keys, colours, background, options.
+#include "tools/todayhost/host.h"
+
+#include "platform/shell/device.h"
+
+#include <string>
+
+namespace {
+
+const wchar_t* const HOST_CLASS = L"FestivoTodayHost";
+const UINT_PTR POLL_TIMER = 1;
+const UINT POLL_INTERVAL = 2000;
+// Posted to the host itself: query one item soon (wParam = its window).
+const UINT WM_HOST_QUERYITEM = WM_APP + 1;
+const int ID_OPTIONS_FIRST = 1000;
+const int ID_EXIT = 999;
+
+// The theme: a pale sky fading to white, dark text, a deep blue highlight.
+const COLORREF THEME_TOP = RGB(196, 216, 242);
+const COLORREF THEME_BOTTOM = RGB(252, 253, 255);
+const COLORREF THEME_TEXT = RGB(16, 24, 40);
+const COLORREF THEME_HIGHLIGHT = RGB(30, 84, 168);
+const COLORREF THEME_HIGHLIGHTEDTEXT = RGB(255, 255, 255);
+const COLORREF THEME_BAND = RGB(30, 60, 110);
+
+TRIVERTEX Vertex(int x, int y, COLORREF colour)
+{
+    TRIVERTEX v = {};
+    v.x = x;
+    v.y = y;
+    v.Red = static_cast<COLOR16>(GetRValue(colour) << 8);
+    v.Green = static_cast<COLOR16>(GetGValue(colour) << 8);
+    v.Blue = static_cast<COLOR16>(GetBValue(colour) << 8);
+    return v;
+}
+
+} // namespace
+
+bool CTodayHost::Create(HINSTANCE instance)
+{
+    m_instance = instance;
+    WNDCLASSW wc = {};
+    wc.lpfnWndProc = WindowProc;
+    wc.hInstance = instance;
+    wc.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
+    wc.lpszClassName = HOST_CLASS;
+    RegisterClassW(&wc);
+    m_window = CreateWindowExW(0, HOST_CLASS, L"Today", WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX |
+                               WS_CLIPCHILDREN, CW_USEDEFAULT, CW_USEDEFAULT, 240, 320, nullptr, nullptr, instance,
+                               this);
+    if (!m_window)
+        return false;
+    DevicePlaceMainWindow(m_window);
+    ShowWindow(m_window, SW_SHOWNORMAL);
+    UpdateWindow(m_window);
+    return true;
+}
+
+LRESULT CALLBACK CTodayHost::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_NCCREATE)
+    {
+        auto* host = static_cast<CTodayHost*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+        host->m_window = window;
+        SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(host));
+    }
+    auto* host = reinterpret_cast<CTodayHost*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    return host ? host->OnMessage(message, wParam, lParam) : DefWindowProcW(window, message, wParam, lParam);
+}
+
+LRESULT CTodayHost::OnMessage(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message)
+    {
+    case WM_CREATE:
+        OnCreate();
+        return 0;
+    case WM_DESTROY:
+        OnDestroy();
+        PostQuitMessage(0);
+        return 0;
+    case WM_PAINT:
+        OnPaint();
+        return 0;
+    case WM_ERASEBKGND:
+        return 1;
+    case WM_SIZE:
+        Layout();
+        return 0;
+    case WM_TIMER:
+        OnTimer();
+        return 0;
+    case WM_KEYDOWN:
+        OnKey(static_cast<int>(wParam));
+        return 0;
+    case WM_LBUTTONDOWN:
+        Select(-1, 0);
+        return 0;
+    case WM_COMMAND:
+        OnCommand(LOWORD(wParam));
+        return 0;
+    case WM_HOST_QUERYITEM:
+        Query(false, reinterpret_cast<HWND>(wParam));
+        return 0;
+    case TODAYM_GETCOLOR:
+        switch (wParam)
+        {
+        case TODAYCOLOR_TEXT: return THEME_TEXT;
+        case TODAYCOLOR_HIGHLIGHT: return THEME_HIGHLIGHT;
+        case TODAYCOLOR_HIGHLIGHTEDTEXT: return THEME_HIGHLIGHTEDTEXT;
+        default: return 0;
+        }
+    case TODAYM_DRAWWATERMARK:
+        return DrawWatermark(reinterpret_cast<const TODAYDRAWWATERMARKINFO*>(lParam));
+    case TODAYM_TOOKSELECTION:
+        OnTookSelection(reinterpret_cast<HWND>(wParam));
+        return 0;
+    case TODAYM_REQUESTREFRESH:
+        OnRequestRefresh(reinterpret_cast<HWND>(wParam));
+        return 0;
+    default:
+        return DefWindowProcW(m_window, message, wParam, lParam);
+    }
+}
+
+void CTodayHost::OnCreate()
+{
+    LOGFONTW font = {};
+    GetObjectW(DeviceGetStockObject(SYSTEM_FONT), sizeof(font), &font);
+    font.lfWeight = FW_BOLD;
+    m_dateFont = CreateFontIndirectW(&font);
+    m_dateHeight = DeviceScale(24);
+    CreateItems();
+    BuildMenu();
+    SetTimer(m_window, POLL_TIMER, POLL_INTERVAL, nullptr);
+}
+
+void CTodayHost::OnDestroy()
+{
+    KillTimer(m_window, POLL_TIMER);
+    DestroyItems();
+    FreeItems(m_items);
+    DeleteObject(m_dateFont);
+}
+
+void CTodayHost::CreateItems()
+{
+    m_items = LoadRegisteredItems();
+    for (CHostedItem& item : m_items)
+        CreateItemWindow(item);
+    Query(true, nullptr);
+}
+
+void CTodayHost::CreateItemWindow(CHostedItem& item)
+{
+    item.record.cyp = 0;
+    item.record.hwndCustom = item.initialize(&item.record, m_window);
+}
+
+void CTodayHost::DestroyItems()
+{
+    for (CHostedItem& item : m_items)
+    {
+        if (item.record.hwndCustom)
+            DestroyWindow(item.record.hwndCustom);
+        item.record.hwndCustom = nullptr;
+    }
+    m_selected = -1;
+}
+
+void CTodayHost::BuildMenu()
+{
+    HMENU bar = CreateMenu();
+    HMENU settings = CreatePopupMenu();
+    for (size_t i = 0; i < m_items.size(); i++)
+    {
+        if (!m_items[i].record.fOptions || !m_items[i].options)
+            continue;
+        std::wstring text = std::wstring(m_items[i].record.szName) + L" options...";
+        AppendMenuW(settings, MF_STRING, ID_OPTIONS_FIRST + i, text.c_str());
+    }
+    if (GetMenuItemCount(settings) > 0)
+        AppendMenuW(settings, MF_SEPARATOR, 0, nullptr);
+    AppendMenuW(settings, MF_STRING, ID_EXIT, L"Exit");
+    AppendMenuW(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(settings), L"Settings");
+    SetMenu(m_window, bar);
+}
+
+void CTodayHost::Query(bool force, HWND only)
+{
+    bool changed = force;
+    for (CHostedItem& item : m_items)
+    {
+        HWND window = item.record.hwndCustom;
+        if (!window || (only && window != only))
+            continue;
+        if (SendMessageW(window, WM_TODAYCUSTOM_QUERYREFRESHCACHE, reinterpret_cast<WPARAM>(&item.record), 0))
+        {
+            changed = true;
+            InvalidateRect(window, nullptr, FALSE);
+        }
+    }
+    if (changed)
+        Layout();
+}
+
+void CTodayHost::Layout()
+{
+    RECT client;
+    GetClientRect(m_window, &client);
+    int y = m_dateHeight;
+    for (CHostedItem& item : m_items)
+    {
+        if (!item.record.hwndCustom)
+            continue;
+        int height = static_cast<int>(item.record.cyp);
+        SetWindowPos(item.record.hwndCustom, nullptr, 0, y, client.right, height, SWP_NOZORDER | SWP_NOACTIVATE);
+        y += height;
+    }
+    InvalidateRect(m_window, nullptr, FALSE);
+}
+
+void CTodayHost::OnTimer()
+{
+    // The date band follows the clock; the items decide themselves whether they changed.
+    RECT band = {0, 0, 0, m_dateHeight};
+    GetClientRect(m_window, &band);
+    band.bottom = m_dateHeight;
+    InvalidateRect(m_window, &band, FALSE);
+    Query(false, nullptr);
+}
+
+int CTodayHost::FindItem(HWND window) const
+{
+    for (size_t i = 0; i < m_items.size(); i++)
+        if (m_items[i].record.hwndCustom == window)
+            return static_cast<int>(i);
+    return -1;
+}
+
+void CTodayHost::Select(int index, int key)
+{
+    if (m_selected == index)
+        return;
+    if (m_selected >= 0)
+    {
+        HWND previous = m_items[static_cast<size_t>(m_selected)].record.hwndCustom;
+        SendMessageW(previous, WM_TODAYCUSTOM_LOSTSELECTION, 0, 0);
+        InvalidateRect(previous, nullptr, FALSE);
+    }
+    m_selected = index;
+    if (index >= 0)
+    {
+        HWND next = m_items[static_cast<size_t>(index)].record.hwndCustom;
+        SendMessageW(next, WM_TODAYCUSTOM_RECEIVEDSELECTION, static_cast<WPARAM>(key), 0);
+        InvalidateRect(next, nullptr, FALSE);
+    }
+}
+
+void CTodayHost::OnKey(int key)
+{
+    if (key == VK_RETURN)
+    {
+        if (m_selected >= 0)
+            SendMessageW(m_items[static_cast<size_t>(m_selected)].record.hwndCustom, WM_TODAYCUSTOM_ACTION,
+                         VK_RETURN, 0);
+        return;
+    }
+    if (key != VK_UP && key != VK_DOWN)
+        return;
+    if (m_selected >= 0 && SendMessageW(m_items[static_cast<size_t>(m_selected)].record.hwndCustom,
+                                        WM_TODAYCUSTOM_USERNAVIGATION, static_cast<WPARAM>(key), 0))
+        return;
+    // The item gave the selection up (or none had it): pass it to the next selectable item that way.
+    int step = key == VK_DOWN ? 1 : -1;
+    int count = static_cast<int>(m_items.size());
+    int next = m_selected >= 0 ? m_selected + step : (step > 0 ? 0 : count - 1);
+    while (next >= 0 && next < count &&
+           (!m_items[static_cast<size_t>(next)].record.hwndCustom || !m_items[static_cast<size_t>(next)].selectability))
+        next += step;
+    Select(next >= 0 && next < count ? next : -1, key);
+}
+
+void CTodayHost::OnTookSelection(HWND item)
+{
+    int index = FindItem(item);
+    if (index < 0)
+        return;
+    if (m_selected >= 0 && m_selected != index)
+    {
+        HWND previous = m_items[static_cast<size_t>(m_selected)].record.hwndCustom;
+        SendMessageW(previous, WM_TODAYCUSTOM_LOSTSELECTION, 0, 0);
+        InvalidateRect(previous, nullptr, FALSE);
+    }
+    m_selected = index;
+    InvalidateRect(item, nullptr, FALSE);
+    SetFocus(m_window);
+}
+
+void CTodayHost::OnRequestRefresh(HWND item)
+{
+    PostMessageW(m_window, WM_HOST_QUERYITEM, reinterpret_cast<WPARAM>(item), 0);
+}
+
+void CTodayHost::OnCommand(int id)
+{
+    if (id == ID_EXIT)
+    {
+        DestroyWindow(m_window);
+        return;
+    }
+    size_t index = static_cast<size_t>(id - ID_OPTIONS_FIRST);
+    if (id < ID_OPTIONS_FIRST || index >= m_items.size() || !m_items[index].options)
+        return;
+    CHostedItem& item = m_items[index];
+    INT_PTR result = DialogBoxParamW(item.library, MAKEINTRESOURCEW(500), m_window,
+                                     item.options, 0);
+    if (result != IDOK)
+        return;
+    // The item takes its new settings when its window is created again.
+    if (m_selected == static_cast<int>(index))
+        m_selected = -1;
+    if (item.record.hwndCustom)
+        DestroyWindow(item.record.hwndCustom);
+    CreateItemWindow(item);
+    Query(true, nullptr);
+}
+
+void CTodayHost::DrawBackground(HDC dc, const RECT& rect, int offsetY)
+{
+    RECT client;
+    GetClientRect(m_window, &client);
+    int saved = SaveDC(dc);
+    IntersectClipRect(dc, rect.left, rect.top, rect.right, rect.bottom);
+    TRIVERTEX vertices[2] = {Vertex(rect.left, m_dateHeight - offsetY, THEME_TOP),
+                             Vertex(rect.right, client.bottom - offsetY, THEME_BOTTOM)};
+    GRADIENT_RECT gradient = {0, 1};
+    GradientFill(dc, vertices, 2, &gradient, 1, GRADIENT_FILL_RECT_V);
+    RestoreDC(dc, saved);
+}
+
+BOOL CTodayHost::DrawWatermark(const TODAYDRAWWATERMARKINFO* info)
+{
+    if (!info || !info->hdc)
+        return FALSE;
+    POINT origin = {0, 0};
+    MapWindowPoints(info->hwnd, m_window, &origin, 1);
+    DrawBackground(info->hdc, info->rc, origin.y);
+    return TRUE;
+}
+
+void CTodayHost::OnPaint()
+{
+    PAINTSTRUCT ps;
+    HDC dc = BeginPaint(m_window, &ps);
+    RECT client;
+    GetClientRect(m_window, &client);
+    RECT band = {0, 0, client.right, m_dateHeight};
+    HBRUSH brush = CreateSolidBrush(THEME_BAND);
+    FillRect(dc, &band, brush);
+    DeleteObject(brush);
+    wchar_t date[100] = {};
+    GetDateFormatW(LOCALE_USER_DEFAULT, DATE_LONGDATE, nullptr, nullptr, date, 100);
+    HGDIOBJ previous = SelectObject(dc, m_dateFont);
+    SetBkMode(dc, TRANSPARENT);
+    SetTextColor(dc, RGB(255, 255, 255));
+    RECT text = band;
+    text.left += DeviceScale(6);
+    DrawTextW(dc, date, -1, &text, DT_SINGLELINE | DT_VCENTER | DT_END_ELLIPSIS | DT_NOPREFIX);
+    SelectObject(dc, previous);
+    RECT rest = {0, m_dateHeight, client.right, client.bottom};
+    DrawBackground(dc, rest, 0);
+    EndPaint(m_window, &ps);
+}

@@ -1,0 +1,60 @@
+// The desktop's Today screen: a window of the device screen's size hosting the registered Today items.
+#pragma once
+
+#include "platform/today/today.h"
+
+#include <windows.h>
+#include <vector>
+
+// One registered item: its record, its library and its window.
+struct CHostedItem
+{
+    TODAYLISTITEM record;
+    HMODULE library;
+    PFNCUSTOMINITIALIZEITEM initialize;
+    PFNCUSTOMOPTIONSDLGPROC options;
+    int selectability;
+};
+
+// Reads the items registered below HKEY_LOCAL_MACHINE, in their order; each enabled one is loaded.
+std::vector<CHostedItem> LoadRegisteredItems();
+void FreeItems(std::vector<CHostedItem>& items);
+
+class CTodayHost
+{
+public:
+    bool Create(HINSTANCE instance);
+    HWND GetWindow() const { return m_window; }
+
+private:
+    static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
+
+    void OnCreate();
+    void OnDestroy();
+    void OnPaint();
+    void OnTimer();
+    void OnKey(int key);
+    void OnCommand(int id);
+    void OnTookSelection(HWND item);
+    void OnRequestRefresh(HWND item);
+    BOOL DrawWatermark(const TODAYDRAWWATERMARKINFO* info);
+
+    void CreateItems();
+    void DestroyItems();
+    void CreateItemWindow(CHostedItem& item);
+    // Asks every item (or one) for its height; lays all items out again when one has changed.
+    void Query(bool force, HWND only);
+    void Layout();
+    int FindItem(HWND window) const;
+    void Select(int index, int key);
+    void BuildMenu();
+    void DrawBackground(HDC dc, const RECT& rect, int offsetY);
+
+    HINSTANCE m_instance = nullptr;
+    HWND m_window = nullptr;
+    HFONT m_dateFont = nullptr;
+    int m_dateHeight = 0;
+    int m_selected = -1;
+    std::vector<CHostedItem> m_items;
+};
