@@ -70,10 +70,9 @@ TEST_F(DataList, OpenLogsOnAndCloseLogsOff)
 
 TEST_F(DataList, NoStoreGivesAnEmptyListAndStillWritesTheSettings)
 {
-    delete m_registration;
-    m_registration = nullptr;
+    FakeStore().createResult = REGDB_E_CLASSNOTREG;
     CDataList list;
-    EXPECT_TRUE(FAILED(list.Open(nullptr)));
+    EXPECT_EQ(REGDB_E_CLASSNOTREG, list.Open(nullptr));
     list.Load();
     EXPECT_EQ(0u, list.GetCount());
     {
@@ -85,7 +84,6 @@ TEST_F(DataList, NoStoreGivesAnEmptyListAndStillWritesTheSettings)
         RegCloseKey(key);
         EXPECT_EQ(11u, values) << "all eleven settings exist after the first load";
     }
-    m_registration = new CFakeStoreRegistration();
 }
 
 TEST_F(DataList, FailedLogonStopsOpening)

@@ -219,6 +219,11 @@ public:
     {
         if (outer)
             return CLASS_E_NOAGGREGATION;
+        if (FAILED(FakeStore().createResult))
+        {
+            *out = nullptr;
+            return FakeStore().createResult;
+        }
         CApplication* app = new CApplication();
         HRESULT hr = app->QueryInterface(riid, out);
         app->Release();

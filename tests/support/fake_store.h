@@ -28,6 +28,8 @@ struct FakeStoreState
     ULONG notifications = 0xdeadbeef;
     int logons = 0;
     int logoffs = 0;
+    // What creating the store gives: a failure stands for a device without a contact store.
+    HRESULT createResult = S_OK;
     HRESULT logonResult = S_OK;
     int enumerations = 0;
     int edits = 0;
