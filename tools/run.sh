@@ -62,15 +62,21 @@ REGEDIT4
 "LogPixels"=dword:$(printf '%08x' "$dpi")
 REG
 wine regedit /S "$(winepath -w "$reg")" </dev/null
+# Names in Chinese, Japanese and Korean: the device font falls back to a CJK font of the system.
+wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink' /v Tahoma \
+  /t REG_MULTI_SZ /d "wqy-microhei.ttc,WenQuanYi Micro Hei" /f /reg:64 >/dev/null 2>&1 </dev/null
 wine regsvr32 /s "$(winepath -w "$bin/festivo_store.dll")" </dev/null
 echo "Address book: $book"
 
+# festivo.exe registers the Today item at its first start; the Today screen then shows it, to its right.
 start_programs() {
   (cd "$bin" && wine festivo.exe </dev/null >/dev/null 2>&1 &)
   sleep 4
-  if [ -f "$bin/TodayHost.exe" ]; then
-    (cd "$bin" && wine TodayHost.exe </dev/null >/dev/null 2>&1 &)
-  fi
+  (cd "$bin" && wine TodayHost.exe </dev/null >/dev/null 2>&1 &)
+  sleep 3
+  local today
+  today=$(xdotool search --sync --onlyvisible --name '^Today$' 2>/dev/null | head -n 1 || true)
+  [ -n "$today" ] && xdotool windowmove "$today" $((dpi * 260 / 96)) 0 2>/dev/null || true
 }
 
 if [ -n "${DISPLAY:-}" ] && [ -z "$shot" ]; then
