@@ -28,10 +28,23 @@ void OverrideKey(MSG* msg)
     if (!(flags & MENUBAR_KEY_SET))
         return;
     UINT key = static_cast<UINT>(msg->wParam);
-    if (msg->message == WM_KEYDOWN && (flags & SHMBOF_NOTIFY))
-        PostMessageW(GetWindow(bar, GW_OWNER), WM_HOTKEY, key, MAKELPARAM(0, key));
-    if (flags & SHMBOF_NODEFAULT)
-        msg->message = WM_NULL;
+    HWND owner = GetWindow(bar, GW_OWNER);
+    bool notify = msg->message == WM_KEYDOWN && (flags & SHMBOF_NOTIFY);
+    if (!(flags & SHMBOF_NODEFAULT))
+    {
+        if (notify)
+            PostMessageW(owner, WM_HOTKEY, key, MAKELPARAM(0, key));
+        return;
+    }
+    // The key itself becomes the hot key, so it keeps its place among the other input.
+    if (notify)
+    {
+        msg->hwnd = owner;
+        msg->message = WM_HOTKEY;
+        msg->lParam = MAKELPARAM(0, key);
+        return;
+    }
+    msg->message = WM_NULL;
 }
 
 void RightButtonToLeft(MSG* msg)
