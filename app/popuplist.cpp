@@ -65,7 +65,15 @@ void DrawPopupRow(const DRAWITEMSTRUCT& draw, HFONT font, const CStrList& items)
 void PlacePopup(HWND dialog, const RECT& reference, int rowHeight, int itemCount)
 {
     int height = reference.bottom - reference.top;
-    int caption = GetSystemMetrics(SM_CYCAPTION);
+    // The handheld's popup has a caption and no border; on the desktop the frame is what the
+    // window's caption and borders really take, so that the rows fit without a scroll bar.
+    RECT window;
+    RECT client;
+    GetWindowRect(dialog, &window);
+    GetClientRect(dialog, &client);
+    int caption = (window.bottom - window.top) - (client.bottom - client.top);
+    if (caption <= 0)
+        caption = GetSystemMetrics(SM_CYCAPTION);
     int rows = rowHeight > 0 ? static_cast<int>((height * 0.7 - caption - DeviceScale(2)) / rowHeight) : 0;
     if (rows > itemCount)
         rows = itemCount;

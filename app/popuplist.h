@@ -17,5 +17,6 @@ HFONT CreatePopupRowFont();
 int PopupRowHeight(HFONT font);
 // Draws the item's string with half a character of indent, highlighted when selected.
 void DrawPopupRow(const DRAWITEMSTRUCT& draw, HFONT font, const CStrList& items);
-// Bottom-aligned over reference, as many rows high as fit into 70 % of its height (caption included).
+// Bottom-aligned over reference, as many rows high as fit into 70 % of its height (caption and frame
+// included), at most itemCount.
 void PlacePopup(HWND dialog, const RECT& reference, int rowHeight, int itemCount);

@@ -55,6 +55,9 @@ REGEDIT4
 "Platform"="$platform"
 "Dpi"=dword:$(printf '%08x' "$dpi")
 
+[HKEY_CURRENT_USER\\Software\\Wine\\X11 Driver]
+"Decorated"="N"
+
 [HKEY_CURRENT_USER\\Control Panel\\Desktop]
 "LogPixels"=dword:$(printf '%08x' "$dpi")
 

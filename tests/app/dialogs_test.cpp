@@ -48,6 +48,7 @@ struct PopupOutcome
     bool confirmed = false;
     int selection = static_cast<int>(0xdeadbeef);
     RECT rect = {};
+    RECT client = {};
     RECT main = {};
     int rowHeight = 0;
     int listCount = 0;
@@ -62,6 +63,7 @@ PopupOutcome RunPopup(CTestedApp& app, int items, UINT answer)
     GetWindowRect(app.GetMainWnd(), &outcome.main);
     WhenOpen(app.GetMainWnd(), [&](HWND dialog) {
         GetWindowRect(dialog, &outcome.rect);
+        GetClientRect(dialog, &outcome.client);
         HWND listWindow = GetDlgItem(dialog, IDC_POPUP_LIST);
         outcome.listCount = static_cast<int>(SendMessageW(listWindow, LVM_GETITEMCOUNT, 0, 0));
         RECT row = {LVIR_BOUNDS, 0, 0, 0};
@@ -92,7 +94,9 @@ TEST_F(MainProgram, PopupOfTwoItemsIsTwoRowsHighAtTheBottom)
         EXPECT_EQ(two.main.bottom, two.rect.bottom);
         EXPECT_EQ(two.main.left, two.rect.left);
         EXPECT_EQ(two.main.right, two.rect.right);
-        EXPECT_EQ(2 * rowHeight + GetSystemMetrics(SM_CYCAPTION) + DeviceScale(2), two.rect.bottom - two.rect.top);
+        int frame = (two.rect.bottom - two.rect.top) - two.client.bottom;
+        EXPECT_GE(frame, GetSystemMetrics(SM_CYCAPTION)) << "the caption is shown";
+        EXPECT_EQ(2 * rowHeight + frame + DeviceScale(2), two.rect.bottom - two.rect.top);
     });
 }
 
