@@ -71,7 +71,8 @@ void CVelaInfowin::Show(const wchar_t* text, UINT hideDelay, UINT flags, UINT bl
 
     HGDIOBJ font = DeviceGetStockObject(SYSTEM_FONT);
     Assert(font != nullptr, ERR_INVALID_VALUE, L"CVelaInfowin::Show", __LINE__);
-    HDC dc = GetDC(nullptr);
+    // Measured on the pop-up's own context, where the text will be drawn.
+    HDC dc = GetDC(m_hwnd);
     HGDIOBJ oldFont = SelectObject(dc, font);
     TEXTMETRICW metrics;
     GetTextMetricsW(dc, &metrics);
@@ -94,7 +95,7 @@ void CVelaInfowin::Show(const wchar_t* text, UINT hideDelay, UINT flags, UINT bl
     m_textRect.bottom = Seventy(height) - line / 2;
     DrawTextW(dc, m_text, -1, &m_textRect, DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX);
     SelectObject(dc, oldFont);
-    ReleaseDC(nullptr, dc);
+    ReleaseDC(m_hwnd, dc);
 
     int w = m_textRect.right + margin / 2;
     int h = m_textRect.bottom + line / 2;
