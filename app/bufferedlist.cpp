@@ -41,10 +41,13 @@ void CBufferedList::Attach(HWND window, HWND owner, int controlId, DWORD extende
 
 void CBufferedList::RecreateColumns(bool deleteFirst)
 {
-    if (deleteFirst)
-        SendMessageW(m_window, LVM_DELETECOLUMN, 0, 0);
     RECT client;
     GetClientRect(m_window, &client);
+    // A column that already spans the list is kept: rebuilding it costs a repaint of the whole list.
+    if (deleteFirst && SendMessageW(m_window, LVM_GETCOLUMNWIDTH, 0, 0) == client.right - client.left)
+        return;
+    if (deleteFirst)
+        SendMessageW(m_window, LVM_DELETECOLUMN, 0, 0);
     LVCOLUMNW column = {};
     column.mask = LVCF_FMT | LVCF_WIDTH | LVCF_SUBITEM;
     column.fmt = LVCFMT_LEFT;

@@ -4,13 +4,22 @@
 #include "data/zodiac.h"
 
 #include <algorithm>
+#include <string>
 #include <vector>
 
 namespace {
 
-int CompareNames(const CDataItem* a, const CDataItem* b)
+// The locale's sort key of a name without regard to case: comparing two keys byte by byte orders the
+// names as a case-insensitive comparison would, at a fraction of its cost per comparison.
+std::string NameKey(const wchar_t* name)
 {
-    return lstrcmpiW(a->GetName(), b->GetName());
+    int size = LCMapStringW(LOCALE_USER_DEFAULT, LCMAP_SORTKEY | NORM_IGNORECASE, name, -1, nullptr, 0);
+    if (size <= 0)
+        return std::string();
+    std::string key(static_cast<size_t>(size), '\0');
+    LCMapStringW(LOCALE_USER_DEFAULT, LCMAP_SORTKEY | NORM_IGNORECASE, name, -1,
+                 reinterpret_cast<wchar_t*>(&key[0]), size);
+    return key;
 }
 
 // The sort key of one event under an order; computed once per event, not once per comparison.
@@ -40,6 +49,7 @@ int64_t OrderKey(const CDataItem* item, int order, const CTime& reference)
 struct KeyedItem
 {
     int64_t key;
+    std::string name;
     CDataItem* item;
 };
 
@@ -50,11 +60,14 @@ void CDataList::Order(int order, const CTime& reference)
     uint32_t count = m_items.GetCount();
     std::vector<KeyedItem> keyed(count);
     for (uint32_t i = 0; i < count; i++)
-        keyed[i] = {OrderKey(m_items.At(i), order, reference), m_items.At(i)};
+    {
+        CDataItem* item = m_items.At(i);
+        keyed[i] = {OrderKey(item, order, reference), NameKey(item->GetName()), item};
+    }
     std::sort(keyed.begin(), keyed.end(), [](const KeyedItem& a, const KeyedItem& b) {
         if (a.key != b.key)
             return a.key < b.key;
-        return CompareNames(a.item, b.item) < 0;
+        return a.name < b.name;
     });
     for (uint32_t i = 0; i < count; i++)
         m_items.At(i) = keyed[i].item;

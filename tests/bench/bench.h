@@ -22,3 +22,5 @@ private:
 
 // Each benchmark prints its own table of figures to stdout.
 void ContactStoreBenchmark();
+void EventListBenchmark();
+void MainProgramBenchmark();

@@ -15,6 +15,8 @@ struct CBenchmark
 // New benchmarks are added to this table.
 const CBenchmark BENCHMARKS[] = {
     {"store", ContactStoreBenchmark},
+    {"events", EventListBenchmark},
+    {"startup", MainProgramBenchmark},
 };
 
 } // namespace
