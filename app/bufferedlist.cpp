@@ -14,6 +14,15 @@ const int kSeparatorColourIndex = COLOR_BTNFACE;
 
 } // namespace
 
+RECT RowRect(const DRAWITEMSTRUCT& draw)
+{
+    RECT row = draw.rcItem;
+    RECT client;
+    if (draw.hwndItem && GetClientRect(draw.hwndItem, &client) && client.right > row.right)
+        row.right = client.right;
+    return row;
+}
+
 CBufferedList::CBufferedList()
     : m_owner(nullptr), m_previous(nullptr), m_window(nullptr), m_bufferWidth(0), m_bufferHeight(0),
       m_bufferDC(nullptr), m_bufferBitmap(nullptr), m_previousBitmap(nullptr), m_controlId(0),

@@ -3,6 +3,10 @@
 
 #include <windows.h>
 
+// The rectangle of a row to draw: the whole width of its list, even while the list's column is
+// narrower (a scroll bar has just gone); rcItem when the list is unknown.
+RECT RowRect(const DRAWITEMSTRUCT& draw);
+
 class CBufferedList
 {
 public:

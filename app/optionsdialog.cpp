@@ -45,6 +45,8 @@ void COptionsDialog::OnCreate()
 {
     SendMessageW(GetMenuBar(), SHCMBM_OVERRIDEKEY, VK_TBACK, 0x30003);
     SetWindowLongPtrW(GetWnd(), GWL_STYLE, GetWindowLongPtrW(GetWnd(), GWL_STYLE) | kVerticalScrollStyle);
+    // A style bit alone does not give the window its scroll bar: its frame has to be computed again.
+    SetWindowPos(GetWnd(), nullptr, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_FRAMECHANGED);
     SetWindowTextW(GetWnd(), L"Settings");
     m_page = CreateDialogParamW(GetApp()->GetInstance(), MAKEINTRESOURCEW(IDD_OPTIONS_PAGE), GetWnd(),
                                 &COptionsDialog::PageProc, reinterpret_cast<LPARAM>(this));

@@ -39,12 +39,13 @@ void DrawPopupRow(const DRAWITEMSTRUCT& draw, HFONT font, const CStrList& items)
     if (draw.CtlType != ODT_LISTVIEW || draw.itemID >= items.GetCount())
         return;
     HDC dc = draw.hDC;
+    RECT row = RowRect(draw);
     int saved = SaveDC(dc);
     SetBkMode(dc, TRANSPARENT);
     if (draw.itemState & ODS_SELECTED)
     {
         HBRUSH highlight = CreateSolidBrush(GetSysColor(COLOR_HIGHLIGHT));
-        FillRect(dc, &draw.rcItem, highlight);
+        FillRect(dc, &row, highlight);
         DeleteObject(highlight);
         SetTextColor(dc, GetSysColor(COLOR_HIGHLIGHTTEXT));
     }
@@ -55,7 +56,7 @@ void DrawPopupRow(const DRAWITEMSTRUCT& draw, HFONT font, const CStrList& items)
     SelectObject(dc, font);
     TEXTMETRICW tm = {};
     GetTextMetricsW(dc, &tm);
-    RECT text = draw.rcItem;
+    RECT text = row;
     text.left += tm.tmAveCharWidth / 2;
     DrawTextW(dc, *items.GetAt(draw.itemID), -1, &text,
               DT_SINGLELINE | DT_VCENTER | DT_END_ELLIPSIS | DT_NOPREFIX);

@@ -1,6 +1,7 @@
 // Row drawing of the event list: contact picture, name with the filter match underlined, date line, sign.
 #include "app/row.h"
 
+#include "app/bufferedlist.h"
 #include "platform/shell/device.h"
 #include "package/contactpicture.h"
 #include "package/zrs.h"
@@ -92,7 +93,7 @@ void DrawEventRow(const DRAWITEMSTRUCT& draw, const CDataList& list, const RowRe
         return;
     const CDataItem* item = list.GetItem(draw.itemID);
     HDC dc = draw.hDC;
-    const RECT& row = draw.rcItem;
+    RECT row = RowRect(draw);
     int savedDC = SaveDC(dc);
     SetBkMode(dc, TRANSPARENT);
     if (draw.itemState & ODS_SELECTED)
