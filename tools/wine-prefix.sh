@@ -15,3 +15,5 @@ fi
 if [ "$mode" = headless ]; then
   wine reg add 'HKCU\Software\Wine\Drivers' /v Graphics /t REG_SZ /d null /f >/dev/null 2>&1 </dev/null
 fi
+# Let the server of these set-up steps end, so that the next program starts a fresh one that reads them.
+wineserver -w
