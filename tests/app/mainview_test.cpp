@@ -7,6 +7,9 @@
 
 #include <commctrl.h>
 
+#include <string>
+#include <vector>
+
 namespace {
 
 int ListCount(CTestedApp& app)
@@ -219,5 +222,44 @@ TEST_F(MainProgram, TalkKeyCallsAndTapOnHeaderStepsThePeriod)
         GetClientRect(app.View().GetWnd(), &client);
         SendMessageW(app.View().GetWnd(), WM_LBUTTONDOWN, 0, MAKELPARAM(client.right - 2, h / 2));
         EXPECT_EQ(L"May", HeaderText(app));
+    });
+}
+
+namespace {
+
+std::vector<std::wstring> g_menuItems;
+
+void CALLBACK ReadOpenMenu(HWND, UINT, UINT_PTR id, DWORD)
+{
+    HWND popup = FindWindowW(L"#32768", nullptr);
+    if (!popup || !IsWindowVisible(popup))
+        return;
+    KillTimer(nullptr, id);
+    HMENU menu = reinterpret_cast<HMENU>(SendMessageW(popup, MN_GETHMENU, 0, 0));
+    for (int i = 0; i < GetMenuItemCount(menu); i++)
+    {
+        wchar_t text[64] = L"";
+        GetMenuStringW(menu, i, text, 64, MF_BYPOSITION);
+        g_menuItems.push_back(text);
+    }
+    EndMenu();
+}
+
+} // namespace
+
+TEST_F(MainProgram, HoldOnARowSelectsItAndOffersTheThreeActions)
+{
+    RunProgram([](CTestedApp& app) {
+        Command(app, IDM_SORT_NAME);
+        HWND list = app.View().GetList().GetWindow();
+        RECT row = {LVIR_BOUNDS, 0, 0, 0};
+        SendMessageW(list, LVM_GETITEMRECT, 2, reinterpret_cast<LPARAM>(&row));
+        g_menuItems.clear();
+        SetTimer(nullptr, 0, 20, ReadOpenMenu);
+        // A right click is the desktop's tap-and-hold.
+        PostMessageW(list, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(row.left + 40, row.top + 5));
+        Flush(1000);
+        EXPECT_EQ((std::vector<std::wstring>{L"Edit contact", L"Call contact", L"Send message"}), g_menuItems);
+        EXPECT_EQ(2, app.View().GetList().GetSelection()) << "the held row is the one acted on";
     });
 }
