@@ -205,15 +205,15 @@ void COptionsDialog::UpdateScrolling()
     SetScrollInfo(GetWnd(), SB_HORZ, &none, TRUE);
 }
 
-INT_PTR CALLBACK COptionsDialog::PageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam)
+INT_PTR CALLBACK COptionsDialog::PageProc(HWND page, UINT message, WPARAM, LPARAM lParam)
 {
     if (message == WM_INITDIALOG)
         SetWindowLongPtrW(page, GWLP_USERDATA, lParam);
     COptionsDialog* self = reinterpret_cast<COptionsDialog*>(GetWindowLongPtrW(page, GWLP_USERDATA));
-    return self ? self->OnPageMessage(page, message, wParam, lParam) : FALSE;
+    return self ? self->OnPageMessage(page, message) : FALSE;
 }
 
-INT_PTR COptionsDialog::OnPageMessage(HWND page, UINT message, WPARAM wParam, LPARAM)
+INT_PTR COptionsDialog::OnPageMessage(HWND page, UINT message)
 {
     switch (message)
     {
@@ -236,7 +236,6 @@ INT_PTR COptionsDialog::OnPageMessage(HWND page, UINT message, WPARAM wParam, LP
             m_lastFocus = focus;
             UpdateScrolling();
         }
-        (void)wParam;
         return FALSE;
     }
     }

@@ -24,7 +24,7 @@ public:
 
 private:
     static INT_PTR CALLBACK PageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam);
-    INT_PTR OnPageMessage(HWND page, UINT message, WPARAM wParam, LPARAM lParam);
+    INT_PTR OnPageMessage(HWND page, UINT message);
     void OnPageInit(HWND page);
     void PlaceHeading(int headingId, int pictureId);
     void OnContainerSize();
