@@ -1,10 +1,16 @@
 // The contact card windows that Display and Edit open.
 #include "platform/store/card.h"
 
-// The store has no card window yet: it says so instead of pretending one was shown.
-HRESULT OpenContactCard(LONG, HWND, bool, HWND* window)
+#include "platform/store/cardui.h"
+
+HRESULT OpenContactCard(LONG oid, HWND parent, bool editable, HWND* window)
 {
     if (window)
         *window = nullptr;
-    return E_NOTIMPL;
+    if (!editable)
+        return ShowCardWindow(oid, parent);
+    // The editor is modal: it is owned by the calling thread's active window and has closed
+    // when Edit returns, so there is no window to hand back.
+    HWND owner = parent ? parent : GetActiveWindow();
+    return RunContactEditor(oid, owner);
 }

@@ -78,6 +78,11 @@ void CWriteJournal::Record(const wchar_t* path)
 {
     CFileStamp stamp;
     ReadFileStamp(path, stamp);
+    Record(path, stamp);
+}
+
+void CWriteJournal::Record(const wchar_t* path, const CFileStamp& stamp)
+{
     CJournalEntry entry = {stamp.time, stamp.size, stamp.exists ? 1u : 0u, {0, 0}};
     GetSystemTimeAsFileTime(&entry.recorded);
     HKEY key;

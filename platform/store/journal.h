@@ -24,5 +24,8 @@ class CWriteJournal
 {
 public:
     static void Record(const wchar_t* path);
+    // Records the state the file is about to have: a file replaced by renaming a finished copy
+    // keeps that copy's stamp, so no poller sees the new file before its journal entry.
+    static void Record(const wchar_t* path, const CFileStamp& stamp);
     static bool IsOwnWrite(const wchar_t* path, const CFileStamp& stamp);
 };

@@ -276,15 +276,3 @@ TEST_F(StoreTest, PictureStreamInEveryVersionsForm)
         item->Release();
     }
 }
-
-TEST_F(StoreTest, ContactWindowsReportThatTheyAreNotAvailable)
-{
-    WriteBook(L"a.vcf", Named("Card"));
-    IItem* item = ItemOf(List()[0].oid);
-    ASSERT_NE(nullptr, item);
-    HWND window = reinterpret_cast<HWND>(0xdeadbeef);
-    EXPECT_EQ(E_NOTIMPL, item->Edit(&window));
-    EXPECT_EQ(nullptr, window);
-    EXPECT_EQ(E_NOTIMPL, item->Display(nullptr));
-    item->Release();
-}

@@ -109,17 +109,23 @@ void ReadContact(const CVCard& card, CContactRecord& record)
     bool haveN = false;
     int emails = 0;
     bool haveBirthday = false, haveAnniversary = false;
-    for (const CVCardProperty& p : card.properties)
+    for (size_t i = 0; i < card.properties.size(); ++i)
     {
+        const CVCardProperty& p = card.properties[i];
         const std::string& n = p.name;
+        short index = static_cast<short>(i);
         if (n == "UID" && record.uid.empty())
             record.uid = Trim(p.value);
         else if (n == "FN" && formatted.empty())
+        {
             formatted = TextValue(p);
+            record.fnProperty = index;
+        }
         else if (n == "N" && !haveN)
         {
             ReadN(p, record.firstName, record.lastName);
             haveN = true;
+            record.nProperty = index;
         }
         else if (n == "ORG" && organisation.empty())
         {
@@ -130,14 +136,25 @@ void ReadContact(const CVCard& card, CContactRecord& record)
         {
             std::string address = TextValue(p);
             if (!address.empty())
+            {
+                record.emailProperty[emails] = index;
                 record.emails[emails++] = address;
+            }
         }
         else if (n == "BDAY" && !haveBirthday)
+        {
             haveBirthday = ReadDate(p, record.birthday);
+            if (haveBirthday || record.birthdayProperty < 0)
+                record.birthdayProperty = index;
+        }
         else if ((n == "ANNIVERSARY" || n == "X-ANNIVERSARY" || n == "X-EVOLUTION-ANNIVERSARY" ||
                   n == "X-MS-ANNIVERSARY" || (n == "X-ABDATE" && IsAnniversaryLabel(card, p.group))) &&
                  !haveAnniversary)
+        {
             haveAnniversary = ReadDate(p, record.anniversary);
+            if (haveAnniversary || record.anniversaryProperty < 0)
+                record.anniversaryProperty = index;
+        }
         else if (n == "TEL")
         {
             std::string number = PhoneNumber(p);
@@ -147,6 +164,7 @@ void ReadContact(const CVCard& card, CContactRecord& record)
                 if (record.phones[slot].empty())
                 {
                     record.phones[slot] = number;
+                    record.phoneProperty[slot] = index;
                     break;
                 }
         }

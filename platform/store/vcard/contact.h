@@ -43,6 +43,15 @@ struct CContactRecord
     bool hasPhoto = false;
     size_t photoBegin = 0;
     size_t photoEnd = 0;
+    // Where each field was read from (index into the card's properties, -1 for none), so that an
+    // editor can change exactly that property. A date that could not be read points at the first
+    // property of its kind.
+    short nProperty = -1;
+    short fnProperty = -1;
+    short birthdayProperty = -1;
+    short anniversaryProperty = -1;
+    short phoneProperty[PHONE_SLOTS] = {-1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1};
+    short emailProperty[EMAIL_SLOTS] = {-1, -1, -1};
 };
 
 void ReadContact(const CVCard& card, CContactRecord& record);

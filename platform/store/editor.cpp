@@ -1,0 +1,233 @@
+// The contact editor: a modal property sheet (name and dates, telephones, e-mail) that saves into the card's file.
+#include "platform/store/cardui.h"
+
+#include "platform/store/module.h"
+#include "platform/store/resource.h"
+#include "platform/store/writeback.h"
+
+#include <commctrl.h>
+
+namespace {
+
+const wchar_t YEAR_FORMAT[] = L"dd MMM yyyy";
+const wchar_t NO_YEAR_FORMAT[] = L"dd MMMM";
+// The year a year-less date is shown in: a leap year, so that 29 February can be picked.
+const WORD SHOWN_YEAR = 2000;
+
+struct CDateControls
+{
+    int picker;
+    int noYear;
+};
+const CDateControls DATE_CONTROLS[2] = {{IDC_BIRTHDAY, IDC_BIRTHDAY_NO_YEAR}, {IDC_ANNIVERSARY, IDC_ANNIVERSARY_NO_YEAR}};
+
+struct CEditorState
+{
+    CCardSession session;
+    vcard::CCardFields fields;
+    bool accepted = false;
+    // What each date picker showed when its page opened: unchanged, the card's date stays as written
+    // (also a date the picker cannot show).
+    vcard::CVCardDate shown[2];
+};
+
+vcard::CVCardDate& DateField(vcard::CCardFields& fields, int which)
+{
+    return which == 0 ? fields.birthday : fields.anniversary;
+}
+
+std::wstring ControlText(HWND page, int id)
+{
+    HWND control = GetDlgItem(page, id);
+    int n = GetWindowTextLengthW(control);
+    std::wstring text(n + 1, L'\0');
+    n = GetWindowTextW(control, &text[0], n + 1);
+    text.resize(n > 0 ? n : 0);
+    return text;
+}
+
+void SetText(HWND page, int id, const std::string& utf8)
+{
+    SetDlgItemTextW(page, id, WideText(utf8).c_str());
+}
+
+void ReadText(HWND page, int id, std::string& utf8)
+{
+    if (GetDlgItem(page, id))
+        utf8 = Utf8Text(ControlText(page, id));
+}
+
+vcard::CVCardDate ReadDate(HWND page, int which)
+{
+    vcard::CVCardDate date;
+    SYSTEMTIME st = {};
+    if (SendDlgItemMessageW(page, DATE_CONTROLS[which].picker, DTM_GETSYSTEMTIME, 0, reinterpret_cast<LPARAM>(&st)) !=
+        GDT_VALID)
+        return date;
+    bool noYear = IsDlgButtonChecked(page, DATE_CONTROLS[which].noYear) == BST_CHECKED;
+    date.year = noYear ? vcard::YEAR_UNKNOWN : st.wYear;
+    date.month = st.wMonth;
+    date.day = st.wDay;
+    return vcard::IsValidDate(date.year, date.month, date.day) ? date : vcard::CVCardDate();
+}
+
+void ShowDateFormat(HWND page, int which)
+{
+    bool noYear = IsDlgButtonChecked(page, DATE_CONTROLS[which].noYear) == BST_CHECKED;
+    SendDlgItemMessageW(page, DATE_CONTROLS[which].picker, DTM_SETFORMATW, 0,
+                        reinterpret_cast<LPARAM>(noYear ? NO_YEAR_FORMAT : YEAR_FORMAT));
+}
+
+void FillDate(HWND page, CEditorState& state, int which)
+{
+    const vcard::CVCardDate& date = DateField(state.fields, which);
+    HWND picker = GetDlgItem(page, DATE_CONTROLS[which].picker);
+    bool yearless = date.year == vcard::YEAR_UNKNOWN;
+    CheckDlgButton(page, DATE_CONTROLS[which].noYear, yearless ? BST_CHECKED : BST_UNCHECKED);
+    ShowDateFormat(page, which);
+    SYSTEMTIME st = {};
+    st.wYear = yearless ? SHOWN_YEAR : static_cast<WORD>(date.year);
+    st.wMonth = static_cast<WORD>(date.month);
+    st.wDay = static_cast<WORD>(date.day);
+    if (date.year == 0 || !SendMessageW(picker, DTM_SETSYSTEMTIME, GDT_VALID, reinterpret_cast<LPARAM>(&st)))
+        SendMessageW(picker, DTM_SETSYSTEMTIME, GDT_NONE, 0);
+    state.shown[which] = ReadDate(page, which);
+}
+
+void FillPage(HWND page, CEditorState& state)
+{
+    SetText(page, IDC_FIRST_NAME, state.fields.firstName);
+    SetText(page, IDC_LAST_NAME, state.fields.lastName);
+    SetText(page, IDC_DISPLAY_NAME, state.fields.displayName);
+    for (int which = 0; which < 2; ++which)
+        if (GetDlgItem(page, DATE_CONTROLS[which].picker))
+            FillDate(page, state, which);
+    for (int slot = 0; slot < vcard::PHONE_SLOTS; ++slot)
+        SetText(page, IDC_PHONE + slot, state.fields.phones[slot]);
+    for (int slot = 0; slot < vcard::EMAIL_SLOTS; ++slot)
+        SetText(page, IDC_EMAIL + slot, state.fields.emails[slot]);
+}
+
+void ReadPage(HWND page, CEditorState& state)
+{
+    ReadText(page, IDC_FIRST_NAME, state.fields.firstName);
+    ReadText(page, IDC_LAST_NAME, state.fields.lastName);
+    ReadText(page, IDC_DISPLAY_NAME, state.fields.displayName);
+    for (int which = 0; which < 2; ++which)
+    {
+        if (!GetDlgItem(page, DATE_CONTROLS[which].picker))
+            continue;
+        vcard::CVCardDate date = ReadDate(page, which);
+        const vcard::CVCardDate& shown = state.shown[which];
+        if (date.year != shown.year || date.month != shown.month || date.day != shown.day)
+            DateField(state.fields, which) = date;
+    }
+    for (int slot = 0; slot < vcard::PHONE_SLOTS; ++slot)
+        ReadText(page, IDC_PHONE + slot, state.fields.phones[slot]);
+    for (int slot = 0; slot < vcard::EMAIL_SLOTS; ++slot)
+        ReadText(page, IDC_EMAIL + slot, state.fields.emails[slot]);
+}
+
+void OnNoYearClicked(HWND page, int which)
+{
+    ShowDateFormat(page, which);
+    SYSTEMTIME st = {};
+    HWND picker = GetDlgItem(page, DATE_CONTROLS[which].picker);
+    if (SendMessageW(picker, DTM_GETSYSTEMTIME, 0, reinterpret_cast<LPARAM>(&st)) != GDT_VALID)
+        return;
+    if (IsDlgButtonChecked(page, DATE_CONTROLS[which].noYear) == BST_CHECKED)
+    {
+        st.wYear = SHOWN_YEAR;
+        SendMessageW(picker, DTM_SETSYSTEMTIME, GDT_VALID, reinterpret_cast<LPARAM>(&st));
+    }
+}
+
+INT_PTR CALLBACK PageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    CEditorState* state = reinterpret_cast<CEditorState*>(GetWindowLongPtrW(page, DWLP_USER));
+    switch (message)
+    {
+    case WM_INITDIALOG:
+        state = reinterpret_cast<CEditorState*>(reinterpret_cast<PROPSHEETPAGEW*>(lParam)->lParam);
+        SetWindowLongPtrW(page, DWLP_USER, reinterpret_cast<LONG_PTR>(state));
+        FillPage(page, *state);
+        return TRUE;
+    case WM_COMMAND:
+        if (HIWORD(wParam) == BN_CLICKED && LOWORD(wParam) == IDC_BIRTHDAY_NO_YEAR)
+            OnNoYearClicked(page, 0);
+        else if (HIWORD(wParam) == BN_CLICKED && LOWORD(wParam) == IDC_ANNIVERSARY_NO_YEAR)
+            OnNoYearClicked(page, 1);
+        return FALSE;
+    case WM_NOTIFY:
+        if (state && reinterpret_cast<NMHDR*>(lParam)->code == PSN_APPLY)
+        {
+            ReadPage(page, *state);
+            state->accepted = true;
+            SetWindowLongPtrW(page, DWLP_MSGRESULT, PSNRET_NOERROR);
+            return TRUE;
+        }
+        return FALSE;
+    }
+    return FALSE;
+}
+
+void ShowConflicts(HWND owner, const std::vector<int>& conflicts)
+{
+    std::wstring names;
+    for (int field : conflicts)
+        names += LoadText(IDS_FIELD + field) + L"\n";
+    std::wstring format = LoadText(IDS_CONFLICT);
+    size_t at = format.find(L"%s");
+    if (at != std::wstring::npos)
+        format.replace(at, 2, names);
+    MessageBoxW(owner, format.c_str(), LoadText(IDS_STORE_CAPTION).c_str(), MB_OK | MB_ICONWARNING);
+}
+
+} // namespace
+
+HRESULT RunContactEditor(LONG oid, HWND owner)
+{
+    CEditorState state;
+    if (!LoadCardSession(oid, state.session))
+    {
+        MessageBoxW(owner, LoadText(IDS_GONE).c_str(), LoadText(IDS_STORE_CAPTION).c_str(), MB_OK | MB_ICONERROR);
+        return HRESULT_FROM_WIN32(ERROR_NOT_FOUND);
+    }
+    state.fields = state.session.fields;
+    INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_DATE_CLASSES | ICC_TAB_CLASSES};
+    InitCommonControlsEx(&controls);
+
+    const int templates[] = {IDD_EDIT_NAME, IDD_EDIT_PHONE, IDD_EDIT_MORE, IDD_EDIT_EMAIL};
+    PROPSHEETPAGEW pages[4] = {};
+    for (int i = 0; i < 4; ++i)
+    {
+        pages[i].dwSize = sizeof(PROPSHEETPAGEW);
+        pages[i].hInstance = StoreModule();
+        pages[i].pszTemplate = MAKEINTRESOURCEW(templates[i]);
+        pages[i].pfnDlgProc = PageProc;
+        pages[i].lParam = reinterpret_cast<LPARAM>(&state);
+    }
+    std::wstring caption = LoadText(IDS_EDIT_CAPTION);
+    PROPSHEETHEADERW header = {};
+    header.dwSize = sizeof(header);
+    header.dwFlags = PSH_PROPSHEETPAGE | PSH_NOAPPLYNOW;
+    header.hwndParent = owner;
+    header.hInstance = StoreModule();
+    header.pszCaption = caption.c_str();
+    header.nPages = 4;
+    header.ppsp = pages;
+    PropertySheetW(&header);
+    if (!state.accepted)
+        return S_FALSE;
+
+    vcard::NormalizeFields(state.fields);
+    CSaveResult result = SaveCardSession(state.session, state.fields);
+    if (FAILED(result.hr))
+    {
+        MessageBoxW(owner, result.error.c_str(), LoadText(IDS_STORE_CAPTION).c_str(), MB_OK | MB_ICONERROR);
+        return result.hr;
+    }
+    if (!result.conflicts.empty())
+        ShowConflicts(owner, result.conflicts);
+    return S_OK;
+}

@@ -1,0 +1,480 @@
+// Editing a card: the fields a contact editor changes, merging two edits, and rewriting only what changed.
+#include "platform/store/vcard/edit.h"
+
+#include "platform/store/vcard/text.h"
+#include "platform/store/vcard/writer.h"
+
+#include <algorithm>
+#include <cstdio>
+
+namespace vcard {
+
+namespace {
+
+std::string DateText(const CVCardDate& date)
+{
+    if (date.year == 0)
+        return std::string();
+    char text[16];
+    snprintf(text, sizeof(text), "%04d-%02d-%02d", date.year, date.month, date.day);
+    return text;
+}
+
+std::string* TextField(CCardFields& fields, int field)
+{
+    if (field == FIELD_FIRST_NAME)
+        return &fields.firstName;
+    if (field == FIELD_LAST_NAME)
+        return &fields.lastName;
+    if (field == FIELD_DISPLAY_NAME)
+        return &fields.displayName;
+    if (field >= FIELD_PHONE && field < FIELD_EMAIL)
+        return &fields.phones[field - FIELD_PHONE];
+    if (field >= FIELD_EMAIL && field < FIELD_COUNT)
+        return &fields.emails[field - FIELD_EMAIL];
+    return nullptr;
+}
+
+void CopyField(const CCardFields& from, CCardFields& to, int field)
+{
+    if (field == FIELD_BIRTHDAY)
+        to.birthday = from.birthday;
+    else if (field == FIELD_ANNIVERSARY)
+        to.anniversary = from.anniversary;
+    else
+        *TextField(to, field) = *TextField(const_cast<CCardFields&>(from), field);
+}
+
+CVCardDate DateOf(const CVCard& card, int index)
+{
+    CVCardDate date;
+    if (index < 0)
+        return date;
+    const CVCardProperty& p = card.properties[index];
+    if (!ParseVCardDate(p.value, date))
+        return CVCardDate();
+    const std::string* omit = p.Param("X-APPLE-OMIT-YEAR");
+    if (omit && Trim(*omit) == std::to_string(date.year))
+        date.year = YEAR_UNKNOWN;
+    return date;
+}
+
+std::string OneLine(const std::string& text)
+{
+    std::string line = text;
+    for (char& c : line)
+        if (c == '\r' || c == '\n' || c == '\t')
+            c = ' ';
+    return Trim(line);
+}
+
+// Second slots move into empty first slots: a card reads its numbers into the first free slot.
+void MoveUp(std::string* slots, int count)
+{
+    int filled = 0;
+    for (int i = 0; i < count; ++i)
+        if (!slots[i].empty())
+        {
+            std::string value = slots[i];
+            slots[i].clear();
+            slots[filled++] = value;
+        }
+}
+
+// Text escapes as the version knows them: 2.1 escapes only the component separator.
+std::string Escape(const std::string& text, const std::string& version)
+{
+    if (version != "2.1")
+        return EscapeText(text);
+    std::string out;
+    for (char c : text)
+    {
+        if (c == ';')
+            out += '\\';
+        out += c;
+    }
+    return out;
+}
+
+// Components of a structured value as written (escapes kept), split on unescaped separators.
+std::vector<std::string> RawComponents(const std::string& value)
+{
+    std::vector<std::string> parts(1);
+    for (size_t i = 0; i < value.size(); ++i)
+    {
+        if (value[i] == '\\' && i + 1 < value.size())
+        {
+            parts.back() += value.substr(i, 2);
+            ++i;
+        }
+        else if (value[i] == ';')
+            parts.emplace_back();
+        else
+            parts.back() += value[i];
+    }
+    return parts;
+}
+
+bool IsAscii(const std::string& text)
+{
+    for (char c : text)
+        if (static_cast<unsigned char>(c) >= 0x80)
+            return false;
+    return true;
+}
+
+const char* const PHONE_TYPES[PHONE_SLOTS] = {"CELL",      "WORK,VOICE", "WORK,VOICE", "HOME,VOICE",
+                                              "HOME,VOICE", "WORK,FAX",   "HOME,FAX",   "PAGER",
+                                              "CAR",       "X-RADIO",    "X-COMPANY",  "X-ASSISTANT"};
+
+// Collects the byte edits of one card and applies them in order.
+class CCardEditor
+{
+public:
+    CCardEditor(const std::string& text, const CVCard& card) : m_text(text), m_card(card), m_removed(card.properties.size())
+    {
+        m_eol = text.find("\r\n") != std::string::npos ? "\r\n" : "\n";
+        m_endLine = text.size();
+        std::string upper = ToUpperAscii(text);
+        size_t end = upper.rfind("END:VCARD");
+        if (end != std::string::npos)
+            m_endLine = upper.rfind('\n', end) == std::string::npos ? end : upper.rfind('\n', end) + 1;
+    }
+
+    const std::string& Version() const { return m_card.version; }
+
+    void Replace(int index, const CVCardProperty& property)
+    {
+        const CVCardProperty& old = m_card.properties[index];
+        Add(old.begin, old.end, Lines(FormatProperty(property, Version())));
+    }
+
+    // Removes a property; an X-ABLABEL of its group goes with the group's last other property.
+    void Remove(int index)
+    {
+        const CVCardProperty& old = m_card.properties[index];
+        m_removed[index] = true;
+        Add(old.begin, old.end, std::string());
+        if (old.group.empty())
+            return;
+        for (size_t i = 0; i < m_card.properties.size(); ++i)
+        {
+            const CVCardProperty& p = m_card.properties[i];
+            if (p.group == old.group && p.name != "X-ABLABEL" && !m_removed[i])
+                return;
+        }
+        for (size_t i = 0; i < m_card.properties.size(); ++i)
+            if (m_card.properties[i].group == old.group && !m_removed[i])
+            {
+                m_removed[i] = true;
+                Add(m_card.properties[i].begin, m_card.properties[i].end, std::string());
+            }
+    }
+
+    // Inserts a new property before the property at index (-1: before the END line).
+    void Insert(int before, const std::string& nameAndParams, const std::string& value)
+    {
+        std::string line = nameAndParams;
+        if (Version() == "2.1" && !IsAscii(value))
+            line += ";CHARSET=UTF-8";
+        line += ":" + value;
+        size_t at = before >= 0 ? m_card.properties[before].begin : m_endLine;
+        Add(at, at, Lines(FoldLine(line)));
+    }
+
+    std::string Result()
+    {
+        std::stable_sort(m_edits.begin(), m_edits.end(), [](const CEdit& a, const CEdit& b) {
+            if (a.begin != b.begin)
+                return a.begin < b.begin;
+            return (a.end == a.begin) > (b.end == b.begin);
+        });
+        std::string out;
+        size_t pos = 0;
+        for (const CEdit& e : m_edits)
+        {
+            if (e.begin < pos)
+                continue;
+            out.append(m_text, pos, e.begin - pos);
+            out += e.text;
+            pos = e.end;
+        }
+        out.append(m_text, pos, std::string::npos);
+        return out;
+    }
+
+private:
+    struct CEdit
+    {
+        size_t begin;
+        size_t end;
+        std::string text;
+    };
+
+    void Add(size_t begin, size_t end, const std::string& text) { m_edits.push_back({begin, end, text}); }
+
+    // The writer's CRLF lines in the card's own line ends.
+    std::string Lines(const std::string& crlf) const
+    {
+        if (m_eol == "\r\n")
+            return crlf;
+        std::string out;
+        for (char c : crlf)
+            if (c != '\r')
+                out += c;
+        return out;
+    }
+
+    const std::string& m_text;
+    const CVCard& m_card;
+    std::vector<bool> m_removed;
+    std::vector<CEdit> m_edits;
+    std::string m_eol;
+    size_t m_endLine;
+};
+
+void EditText(CCardEditor& editor, const CVCard& card, int index, const std::string& value)
+{
+    CVCardProperty p = card.properties[index];
+    p.value = value;
+    editor.Replace(index, p);
+}
+
+void EditDate(CCardEditor& editor, const CVCard& card, int index, const CVCardDate& date, const char* newName)
+{
+    if (date.year == 0)
+    {
+        if (index >= 0)
+            editor.Remove(index);
+        return;
+    }
+    if (index < 0)
+    {
+        editor.Insert(-1, newName, FormatCardDate(date, editor.Version(), std::string()));
+        return;
+    }
+    CVCardProperty p = card.properties[index];
+    bool apple = p.Param("X-APPLE-OMIT-YEAR") != nullptr;
+    std::vector<CVCardParam> params;
+    for (const CVCardParam& param : p.params)
+        if (param.name != "X-APPLE-OMIT-YEAR" && !(param.name == "VALUE" && EqualsNoCase(param.value, "text")))
+            params.push_back(param);
+    // The year-less form of the card's own exporter stays the one it reads.
+    if (apple && date.year == YEAR_UNKNOWN)
+    {
+        params.push_back({"X-APPLE-OMIT-YEAR", std::to_string(YEAR_UNKNOWN)});
+        char text[16];
+        bool extended = p.value.find('-') != std::string::npos;
+        snprintf(text, sizeof(text), extended ? "%04d-%02d-%02d" : "%04d%02d%02d", date.year, date.month, date.day);
+        p.value = text;
+    }
+    else
+        p.value = FormatCardDate(date, editor.Version(), p.value);
+    p.params = params;
+    editor.Replace(index, p);
+}
+
+void EditPhone(CCardEditor& editor, const CVCard& card, const CContactRecord& record, int slot, const std::string& number)
+{
+    int index = record.phoneProperty[slot];
+    const std::string& version = editor.Version();
+    if (number.empty())
+    {
+        if (index >= 0)
+            editor.Remove(index);
+        return;
+    }
+    if (index >= 0)
+    {
+        std::string old = Trim(card.properties[index].value);
+        bool uri = old.size() > 4 && EqualsNoCase(old.substr(0, 4), "TEL:");
+        EditText(editor, card, index, uri ? old.substr(0, 4) + number : Escape(number, version));
+        return;
+    }
+    std::string types = PHONE_TYPES[slot];
+    std::string params;
+    if (version == "2.1")
+    {
+        for (char& c : types)
+            if (c == ',')
+                c = ';';
+        params = ";" + types;
+    }
+    else if (version == "4.0")
+    {
+        for (char& c : types)
+            c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+        params = ";TYPE=" + types;
+    }
+    else
+        params = ";TYPE=" + types;
+    // A first number of a kind goes before the second, so that it reads back into the first slot.
+    int before = -1;
+    if (slot == PHONE_WORK || slot == PHONE_HOME)
+        before = record.phoneProperty[slot + 1];
+    editor.Insert(before, "TEL" + params, Escape(number, version));
+}
+
+void EditEmail(CCardEditor& editor, const CVCard& card, const CContactRecord& record, int slot, const std::string& address)
+{
+    int index = record.emailProperty[slot];
+    const std::string& version = editor.Version();
+    if (address.empty())
+    {
+        if (index >= 0)
+            editor.Remove(index);
+    }
+    else if (index >= 0)
+        EditText(editor, card, index, Escape(address, version));
+    else
+        editor.Insert(-1, version == "2.1" ? "EMAIL;INTERNET" : version == "4.0" ? "EMAIL" : "EMAIL;TYPE=INTERNET",
+                      Escape(address, version));
+}
+
+void EditNames(CCardEditor& editor, const CVCard& card, const CContactRecord& record, const CCardFields& current,
+               const CCardFields& wanted)
+{
+    const std::string& version = editor.Version();
+    bool first = current.firstName != wanted.firstName, last = current.lastName != wanted.lastName;
+    if (first || last)
+    {
+        std::vector<std::string> parts =
+            record.nProperty >= 0 ? RawComponents(card.properties[record.nProperty].value) : std::vector<std::string>();
+        size_t minimum = version == "2.1" ? 2 : 5;
+        if (parts.size() < minimum)
+            parts.resize(minimum);
+        if (last)
+            parts[0] = Escape(wanted.lastName, version);
+        if (first)
+            parts[1] = Escape(wanted.firstName, version);
+        std::string value = parts[0];
+        for (size_t i = 1; i < parts.size(); ++i)
+            value += ";" + parts[i];
+        if (record.nProperty >= 0)
+            EditText(editor, card, record.nProperty, value);
+        else
+            editor.Insert(-1, "N", value);
+    }
+    if (current.displayName == wanted.displayName)
+        return;
+    std::string display = wanted.displayName;
+    // 3.0 and 4.0 cards must keep a formatted name: the names stand in for an emptied one.
+    if (display.empty() && version != "2.1")
+        display = Trim(wanted.firstName + " " + wanted.lastName);
+    if (!display.empty() && record.fnProperty >= 0)
+        EditText(editor, card, record.fnProperty, Escape(display, version));
+    else if (!display.empty())
+        editor.Insert(-1, "FN", Escape(display, version));
+    else if (record.fnProperty >= 0 && version == "2.1")
+        editor.Remove(record.fnProperty);
+}
+
+} // namespace
+
+std::string FieldText(const CCardFields& fields, int field)
+{
+    if (field == FIELD_BIRTHDAY)
+        return DateText(fields.birthday);
+    if (field == FIELD_ANNIVERSARY)
+        return DateText(fields.anniversary);
+    const std::string* text = TextField(const_cast<CCardFields&>(fields), field);
+    return text ? *text : std::string();
+}
+
+bool SameFields(const CCardFields& a, const CCardFields& b)
+{
+    for (int f = 0; f < FIELD_COUNT; ++f)
+        if (FieldText(a, f) != FieldText(b, f))
+            return false;
+    return true;
+}
+
+void ReadFields(const CVCard& card, CCardFields& fields)
+{
+    CContactRecord record;
+    ReadContact(card, record);
+    fields = CCardFields();
+    fields.firstName = record.firstName;
+    fields.lastName = record.lastName;
+    if (record.fnProperty >= 0)
+        fields.displayName = Trim(UnescapeText(card.properties[record.fnProperty].value));
+    fields.birthday = DateOf(card, record.birthdayProperty);
+    fields.anniversary = DateOf(card, record.anniversaryProperty);
+    for (int i = 0; i < PHONE_SLOTS; ++i)
+        fields.phones[i] = record.phones[i];
+    for (int i = 0; i < EMAIL_SLOTS; ++i)
+        fields.emails[i] = record.emails[i];
+}
+
+void NormalizeFields(CCardFields& fields)
+{
+    fields.firstName = OneLine(fields.firstName);
+    fields.lastName = OneLine(fields.lastName);
+    fields.displayName = OneLine(fields.displayName);
+    for (std::string& phone : fields.phones)
+        phone = OneLine(phone);
+    for (std::string& email : fields.emails)
+        email = OneLine(email);
+    MoveUp(&fields.phones[PHONE_WORK], 2);
+    MoveUp(&fields.phones[PHONE_HOME], 2);
+    MoveUp(fields.emails, EMAIL_SLOTS);
+}
+
+void MergeFields(const CCardFields& original, const CCardFields& edited, CCardFields& fresh, std::vector<int>& conflicts)
+{
+    for (int f = 0; f < FIELD_COUNT; ++f)
+    {
+        std::string was = FieldText(original, f), mine = FieldText(edited, f), theirs = FieldText(fresh, f);
+        if (mine == was || mine == theirs)
+            continue;
+        if (theirs != was)
+            conflicts.push_back(f);
+        else
+            CopyField(edited, fresh, f);
+    }
+}
+
+bool EditCard(const std::string& cardText, const CCardFields& wanted, std::string& result)
+{
+    CVCardReader reader(cardText.data(), cardText.size());
+    CVCard card;
+    if (!reader.Next(card))
+        return false;
+    CContactRecord record;
+    ReadContact(card, record);
+    CCardFields current;
+    ReadFields(card, current);
+    CCardEditor editor(cardText, card);
+    EditNames(editor, card, record, current, wanted);
+    if (FieldText(current, FIELD_BIRTHDAY) != FieldText(wanted, FIELD_BIRTHDAY))
+        EditDate(editor, card, record.birthdayProperty, wanted.birthday, "BDAY");
+    if (FieldText(current, FIELD_ANNIVERSARY) != FieldText(wanted, FIELD_ANNIVERSARY))
+        EditDate(editor, card, record.anniversaryProperty, wanted.anniversary,
+                 card.version == "4.0" ? "ANNIVERSARY" : "X-ANNIVERSARY");
+    for (int slot = 0; slot < PHONE_SLOTS; ++slot)
+        if (current.phones[slot] != wanted.phones[slot])
+            EditPhone(editor, card, record, slot, wanted.phones[slot]);
+    for (int slot = 0; slot < EMAIL_SLOTS; ++slot)
+        if (current.emails[slot] != wanted.emails[slot])
+            EditEmail(editor, card, record, slot, wanted.emails[slot]);
+    result = editor.Result();
+    return true;
+}
+
+std::string FormatCardDate(const CVCardDate& date, const std::string& version, const std::string& replaced)
+{
+    if (date.year == 0)
+        return std::string();
+    std::string old = Trim(replaced);
+    bool extended = version != "4.0";
+    if (!old.empty())
+        extended = old.find('-', old.compare(0, 2, "--") == 0 ? 2 : 0) != std::string::npos;
+    char text[16];
+    if (date.year == YEAR_UNKNOWN)
+        snprintf(text, sizeof(text), extended && version != "4.0" ? "--%02d-%02d" : "--%02d%02d", date.month, date.day);
+    else
+        snprintf(text, sizeof(text), extended ? "%04d-%02d-%02d" : "%04d%02d%02d", date.year, date.month, date.day);
+    return text;
+}
+
+} // namespace vcard

@@ -1,0 +1,62 @@
+// Editing a card: the fields a contact editor changes, merging two edits, and rewriting only what changed.
+#pragma once
+
+#include "platform/store/vcard/contact.h"
+#include "platform/store/vcard/date.h"
+
+#include <string>
+#include <vector>
+
+namespace vcard {
+
+// What a contact editor shows and changes. Texts are UTF-8 on one line; a date with year 0 is
+// no date, one with YEAR_UNKNOWN has no year.
+struct CCardFields
+{
+    std::string firstName;
+    std::string lastName;
+    std::string displayName; // FN as written; empty when the card has none
+    CVCardDate birthday;
+    CVCardDate anniversary;
+    std::string phones[PHONE_SLOTS];
+    std::string emails[EMAIL_SLOTS];
+};
+
+// Fields in a fixed order, for comparing and merging one at a time.
+enum CardField
+{
+    FIELD_FIRST_NAME,
+    FIELD_LAST_NAME,
+    FIELD_DISPLAY_NAME,
+    FIELD_BIRTHDAY,
+    FIELD_ANNIVERSARY,
+    FIELD_PHONE,
+    FIELD_EMAIL = FIELD_PHONE + PHONE_SLOTS,
+    FIELD_COUNT = FIELD_EMAIL + EMAIL_SLOTS
+};
+
+// A field as comparable text (dates as YYYY-MM-DD, empty for none).
+std::string FieldText(const CCardFields& fields, int field);
+bool SameFields(const CCardFields& a, const CCardFields& b);
+
+void ReadFields(const CVCard& card, CCardFields& fields);
+
+// Trims every text, keeps it on one line, and moves a second number of a kind or a later e-mail
+// address into an empty first slot, so that the card reads back as the editor shows it.
+void NormalizeFields(CCardFields& fields);
+
+// Applies the fields the user changed (edited against original) to fresh, the card's current
+// state. A field that the user and someone else both changed, differently, is a conflict: its
+// index goes into conflicts and fresh keeps the other change.
+void MergeFields(const CCardFields& original, const CCardFields& edited, CCardFields& fresh,
+                 std::vector<int>& conflicts);
+
+// Rewrites one card (cardText holds exactly the card, BEGIN to END line) so that it reads back as
+// wanted. Only properties of fields that differ are replaced, removed or added; every other
+// byte stays as it was. False when cardText is not one readable card.
+bool EditCard(const std::string& cardText, const CCardFields& wanted, std::string& result);
+
+// The date as the card's version writes it; style follows the value it replaces (empty: none).
+std::string FormatCardDate(const CVCardDate& date, const std::string& version, const std::string& replaced);
+
+} // namespace vcard

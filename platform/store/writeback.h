@@ -1,0 +1,39 @@
+// Writing an edited contact back into its address book file: merge with the file's current state, replace atomically.
+#pragma once
+
+#include "platform/store/vcard/edit.h"
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+// One contact as an editor opened it: where its card is and what it held.
+struct CCardSession
+{
+    LONG oid = 0;
+    std::wstring path;
+    size_t cardIndex = 0;     // position of the card in its file
+    std::string uid;
+    std::string cardText;     // the card's bytes as read (UTF-8)
+    vcard::CCardFields fields; // the card's fields as read
+};
+
+// Reads the contact's card afresh from its file. False when the contact is not in the store.
+bool LoadCardSession(LONG oid, CCardSession& session);
+
+struct CSaveResult
+{
+    HRESULT hr = S_OK;
+    bool written = false;
+    std::vector<int> conflicts; // fields another program changed too: its value was kept
+    std::wstring error;         // why nothing was written, for the user
+};
+
+// Saves the edited fields into the card as it is in the file now. The file is replaced
+// atomically and left as it was on any failure. On success the session holds the new state.
+CSaveResult SaveCardSession(CCardSession& session, const vcard::CCardFields& edited);
+
+// The whole file's bytes written through a new file in the same folder, then renamed over it.
+// The write journal learns the new file's stamp before the rename.
+DWORD ReplaceFileBytes(const std::wstring& path, const std::string& bytes);

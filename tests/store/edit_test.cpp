@@ -1,0 +1,106 @@
+// Card rewriting: only the properties of changed fields change, in the card's own version's forms; merging two edits.
+#include "platform/store/vcard/edit.h"
+#include "platform/store/vcard/reader.h"
+
+#include <gtest/gtest.h>
+
+using namespace vcard;
+
+namespace {
+
+CCardFields FieldsOf(const std::string& text)
+{
+    CVCardReader reader(text.data(), text.size());
+    CVCard card;
+    CCardFields fields;
+    EXPECT_TRUE(reader.Next(card));
+    ReadFields(card, fields);
+    return fields;
+}
+
+std::string Edited(const std::string& text, void (*change)(CCardFields&))
+{
+    CCardFields fields = FieldsOf(text);
+    change(fields);
+    NormalizeFields(fields);
+    std::string result;
+    EXPECT_TRUE(EditCard(text, fields, result));
+    return result;
+}
+
+} // namespace
+
+TEST(CardEdit, YearlessDatesKeepTheirVersionsForm)
+{
+    auto april = [](CCardFields& f) { f.birthday = {YEAR_UNKNOWN, 4, 1}; };
+    EXPECT_EQ("BEGIN:VCARD\r\nVERSION:4.0\r\nFN:A\r\nBDAY:--0401\r\nEND:VCARD\r\n",
+              Edited("BEGIN:VCARD\r\nVERSION:4.0\r\nFN:A\r\nBDAY:--0315\r\nEND:VCARD\r\n", april));
+    EXPECT_EQ("BEGIN:VCARD\nVERSION:3.0\nFN:A\nBDAY:--04-01\nEND:VCARD\n",
+              Edited("BEGIN:VCARD\nVERSION:3.0\nFN:A\nBDAY:--03-15\nEND:VCARD\n", april));
+    EXPECT_EQ("BEGIN:VCARD\r\nVERSION:3.0\r\nFN:A\r\nBDAY;X-APPLE-OMIT-YEAR=1604:1604-04-01\r\nEND:VCARD\r\n",
+              Edited("BEGIN:VCARD\r\nVERSION:3.0\r\nFN:A\r\nBDAY;X-APPLE-OMIT-YEAR=1604:1604-03-15\r\nEND:VCARD\r\n",
+                     april));
+    // A year given to an Apple year-less date drops the marker.
+    EXPECT_EQ("BEGIN:VCARD\r\nVERSION:3.0\r\nFN:A\r\nBDAY:1990-04-01\r\nEND:VCARD\r\n",
+              Edited("BEGIN:VCARD\r\nVERSION:3.0\r\nFN:A\r\nBDAY;X-APPLE-OMIT-YEAR=1604:1604-03-15\r\nEND:VCARD\r\n",
+                     [](CCardFields& f) { f.birthday = {1990, 4, 1}; }));
+    EXPECT_EQ("--04-01", FormatCardDate({YEAR_UNKNOWN, 4, 1}, "2.1", ""));
+    EXPECT_EQ("19900401", FormatCardDate({1990, 4, 1}, "3.0", "19800315"));
+}
+
+TEST(CardEdit, NewPropertiesUseTheVersionsSyntaxAndLineEnds)
+{
+    std::string v21 = "BEGIN:VCARD\r\nVERSION:2.1\r\nN:Lind;Anna\r\nX-KEEP;A=b:c\r\nEND:VCARD\r\n";
+    EXPECT_EQ("BEGIN:VCARD\r\nVERSION:2.1\r\nN:Lind;Anna\r\nX-KEEP;A=b:c\r\nX-ANNIVERSARY:2001-06-09\r\n"
+              "TEL;CELL:+46 70\r\nEND:VCARD\r\n",
+              Edited(v21, [](CCardFields& f) {
+                  f.phones[PHONE_MOBILE] = "+46 70";
+                  f.anniversary = {2001, 6, 9};
+              }));
+    std::string v40 = "BEGIN:VCARD\nVERSION:4.0\nFN:Anna\nEND:VCARD\n";
+    EXPECT_EQ("BEGIN:VCARD\nVERSION:4.0\nFN:Anna\nANNIVERSARY:20010609\nTEL;TYPE=work,voice:1\nEMAIL:a@b.c\nEND:VCARD\n",
+              Edited(v40, [](CCardFields& f) {
+                  f.phones[PHONE_WORK2] = "1"; // moves up into the empty first work slot
+                  f.emails[1] = "a@b.c";
+                  f.anniversary = {2001, 6, 9};
+              }));
+}
+
+TEST(CardEdit, ChangesOnlyTheEditedPropertiesAndTheirLabels)
+{
+    std::string text = "BEGIN:VCARD\r\nVERSION:3.0\r\nN:Lind;Anna;M.;Dr.;\r\nFN:Anna Lind\r\n"
+                       "item1.EMAIL;type=INTERNET:old@x.se\r\nitem1.X-ABLABEL:_$!<Other>!$_\r\n"
+                       "TEL;TYPE=HOME:111\r\nTEL;TYPE=WORK:222\r\nNOTE;ENCODING=QUOTED-PRINTABLE:a=\r\n b\r\n"
+                       "END:VCARD\r\n";
+    std::string result = Edited(text, [](CCardFields& f) {
+        f.firstName = "Anne";
+        f.emails[0].clear();
+        f.phones[PHONE_WORK] = "333";
+    });
+    EXPECT_EQ("BEGIN:VCARD\r\nVERSION:3.0\r\nN:Lind;Anne;M.;Dr.;\r\nFN:Anna Lind\r\n"
+              "TEL;TYPE=HOME:111\r\nTEL;TYPE=WORK:333\r\nNOTE;ENCODING=QUOTED-PRINTABLE:a=\r\n b\r\n"
+              "END:VCARD\r\n",
+              result);
+    // Nothing changed: not one byte changes.
+    EXPECT_EQ(text, Edited(text, [](CCardFields&) {}));
+}
+
+TEST(CardEdit, MergeKeepsBothChangesAndReportsClashes)
+{
+    CCardFields original, edited, fresh;
+    original.birthday = {1980, 3, 15};
+    original.phones[PHONE_MOBILE] = "1";
+    original.lastName = "Lind";
+    edited = original;
+    edited.birthday = {1980, 3, 5};
+    edited.lastName = "Berg";
+    fresh = original;
+    fresh.phones[PHONE_MOBILE] = "2";
+    fresh.lastName = "Holm";
+    std::vector<int> conflicts;
+    MergeFields(original, edited, fresh, conflicts);
+    EXPECT_EQ("1980-03-05", FieldText(fresh, FIELD_BIRTHDAY));
+    EXPECT_EQ("2", fresh.phones[PHONE_MOBILE]);
+    EXPECT_EQ("Holm", fresh.lastName);
+    EXPECT_EQ(std::vector<int>{FIELD_LAST_NAME}, conflicts);
+}
