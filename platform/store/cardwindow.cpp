@@ -108,7 +108,7 @@ void SetUpList(HWND window)
     SendMessageW(list, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT, LVS_EX_FULLROWSELECT);
     RECT rect;
     GetClientRect(list, &rect);
-    int labelWidth = rect.right * 2 / 5;
+    int labelWidth = rect.right / 3;
     LVCOLUMNW column = {};
     column.mask = LVCF_WIDTH;
     column.cx = labelWidth;

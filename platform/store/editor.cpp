@@ -7,10 +7,13 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
+
 namespace {
 
-const wchar_t YEAR_FORMAT[] = L"dd MMM yyyy";
-const wchar_t NO_YEAR_FORMAT[] = L"dd MMMM";
+// Dates with a year in the locale's short form (null format); without a year as day and month.
+const wchar_t* const YEAR_FORMAT = nullptr;
+const wchar_t NO_YEAR_FORMAT[] = L"d MMMM";
 // The year a year-less date is shown in: a leap year, so that 29 February can be picked.
 const WORD SHOWN_YEAR = 2000;
 
@@ -26,6 +29,7 @@ struct CEditorState
     CCardSession session;
     vcard::CCardFields fields;
     bool accepted = false;
+    bool fitted = false;
     // What each date picker showed when its page opened: unchanged, the card's date stays as written
     // (also a date the picker cannot show).
     vcard::CVCardDate shown[2];
@@ -142,6 +146,67 @@ void OnNoYearClicked(HWND page, int which)
     }
 }
 
+// Posted by the first page once the sheet exists: the sheet is laid out anew around its pages.
+const UINT WM_FIT_SHEET = WM_APP + 1;
+// Size of the page templates (dialog units).
+const int PAGE_WIDTH = 134;
+const int PAGE_HEIGHT = 120;
+
+void MoveBy(HWND sheet, HWND control, int dx, int dy)
+{
+    RECT rect;
+    GetWindowRect(control, &rect);
+    MapWindowPoints(nullptr, sheet, reinterpret_cast<POINT*>(&rect), 2);
+    SetWindowPos(control, nullptr, rect.left + dx, rect.top + dy, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void ResizeBy(HWND window, HWND parent, int dx, int dy)
+{
+    RECT rect;
+    GetWindowRect(window, &rect);
+    if (parent)
+        MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&rect), 2);
+    SetWindowPos(window, nullptr, rect.left, rect.top, rect.right - rect.left + dx, rect.bottom - rect.top + dy,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+// A sheet may keep a default size larger than its pages; on the device's small screen it is
+// made exactly as large as the pages need, and kept on the screen.
+void FitSheet(HWND page)
+{
+    HWND sheet = GetParent(page);
+    HWND tab = reinterpret_cast<HWND>(SendMessageW(sheet, PSM_GETTABCONTROL, 0, 0));
+    if (!tab)
+        return;
+    RECT wanted = {0, 0, PAGE_WIDTH, PAGE_HEIGHT};
+    MapDialogRect(page, &wanted);
+    RECT display;
+    GetWindowRect(tab, &display);
+    MapWindowPoints(nullptr, sheet, reinterpret_cast<POINT*>(&display), 2);
+    RECT tabRect = display;
+    SendMessageW(tab, TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&display));
+    int dx = wanted.right - (display.right - display.left), dy = wanted.bottom - (display.bottom - display.top);
+    if (dx == 0 && dy == 0)
+        return;
+    ResizeBy(tab, sheet, dx, dy);
+    const int buttons[] = {IDOK, IDCANCEL, IDHELP, 0x3021};
+    for (int id : buttons)
+        if (HWND button = GetDlgItem(sheet, id))
+            MoveBy(sheet, button, dx, dy);
+    ResizeBy(sheet, nullptr, dx, dy);
+    RECT area, own;
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0);
+    GetWindowRect(sheet, &own);
+    int x = std::max(static_cast<int>(area.left), std::min(static_cast<int>(own.left), static_cast<int>(area.right - (own.right - own.left))));
+    int y = std::max(static_cast<int>(area.top), std::min(static_cast<int>(own.top), static_cast<int>(area.bottom - (own.bottom - own.top))));
+    SetWindowPos(sheet, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    display = tabRect;
+    display.right += dx;
+    display.bottom += dy;
+    SendMessageW(tab, TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&display));
+    SetWindowPos(page, nullptr, display.left, display.top, wanted.right, wanted.bottom, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 INT_PTR CALLBACK PageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam)
 {
     CEditorState* state = reinterpret_cast<CEditorState*>(GetWindowLongPtrW(page, DWLP_USER));
@@ -151,6 +216,14 @@ INT_PTR CALLBACK PageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam)
         state = reinterpret_cast<CEditorState*>(reinterpret_cast<PROPSHEETPAGEW*>(lParam)->lParam);
         SetWindowLongPtrW(page, DWLP_USER, reinterpret_cast<LONG_PTR>(state));
         FillPage(page, *state);
+        if (!state->fitted)
+        {
+            state->fitted = true;
+            PostMessageW(page, WM_FIT_SHEET, 0, 0);
+        }
+        return TRUE;
+    case WM_FIT_SHEET:
+        FitSheet(page);
         return TRUE;
     case WM_COMMAND:
         if (HIWORD(wParam) == BN_CLICKED && LOWORD(wParam) == IDC_BIRTHDAY_NO_YEAR)
