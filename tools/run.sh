@@ -65,6 +65,9 @@ REGEDIT4
 "LogPixels"=dword:$(printf '%08x' "$dpi")
 REG
 wine regedit /S "$(winepath -w "$reg")" </dev/null
+# Wine draws the caption buttons with Marlett; Debian keeps the font where Wine does not look for it.
+marlett=/usr/share/wine/fonts/marlett.ttf
+[ -f "$marlett" ] && cp -f "$marlett" "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true
 # Names in Chinese, Japanese and Korean: the device font falls back to a CJK font of the system.
 wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink' /v Tahoma \
   /t REG_MULTI_SZ /d "wqy-microhei.ttc,WenQuanYi Micro Hei" /f /reg:64 >/dev/null 2>&1 </dev/null
