@@ -33,10 +33,14 @@ UINT Message(bool own, UINT local, UINT remote)
 // One change per contact that was created, deleted or changed between the two states.
 void Compare(const CSnapshot& before, const CSnapshot& after, std::vector<CStoreChange>& changes)
 {
+    // The journal is asked once per file, not once per contact (each question is a registry read).
+    std::vector<int> ownFile(after.files.size(), -1);
     for (const CStoreEntry& entry : after.entries)
     {
         const CStoreFile& file = after.files[entry.file];
-        bool own = CWriteJournal::IsOwnWrite(file.path.c_str(), file.stamp);
+        if (ownFile[entry.file] < 0)
+            ownFile[entry.file] = CWriteJournal::IsOwnWrite(file.path.c_str(), file.stamp) ? 1 : 0;
+        bool own = ownFile[entry.file] == 1;
         long old = before.Find(entry.oid);
         if (old < 0)
             changes.push_back({entry.oid, Message(own, PIM_ITEM_CREATED_LOCAL, PIM_ITEM_CREATED_REMOTE)});
