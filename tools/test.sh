@@ -16,6 +16,7 @@ trap 'WINEPREFIX=$FESTIVO_WINEPREFIX wineserver -k >/dev/null 2>&1 || true' EXIT
 # The desktop starts with the first window; started here, with our own pipes, before tests run side by side.
 wine "$build/bin/wine-desktop.exe" >/dev/null 2>&1 </dev/null || echo "warning: the Wine desktop did not start" >&2
 status=0
-ctest --test-dir "$build" --output-on-failure -j2 "$@" || status=$?
+# One suite at a time: the suites share the prefix registry (settings key, address book of the store).
+ctest --test-dir "$build" --output-on-failure "$@" || status=$?
 FESTIVO_BUILD=$build tests/fuzz/run.sh || status=$?
 exit $status
