@@ -1,5 +1,4 @@
 // TodayHost.exe: the Today screen of the desktop, hosting the registered Today items.
-#include "platform/shell/shell.h"
 #include "tools/todayhost/host.h"
 
 #include <commctrl.h>
@@ -10,7 +9,9 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int)
     SetProcessDPIAware();
     INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_LISTVIEW_CLASSES | ICC_DATE_CLASSES};
     InitCommonControlsEx(&controls);
-    SHInitExtraControls();
+    // No SHInitExtraControls here: its input conversion (a right click becomes a tap-and-hold) is per
+    // module, and the items the host loads carry their own; a second one in the host would hide the
+    // right click from them.
     CTodayHost host;
     if (!host.Create(instance))
         return 1;
