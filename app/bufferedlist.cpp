@@ -23,6 +23,20 @@ RECT RowRect(const DRAWITEMSTRUCT& draw)
     return row;
 }
 
+void BeginRow(HDC dc, const RECT& row, bool selected)
+{
+    SetBkMode(dc, TRANSPARENT);
+    if (!selected)
+    {
+        SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
+        return;
+    }
+    HBRUSH highlight = CreateSolidBrush(GetSysColor(COLOR_HIGHLIGHT));
+    FillRect(dc, &row, highlight);
+    DeleteObject(highlight);
+    SetTextColor(dc, GetSysColor(COLOR_HIGHLIGHTTEXT));
+}
+
 CBufferedList::CBufferedList()
     : m_owner(nullptr), m_previous(nullptr), m_window(nullptr), m_bufferWidth(0), m_bufferHeight(0),
       m_bufferDC(nullptr), m_bufferBitmap(nullptr), m_previousBitmap(nullptr), m_controlId(0),

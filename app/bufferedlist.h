@@ -6,6 +6,9 @@
 // The rectangle of a row to draw: the whole width of its list, even while the list's column is
 // narrower (a scroll bar has just gone); rcItem when the list is unknown.
 RECT RowRect(const DRAWITEMSTRUCT& draw);
+// Prepares dc for a row's text: transparent, in the window text colour, or on the highlight in the
+// highlight text colour when the row is selected.
+void BeginRow(HDC dc, const RECT& row, bool selected);
 
 class CBufferedList
 {

@@ -41,18 +41,7 @@ void DrawPopupRow(const DRAWITEMSTRUCT& draw, HFONT font, const CStrList& items)
     HDC dc = draw.hDC;
     RECT row = RowRect(draw);
     int saved = SaveDC(dc);
-    SetBkMode(dc, TRANSPARENT);
-    if (draw.itemState & ODS_SELECTED)
-    {
-        HBRUSH highlight = CreateSolidBrush(GetSysColor(COLOR_HIGHLIGHT));
-        FillRect(dc, &row, highlight);
-        DeleteObject(highlight);
-        SetTextColor(dc, GetSysColor(COLOR_HIGHLIGHTTEXT));
-    }
-    else
-    {
-        SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
-    }
+    BeginRow(dc, row, (draw.itemState & ODS_SELECTED) != 0);
     SelectObject(dc, font);
     TEXTMETRICW tm = {};
     GetTextMetricsW(dc, &tm);

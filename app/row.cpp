@@ -95,18 +95,7 @@ void DrawEventRow(const DRAWITEMSTRUCT& draw, const CDataList& list, const RowRe
     HDC dc = draw.hDC;
     RECT row = RowRect(draw);
     int savedDC = SaveDC(dc);
-    SetBkMode(dc, TRANSPARENT);
-    if (draw.itemState & ODS_SELECTED)
-    {
-        HBRUSH highlight = CreateSolidBrush(GetSysColor(COLOR_HIGHLIGHT));
-        FillRect(dc, &row, highlight);
-        DeleteObject(highlight);
-        SetTextColor(dc, GetSysColor(COLOR_HIGHLIGHTTEXT));
-    }
-    else
-    {
-        SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
-    }
+    BeginRow(dc, row, (draw.itemState & ODS_SELECTED) != 0);
 
     int m = DeviceScale(2);
     SelectObject(dc, res.boldFont);
