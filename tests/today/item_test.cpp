@@ -2,6 +2,7 @@
 #include "tests/today/panel.h"
 
 #include "data/settings.h"
+#include "today/resource.h"
 #include "tests/support/fixtures.h"
 
 #include <gtest/gtest.h>
@@ -324,4 +325,18 @@ TEST_F(TodayItem, EnterWithoutSelectionDoesNothing)
     EXPECT_TRUE(spy.items.empty());
     SetWindowLongPtrW(item, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(spy.previous));
     g_spy = nullptr;
+}
+
+TEST_F(TodayItem, OpenContactShowsTheSelectedContactsCard)
+{
+    AddContact(1, L"Anna", OleDate(1990, 12, 6));
+    ASSERT_NE(nullptr, Create());
+    Query();
+    SendMessageW(item, WM_COMMAND, IDM_OPENCONTACT, 0);
+    EXPECT_EQ(0, FakeStore().displays) << "the header line opens no contact";
+    SendMessageW(item, WM_TODAYCUSTOM_RECEIVEDSELECTION, VK_DOWN, 0);
+    SendMessageW(item, WM_TODAYCUSTOM_USERNAVIGATION, VK_DOWN, 0);
+    SendMessageW(item, WM_COMMAND, IDM_OPENCONTACT, 0);
+    EXPECT_EQ(1, FakeStore().displays);
+    EXPECT_EQ(0, FakeStore().edits) << "the plug-in shows the card; it does not edit";
 }
