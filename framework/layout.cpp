@@ -30,36 +30,40 @@ int ControlMargin()
     return (dpi * kMargin + 48) / 96;
 }
 
-void FitControlsToWidth(HWND dialog, int count, ...)
+namespace {
+
+// Gives each control of ids its new horizontal extent: from the left margin when fromMargin is set,
+// else from where it is; always to the right margin.
+void FitControls(HWND dialog, int count, va_list ids, bool fromMargin)
 {
     int margin = ControlMargin();
     RECT client;
     GetClientRect(dialog, &client);
-    va_list ids;
-    va_start(ids, count);
     for (int i = 0; i < count; i++)
     {
         HWND control;
         RECT rect;
-        if (ControlRect(dialog, va_arg(ids, int), &control, &rect))
-            MoveWindow(control, margin, rect.top, client.right - 2 * margin, rect.bottom - rect.top, TRUE);
+        if (!ControlRect(dialog, va_arg(ids, int), &control, &rect))
+            continue;
+        int left = fromMargin ? margin : rect.left;
+        MoveWindow(control, left, rect.top, client.right - margin - left, rect.bottom - rect.top, TRUE);
     }
+}
+
+} // namespace
+
+void FitControlsToWidth(HWND dialog, int count, ...)
+{
+    va_list ids;
+    va_start(ids, count);
+    FitControls(dialog, count, ids, true);
     va_end(ids);
 }
 
 void FitControlsRight(HWND dialog, int count, ...)
 {
-    int margin = ControlMargin();
-    RECT client;
-    GetClientRect(dialog, &client);
     va_list ids;
     va_start(ids, count);
-    for (int i = 0; i < count; i++)
-    {
-        HWND control;
-        RECT rect;
-        if (ControlRect(dialog, va_arg(ids, int), &control, &rect))
-            MoveWindow(control, rect.left, rect.top, client.right - margin - rect.left, rect.bottom - rect.top, TRUE);
-    }
+    FitControls(dialog, count, ids, false);
     va_end(ids);
 }
