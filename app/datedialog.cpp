@@ -1,6 +1,7 @@
 // CDateDialog: a date picker set to the reference date, with Ok and Cancel on the menu bar.
 #include "app/datedialog.h"
 
+#include "app/backkey.h"
 #include "app/resource.h"
 #include "framework/layout.h"
 #include "platform/shell/shell.h"
@@ -14,7 +15,7 @@ int CDateDialog::Run()
 
 void CDateDialog::OnCreate()
 {
-    SendMessageW(GetMenuBar(), SHCMBM_OVERRIDEKEY, VK_TBACK, 0x30003);
+    OverrideBackKey(GetMenuBar());
     SYSTEMTIME st = m_date.AsSystemTime();
     SendMessageW(GetDlgItem(GetWnd(), IDC_DATE_PICKER), DTM_SETSYSTEMTIME, GDT_VALID,
                  reinterpret_cast<LPARAM>(&st));
@@ -52,10 +53,7 @@ INT_PTR CDateDialog::DialogProc(UINT message, WPARAM wParam, LPARAM lParam)
         FitControlsToWidth(GetWnd(), 1, IDC_DATE_PICKER);
         return 0;
     }
-    if (message == WM_HOTKEY && HIWORD(lParam) == VK_TBACK)
-    {
-        SHSendBackToFocusWindow(message, wParam, lParam);
+    if (ForwardBackKey(message, wParam, lParam))
         return 0;
-    }
     return CVelaDialog::DialogProc(message, wParam, lParam);
 }

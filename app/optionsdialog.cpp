@@ -2,6 +2,7 @@
 #include "app/optionsdialog.h"
 
 #include "app/app.h"
+#include "app/backkey.h"
 #include "app/resource.h"
 #include "data/datalist.h"
 #include "framework/layout.h"
@@ -43,7 +44,7 @@ INT_PTR COptionsDialog::Run()
 
 void COptionsDialog::OnCreate()
 {
-    SendMessageW(GetMenuBar(), SHCMBM_OVERRIDEKEY, VK_TBACK, 0x30003);
+    OverrideBackKey(GetMenuBar());
     SetWindowLongPtrW(GetWnd(), GWL_STYLE, GetWindowLongPtrW(GetWnd(), GWL_STYLE) | kVerticalScrollStyle);
     // A style bit alone does not give the window its scroll bar: its frame has to be computed again.
     SetWindowPos(GetWnd(), nullptr, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_FRAMECHANGED);
@@ -103,11 +104,9 @@ INT_PTR COptionsDialog::DialogProc(UINT message, WPARAM wParam, LPARAM lParam)
     case WM_VSCROLL:
         OnVScroll(wParam);
         return 0;
-    case WM_HOTKEY:
-        if (HIWORD(lParam) == VK_TBACK)
-            SHSendBackToFocusWindow(message, wParam, lParam);
-        return 0;
     default:
+        if (ForwardBackKey(message, wParam, lParam))
+            return 0;
         return CVelaDialog::DialogProc(message, wParam, lParam);
     }
 }

@@ -1,6 +1,7 @@
 // CPopupDialog: title, a list of strings, Ok and Cancel; run as the platform's own modal dialog box.
 #include "app/popupdialog.h"
 
+#include "app/backkey.h"
 #include "app/resource.h"
 #include "framework/app.h"
 #include "platform/shell/shell.h"
@@ -24,7 +25,7 @@ bool CPopupDialog::Run(int* selection, const wchar_t* title, const CStrList* ite
 
 void CPopupDialog::OnCreate()
 {
-    SendMessageW(GetMenuBar(), SHCMBM_OVERRIDEKEY, VK_TBACK, 0x30003);
+    OverrideBackKey(GetMenuBar());
     SetWindowTextW(GetWnd(), m_title);
     m_font = CreatePopupRowFont();
     m_rowHeight = PopupRowHeight(m_font);
@@ -92,11 +93,9 @@ INT_PTR CPopupDialog::DialogProc(UINT message, WPARAM wParam, LPARAM lParam)
         measure->itemHeight = m_rowHeight;
         return 1;
     }
-    case WM_HOTKEY:
-        if (HIWORD(lParam) == VK_TBACK)
-            SHSendBackToFocusWindow(message, wParam, lParam);
-        return 0;
     default:
+        if (ForwardBackKey(message, wParam, lParam))
+            return 0;
         return CVelaDialog::DialogProc(message, wParam, lParam);
     }
 }
