@@ -22,5 +22,7 @@ private:
 
 // Each benchmark prints its own table of figures to stdout.
 void ContactStoreBenchmark();
+void ContactWalkBenchmark();
 void EventListBenchmark();
 void MainProgramBenchmark();
+void TodayPaintBenchmark();

@@ -15,8 +15,10 @@ struct CBenchmark
 // New benchmarks are added to this table.
 const CBenchmark BENCHMARKS[] = {
     {"store", ContactStoreBenchmark},
+    {"walk", ContactWalkBenchmark},
     {"events", EventListBenchmark},
     {"startup", MainProgramBenchmark},
+    {"today", TodayPaintBenchmark},
 };
 
 } // namespace

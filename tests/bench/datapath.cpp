@@ -2,7 +2,7 @@
 //   datapath setup <address book>      registers the store and points it at the address book
 //   datapath load [cold]               logs on and loads (cold: the store's index is deleted first), and
 //                                      prints how long each step took
-//   datapath change <file of the book> loads, rewrites the file as another program would, and prints
+//   datapath change <file of the book> loads, changes the file as another program would, and prints
 //                                      the milliseconds until the store's notification arrives
 #include "data/datalist.h"
 #include "tests/bench/bench.h"
@@ -37,11 +37,17 @@ int Change(const wchar_t* file)
     CDataList list;
     list.Open(window);
     list.Load();
-    // Another program's edit: the same file written again with one byte more.
-    HANDLE h = CreateFileW(file, FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    // Another program's edit: the file written again with one more letter in the name.
+    HANDLE h = CreateFileW(file, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    char bytes[4096];
+    DWORD got = 0, wrote = 0;
+    ReadFile(h, bytes, sizeof(bytes), &got, nullptr);
+    std::string text(bytes, got);
+    size_t name = text.find("\nFN:");
+    text.insert(name == std::string::npos ? 0 : name + 4, "X");
     CStopwatch watch;
-    DWORD wrote = 0;
-    WriteFile(h, "\r\n", 2, &wrote, nullptr);
+    SetFilePointer(h, 0, nullptr, FILE_BEGIN);
+    WriteFile(h, text.data(), static_cast<DWORD>(text.size()), &wrote, nullptr);
     CloseHandle(h);
     double arrived = -1;
     while (arrived < 0 && watch.Milliseconds() < 5000)
