@@ -87,11 +87,6 @@ ULONGLONG Now()
     return Ticks(now);
 }
 
-bool PathLess(const std::wstring& a, const std::wstring& b)
-{
-    return CompareStringOrdinal(a.c_str(), -1, b.c_str(), -1, TRUE) == CSTR_LESS_THAN;
-}
-
 // The held listing with the named files looked at again (added, changed or gone).
 std::vector<CListedFile> UpdatedListing(const CSnapshot& held, const std::vector<std::wstring>& paths)
 {

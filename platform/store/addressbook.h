@@ -147,4 +147,6 @@ size_t AssignOids(const std::vector<LONG>& bases, std::vector<LONG>& oids, std::
 // The bytes [begin, end) of the text the card offsets of a file refer to.
 bool ReadFileRange(const CStoreFile& file, size_t begin, size_t end, std::string& text);
 std::wstring LowerPath(const std::wstring& path);
+// The enumeration order of files: by path, case ignored.
+bool PathLess(const std::wstring& a, const std::wstring& b);
 ULONGLONG Ticks(const FILETIME& time);

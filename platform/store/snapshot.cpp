@@ -180,6 +180,12 @@ bool IsAddressBookName(const std::wstring& location, const std::wstring& name)
     return CompareStringOrdinal(own.c_str(), -1, name.c_str(), -1, TRUE) == CSTR_EQUAL;
 }
 
+bool PathLess(const std::wstring& a, const std::wstring& b)
+{
+    return CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b.c_str(), static_cast<int>(b.size()), TRUE) ==
+           CSTR_LESS_THAN;
+}
+
 std::vector<CListedFile> ListAddressBook(const std::wstring& location)
 {
     std::vector<CListedFile> files;
@@ -229,9 +235,7 @@ std::vector<CListedFile> ListAddressBook(const std::wstring& location)
         }
     }
     CloseHandle(folder);
-    std::sort(files.begin(), files.end(), [](const CListedFile& a, const CListedFile& b) {
-        return CompareStringOrdinal(a.path.c_str(), -1, b.path.c_str(), -1, TRUE) == CSTR_LESS_THAN;
-    });
+    std::sort(files.begin(), files.end(), [](const CListedFile& a, const CListedFile& b) { return PathLess(a.path, b.path); });
     return files;
 }
 
@@ -265,26 +269,28 @@ std::shared_ptr<CSnapshot> BuildSnapshot(const std::wstring& location, const std
     GetSystemTimeAsFileTime(&now);
     auto snapshot = std::make_shared<CSnapshot>();
     snapshot->location = location;
-    std::unordered_map<std::wstring, const CStoreFile*> before;
-    if (previous && previous->location == location)
-        for (const CStoreFile& old : previous->files)
-            before.emplace(LowerPath(old.path), &old);
+    // Both lists are in enumeration order: one walk pairs each listed file with its previous state.
+    static const std::vector<CStoreFile> none;
+    const std::vector<CStoreFile>& before = previous && previous->location == location ? previous->files : none;
     std::unordered_map<std::wstring, bool> reread;
     if (options.reread)
         for (const std::wstring& path : *options.reread)
             reread.emplace(path, true);
     snapshot->files.reserve(listing.size());
+    size_t next = 0;
     for (const CListedFile& listed : listing)
     {
-        std::wstring key = LowerPath(listed.path);
-        auto found = before.find(key);
-        const CStoreFile* old = found == before.end() ? nullptr : found->second;
+        while (next < before.size() && PathLess(before[next].path, listed.path))
+            ++next;
+        const CStoreFile* old =
+            next < before.size() && !PathLess(listed.path, before[next].path) ? &before[next] : nullptr;
+        bool named = !reread.empty() && reread.count(LowerPath(listed.path));
         CStoreFile file;
         file.path = listed.path;
         file.stamp = listed.stamp;
         file.changeTime = listed.changeTime;
         if (old && !old->failed && old->stamp == listed.stamp && old->changeTime == listed.changeTime &&
-            (options.trustRecent || old->Settled()) && !reread.count(key))
+            (options.trustRecent || old->Settled()) && !named)
         {
             file.readAt = old->readAt;
             file.utf16 = old->utf16;
@@ -315,10 +321,10 @@ std::shared_ptr<CSnapshot> BuildSnapshot(const std::wstring& location, const std
             bases.push_back(card.baseOid);
     AssignOids(bases, oids, snapshot->byOid);
     snapshot->entries.reserve(oids.size());
-    size_t next = 0;
+    size_t position = 0;
     for (uint32_t f = 0; f < snapshot->files.size(); ++f)
         for (uint32_t c = 0; c < snapshot->files[f].cards->size(); ++c)
-            snapshot->entries.push_back({oids[next++], f, c});
+            snapshot->entries.push_back({oids[position++], f, c});
     return snapshot;
 }
 
