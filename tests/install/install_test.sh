@@ -23,6 +23,8 @@ wineserver -k >/dev/null 2>&1 || true
 rm -rf "$WINEPREFIX"
 "$root/tools/wine-prefix.sh" "$WINEPREFIX" headless
 wineserver -p >/dev/null 2>&1 </dev/null
+# The desktop starts with the first window: here, with pipes of no one's, not with a checked command's.
+wine "$build/bin/wine-desktop.exe" >/dev/null 2>&1 </dev/null || true
 
 failures=0
 passes=0
@@ -46,6 +48,7 @@ reg_value() { w reg query "$1" /v "$2" /reg:64 | sed -n "s/^ *$2 *REG_[A-Z_]* */
 reg_default() { w reg query "$1" /ve /reg:64 | sed -n 's/^ *(Default) *REG_[A-Z_]* *//p' | grep .; }
 reg_absent() { ! w reg query "$1" /reg:64 >/dev/null; }
 value_absent() { ! w reg query "$1" /v "$2" /reg:64 >/dev/null; }
+fails() { ! "$@"; }
 empty() { ! grep . "$1"; }
 no_files() { ! find "$WINEPREFIX/drive_c" "$@" | grep .; }
 equals() { [ "$1" = "$2" ] || { echo "expected '$2', got '$1'"; return 1; }; }
@@ -151,6 +154,9 @@ reg_absent "$today" && echo "note: the Today item is registered again at Festivo
 check "Festivo runs after the upgrade" w "$probe" festivo "$program\\festivo.exe" 3 60
 check "Festivo registered its Today item again" equals "$(reg_value "$today" DLL)" '\Windows\FestivoPanel.dll'
 check "the Today screen shows the item after the upgrade" w "$probe" today "$program\\TodayHost.exe" 60
+
+check "the older package refuses to replace the newer" fails msiexec /i "$(winpath "$msi")" /qn
+check "the newer version stays installed" equals "$(reg_value "$entry" DisplayVersion)" "$newer"
 
 echo "== uninstall"
 # A setting of the user's own beside APPPATH, which removal keeps.

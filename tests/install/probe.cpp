@@ -1,9 +1,4 @@
-// install_probe.exe: looks at an installed Festivo as a user would: Start menu entries, their targets,
-// and the programs' windows, which it starts, checks and closes again.
-//   install_probe menu <entry>                  full path of a Start menu entry (all users' or the user's)
-//   install_probe link <file.lnk>               the shortcut's target and working folder, one a line
-//   install_probe festivo <exe> <rows> <secs>   Festivo's window shows that many event rows
-//   install_probe today <exe> <secs>            the Today screen shows the Festivo item
+// install_probe.exe: an installed Festivo seen as a user sees it: Start menu entries, their targets, windows.
 #include <windows.h>
 #include <commctrl.h>
 #include <shlobj.h>
@@ -87,7 +82,8 @@ int RunAndCheck(const std::wstring& exe, int seconds, const std::function<bool(H
 {
     std::wstring folder = exe.substr(0, exe.find_last_of(L'\\'));
     std::wstring command = L"\"" + exe + L"\"";
-    STARTUPINFOW startup = {sizeof(startup)};
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof(startup);
     PROCESS_INFORMATION process = {};
     if (!CreateProcessW(exe.c_str(), &command[0], nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(), &startup,
                         &process))
@@ -127,6 +123,7 @@ int RunAndCheck(const std::wstring& exe, int seconds, const std::function<bool(H
     return 0;
 }
 
+// The full path of a Start menu entry, from all users' menu or the user's own.
 int Menu(const wchar_t* entry)
 {
     const int folders[] = {CSIDL_COMMON_PROGRAMS, CSIDL_PROGRAMS};
@@ -145,6 +142,7 @@ int Menu(const wchar_t* entry)
     return Fail(std::wstring(L"no Start menu entry ") + entry);
 }
 
+// The shortcut's target and its working folder, one a line.
 int Link(const wchar_t* file)
 {
     CoInitialize(nullptr);
@@ -170,6 +168,7 @@ int Link(const wchar_t* file)
     return 0;
 }
 
+// Festivo's main window lists that many event rows.
 int Festivo(const wchar_t* exe, int rows, int seconds)
 {
     return RunAndCheck(exe, seconds, [rows](HWND window, std::wstring& seen) {
@@ -184,6 +183,7 @@ int Festivo(const wchar_t* exe, int rows, int seconds)
     });
 }
 
+// The Today screen lays out the Festivo item with a size of its own.
 int Today(const wchar_t* exe, int seconds)
 {
     return RunAndCheck(exe, seconds, [](HWND window, std::wstring& seen) {
