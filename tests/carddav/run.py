@@ -1,0 +1,372 @@
+#!/usr/bin/env python3
+# The address book from a server, end to end: Radicale, vdirsyncer with the README's configuration, the store,
+# its editor and a running main program. Starts and stops everything it needs; prints "N passed, N failed".
+import base64
+import os
+import re
+import shutil
+import signal
+import socket
+import subprocess
+import sys
+import tempfile
+import time
+import urllib.error
+import urllib.request
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+import cards  # noqa: E402
+
+ROOT = os.path.abspath(os.path.join(os.path.dirname(__file__), "..", ".."))
+BUILD = os.environ.get("FESTIVO_BUILD", os.path.join(ROOT, "build"))
+USER, PASSWORD = "anna", "tulips"
+BOOK = "/%s/contacts/" % USER
+MKCOL = (b'<?xml version="1.0" encoding="utf-8"?><D:mkcol xmlns:D="DAV:" xmlns:C="urn:ietf:params:xml:ns:carddav">'
+         b"<D:set><D:prop><D:resourcetype><D:collection/><C:addressbook/></D:resourcetype>"
+         b"<D:displayname>Contacts</D:displayname></D:prop></D:set></D:mkcol>")
+
+results = []
+
+
+def check(name, ok, detail=""):
+    results.append(ok)
+    print(("ok     " if ok else "FAILED ") + name + ("" if ok or not detail else "\n       " + str(detail)))
+    return ok
+
+
+def note(text):
+    print("note   " + text)
+
+
+def free_port():
+    with socket.socket() as s:
+        s.bind(("127.0.0.1", 0))
+        return s.getsockname()[1]
+
+
+class Radicale:
+    """A Radicale server of our own: its own configuration (never the system's), storage and users in a temp folder."""
+
+    def __init__(self, folder):
+        self.folder = folder
+        self.port = free_port()
+        self.process = None
+        with open(os.path.join(folder, "users"), "w") as f:
+            f.write("%s:%s\n" % (USER, PASSWORD))
+        with open(os.path.join(folder, "config"), "w") as f:
+            f.write("[server]\nhosts = 127.0.0.1:%d\n[auth]\ntype = htpasswd\nhtpasswd_filename = %s/users\n"
+                    "htpasswd_encryption = plain\n[rights]\ntype = owner_only\n[storage]\n"
+                    "filesystem_folder = %s/collections\n[web]\ntype = none\n[logging]\nlevel = warning\n"
+                    % (self.port, folder, folder))
+
+    def start(self):
+        log = open(os.path.join(self.folder, "radicale.log"), "wb")
+        self.process = subprocess.Popen(["radicale", "-C", os.path.join(self.folder, "config")], stdout=log,
+                                        stderr=subprocess.STDOUT, stdin=subprocess.DEVNULL)
+        deadline = time.time() + 20
+        while time.time() < deadline and self.process.poll() is None:
+            try:
+                socket.create_connection(("127.0.0.1", self.port), timeout=0.5).close()
+                return
+            except OSError:
+                time.sleep(0.1)
+        raise RuntimeError("Radicale did not start; see its log:\n" + open(log.name, errors="replace").read())
+
+    def stop(self):
+        if self.process and self.process.poll() is None:
+            os.kill(self.process.pid, signal.SIGTERM)
+            try:
+                self.process.wait(10)
+            except subprocess.TimeoutExpired:
+                os.kill(self.process.pid, signal.SIGKILL)
+                self.process.wait()
+
+    def url(self):
+        return "http://127.0.0.1:%d/" % self.port
+
+    def request(self, method, path, body=None, headers=None):
+        r = urllib.request.Request(self.url().rstrip("/") + path, data=body, method=method)
+        r.add_header("Authorization", "Basic " + base64.b64encode(("%s:%s" % (USER, PASSWORD)).encode()).decode())
+        for key, value in (headers or {}).items():
+            r.add_header(key, value)
+        try:
+            with urllib.request.urlopen(r, timeout=20) as response:
+                return response.status, response.read(), response.headers
+        except urllib.error.HTTPError as e:
+            return e.code, e.read(), e.headers
+
+    def put(self, uid, data, etag=None):
+        headers = {"Content-Type": "text/vcard; charset=utf-8"}
+        headers.update({"If-Match": etag} if etag else {"If-None-Match": "*"})
+        return self.request("PUT", BOOK + uid + ".vcf", data, headers)[0]
+
+    def get(self, uid):
+        status, body, headers = self.request("GET", BOOK + uid + ".vcf")
+        return (body, headers.get("ETag")) if status == 200 else (None, None)
+
+    def all(self, uids):
+        return {uid: self.get(uid)[0] for uid in uids}
+
+
+class Vdirsyncer:
+    """vdirsyncer with the README's configuration; its home (status, folder, set-aside copies) is a temp folder."""
+
+    def __init__(self, home, server_url):
+        self.home = home
+        config = readme_config()
+        for old, new in (('"https://dav.example.com/"', '"%s"' % server_url), ('"you"', '"%s"' % USER),
+                         ('"your password"', '"%s"' % PASSWORD)):
+            if old not in config:
+                raise RuntimeError("the README's vdirsyncer configuration no longer has " + old)
+            config = config.replace(old, new)
+        self.config = os.path.join(home, ".config", "vdirsyncer", "config")
+        os.makedirs(os.path.dirname(self.config))
+        with open(self.config, "w") as f:
+            f.write(config)
+        self.env = {k: v for k, v in os.environ.items() if not k.startswith("XDG_")}
+        self.env.update(HOME=home, VDIRSYNCER_CONFIG=self.config)
+
+    def run(self, *args, answers=""):
+        p = subprocess.run(["vdirsyncer"] + list(args), input=answers, capture_output=True, text=True,
+                           env=self.env, timeout=60)
+        return p.returncode, p.stdout + p.stderr
+
+    def folder(self):
+        return os.path.join(self.home, ".contacts", "contacts")
+
+    def conflicts(self):
+        folder = os.path.join(self.home, ".contacts-conflicts")
+        return sorted(os.path.join(folder, f) for f in os.listdir(folder)) if os.path.isdir(folder) else []
+
+
+def readme_config():
+    text = open(os.path.join(ROOT, "README.md"), encoding="utf-8").read()
+    section = text.split("## Address book from a server", 1)[1]
+    return re.search(r"```ini\n(.*?)```", section, re.S).group(1)
+
+
+class Windows:
+    """Runs steps of carddav_tests.exe under Wine with the exchange folder and the synced folder."""
+
+    def __init__(self, exchange, book):
+        self.env = dict(os.environ, WINEDEBUG="-all", FESTIVO_CARDDAV_DIR=self.path(exchange),
+                        FESTIVO_CARDDAV_BOOK=self.path(book))
+        self.env.setdefault("WINEPREFIX", os.path.join(BUILD, "wine-test"))
+        self.exe = os.path.join(BUILD, "bin", "carddav_tests.exe")
+        self.processes = []
+
+    @staticmethod
+    def path(unix):
+        return "Z:" + unix.replace("/", "\\")
+
+    def start(self, step, **env):
+        extra = {"FESTIVO_CARDDAV_" + k.upper(): v for k, v in env.items()}
+        p = subprocess.Popen(["wine", self.exe, "--gtest_filter=CardDav.DISABLED_" + step,
+                              "--gtest_also_run_disabled_tests", "--gtest_color=no"],
+                             env=dict(self.env, **extra), stdout=subprocess.PIPE, stderr=subprocess.STDOUT,
+                             stdin=subprocess.DEVNULL, text=True, errors="replace")
+        self.processes.append(p)
+        return p
+
+    def finish(self, p, timeout=120):
+        out = p.communicate(timeout=timeout)[0]
+        ok = p.returncode == 0 and "[  PASSED  ] 1 test" in out
+        return ok, out
+
+    def run(self, step, **env):
+        return self.finish(self.start(step, **env))
+
+    def stop(self):
+        for p in self.processes:
+            if p.poll() is None:
+                os.kill(p.pid, signal.SIGTERM)
+                p.wait()
+
+
+def date_text(date):
+    return "%04d-%02d-%02d" % date if date else "-"
+
+
+def store_rows(book):
+    return ["%s\t%s\t%s" % (c.name, date_text(c.birthday), date_text(c.anniversary)) for c in book]
+
+
+def list_rows(book):
+    rows = []
+    for c in book:
+        rows += ["%s\t%s\tbirthday" % (c.name, date_text(c.birthday))] if c.birthday else []
+        rows += ["%s\t%s\tanniversary" % (c.name, date_text(c.anniversary))] if c.anniversary else []
+    return rows
+
+
+def write(path, lines):
+    with open(path, "w", encoding="utf-8") as f:
+        f.write("".join(line + "\n" for line in lines))
+
+
+def local_cards(folder):
+    """The synced folder's cards by UID."""
+    found = {}
+    for name in os.listdir(folder):
+        data = open(os.path.join(folder, name), "rb").read()
+        uid = re.search(rb"\nUID:([^\r\n]*)", data)
+        found[uid.group(1).decode() if uid else name] = data
+    return found
+
+
+def lines_of(data):
+    return data.decode("utf-8").replace("\r\n", "\n").split("\n")
+
+
+def differing_lines(before, after):
+    """The lines of after that are not in before, and those of before that are gone."""
+    a, b = lines_of(before), lines_of(after)
+    return [line for line in b if line not in a], [line for line in a if line not in b]
+
+
+def scenario(tmp):
+    server = Radicale(os.path.join(tmp, "server"))
+    exchange = os.path.join(tmp, "exchange")
+    for folder in (server.folder, exchange, os.path.join(tmp, "home")):
+        os.makedirs(folder)
+    started = time.time()
+    server.start()
+    sync = Vdirsyncer(os.path.join(tmp, "home"), server.url())
+    windows = Windows(exchange, sync.folder())
+    try:
+        steps(server, sync, windows, exchange)
+    finally:
+        windows.stop()
+        server.stop()
+        print("carddav: suite took %.1f s" % (time.time() - started))
+
+
+def steps(server, sync, windows, exchange):
+    book = cards.address_book()
+    by_uid = {c.uid: c for c in book}
+    status = server.request("MKCOL", BOOK, MKCOL, {"Content-Type": "application/xml"})[0]
+    if not check("the server creates the address book (MKCOL)", status == 201, status):
+        return
+    refused = {c.uid: s for c in book for s in [server.put(c.uid, c.bytes())] if s != 201}
+    check("the server takes all %d cards" % len(book), not refused, refused)
+    book = [c for c in book if c.uid not in refused]
+    stored = server.all(by_uid)
+    rewritten = [uid for uid, data in stored.items() if data and data != by_uid[uid].bytes()]
+    note("the server stores %d of %d cards rewritten (property order, parameters, folding)"
+         % (len(rewritten), len(book)))
+    for uid, data in stored.items():
+        if data and b"PHOTO" in by_uid[uid].bytes() and cards.PNG.encode() not in data.replace(b"\r\n ", b""):
+            note("the server lost the picture data of %s: %s" % (uid, re.search(rb"PHOTO[^\r\n]*", data).group(0)))
+
+    code, out = sync.run("discover", "contacts", answers="y\n" * 4)
+    check("vdirsyncer discover", code == 0, out)
+    code, out = sync.run("sync")
+    check("vdirsyncer sync brings the address book into a folder", code == 0, out)
+    local = local_cards(sync.folder()) if os.path.isdir(sync.folder()) else {}
+    check("the folder holds the server's cards byte for byte", local == stored,
+          sorted(uid for uid in set(local) | set(stored) if local.get(uid) != stored.get(uid)))
+
+    write(os.path.join(exchange, "contacts.txt"), store_rows(book))
+    ok, out = windows.run("StoreListsTheContacts")
+    check("the store lists exactly the server's contacts with their dates", ok, out)
+
+    # Festivo's editor changes one birthday; the sync carries it to the server and nothing else.
+    anna = by_uid["anna-lind-1"]
+    ok, out = windows.run("EditorChangesABirthday", name=anna.name, date="1980-03-05")
+    check("the contact editor saves a new birthday into the synced folder", ok, out)
+    code, out = sync.run("sync")
+    check("vdirsyncer sync uploads the edited card", code == 0 and "Copying (updating) item anna-lind-1" in out, out)
+    after = server.all(by_uid)
+    added, gone = differing_lines(stored["anna-lind-1"], after["anna-lind-1"] or b"")
+    check("the server's card has the new birthday and every other line unchanged",
+          added == ["BDAY;VALUE=date:1980-03-05"] and gone == ["BDAY;VALUE=date:1980-03-15"], (added, gone))
+    others = [uid for uid in by_uid if uid != "anna-lind-1" and after[uid] != stored[uid]]
+    check("every other card on the server is byte for byte unchanged", not others, others)
+    anna.birthday = (1980, 3, 5)
+
+    follow(server, sync, windows, exchange, book, by_uid)
+    conflict(server, sync, windows, exchange, book, by_uid)
+
+
+def follow(server, sync, windows, exchange, book, by_uid):
+    """A card changed, one added and one deleted on the server reach a running main program without a restart."""
+    yuki = by_uid["yuki-19"]
+    program = windows.start("MainListFollowsTheFolder", name=yuki.name)
+    deadline = time.time() + 60
+    while not os.path.exists(os.path.join(exchange, "ready.txt")) and program.poll() is None and time.time() < deadline:
+        time.sleep(0.05)
+    if not check("the main program starts on the synced folder", os.path.exists(os.path.join(exchange, "ready.txt")),
+                 windows.finish(program)[1] if program.poll() is not None else "no ready signal in 60 s"):
+        return
+    data, etag = server.get(yuki.uid)
+    changed = server.put(yuki.uid, data.replace(b"BDAY:1998-07-07", b"BDAY:1998-01-02"), etag)
+    zoe = cards.v4("zoe-21", "Zoë Lefèvre", "Lefèvre", "Zoë", ["BDAY:2001-03-03"], (2001, 3, 3))
+    added = server.put(zoe.uid, zoe.bytes())
+    deleted = server.request("DELETE", BOOK + "liam-14.vcf", headers={"If-Match": server.get("liam-14")[1]})[0]
+    check("the server takes a change, a new card and a deletion", (changed, added, deleted) == (204, 201, 200),
+          (changed, added, deleted))
+    yuki.birthday = (1998, 1, 2)
+    book.append(zoe)
+    by_uid[zoe.uid] = zoe
+    book.remove(by_uid.pop("liam-14"))
+    code, out = sync.run("sync")
+    check("vdirsyncer sync brings the three changes into the folder", code == 0, out)
+    write(os.path.join(exchange, "rows.txt"), list_rows(book))
+    write(os.path.join(exchange, "go.txt"), ["go"])
+    ok, out = windows.finish(program)
+    took = re.search(r"after (\d+) ms", out)
+    check("a running main program's list follows within 2 s and keeps the selected contact", ok, out)
+    if took:
+        note("the list followed the folder %s ms after the sync ended" % took.group(1))
+
+
+def conflict(server, sync, windows, exchange, book, by_uid):
+    """The same card changed in Festivo and on the server between two syncs: the server's copy wins, Festivo's is
+    set aside in the conflicts folder and vdirsyncer says where; nothing is lost silently."""
+    pedro = by_uid["pedro-17"]
+    ok, out = windows.run("EditorChangesABirthday", name=pedro.name, date="1983-04-26")
+    check("the contact editor saves a birthday of a card changed on the server too", ok, out)
+    ours = local_cards(sync.folder())[pedro.uid]
+    data, etag = server.get(pedro.uid)
+    theirs = data.replace(b"BDAY:1983-04-25", b"BDAY:1983-05-25").replace(b"N:G", b"NICKNAME:Perico\r\nN:G")
+    check("the server takes the other change", server.put(pedro.uid, theirs, etag) == 204)
+    theirs = server.get(pedro.uid)[0]
+    code, out = sync.run("sync")
+    check("vdirsyncer sync resolves the conflict and says where Festivo's copy went",
+          code == 0 and "yours is in" in out, out)
+    check("the server keeps its own copy", server.get(pedro.uid)[0] == theirs)
+    check("the folder gets the server's copy (line ends aside)",
+          lines_of(local_cards(sync.folder())[pedro.uid]) == lines_of(theirs))
+    kept = sync.conflicts()
+    check("Festivo's copy is set aside byte for byte", [open(k, "rb").read() for k in kept] == [ours], kept)
+    pedro.birthday = (1983, 5, 25)
+    write(os.path.join(exchange, "contacts.txt"), store_rows(book))
+    ok, out = windows.run("StoreListsTheContacts")
+    check("the store lists the server's version", ok, out)
+    code, out = sync.run("sync")
+    check("the next sync has nothing left to do", code == 0 and "Copying" not in out, out)
+
+
+def main():
+    for tool in ("radicale", "vdirsyncer", "wine"):
+        if not shutil.which(tool):
+            print("carddav: %s is missing (tools/deps.sh installs it)" % tool)
+            return 1
+    signal.signal(signal.SIGTERM, lambda *_: sys.exit(143))
+    tmp = tempfile.mkdtemp(prefix="festivo-carddav-")
+    try:
+        scenario(tmp)
+    except Exception as e:  # a broken step still ends with the summary and the clean-up
+        check("the suite ran to its end", False, repr(e))
+    finally:
+        if os.environ.get("FESTIVO_CARDDAV_KEEP"):
+            print("carddav: kept " + tmp)
+        else:
+            shutil.rmtree(tmp, ignore_errors=True)
+    failed = results.count(False)
+    print("carddav: %d passed, %d failed" % (len(results) - failed, failed))
+    return 1 if failed else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
