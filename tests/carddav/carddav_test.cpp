@@ -149,6 +149,7 @@ std::string Joined(const std::vector<std::string>& lines)
 struct CEditorDriver
 {
     SYSTEMTIME birthday;
+    std::wstring pauseIn; // when set: after the change, ready.txt there, then wait for go.txt before OK
     bool acted;
     int boxes;
 };
@@ -193,6 +194,14 @@ void CALLBACK DriveEditor(HWND, UINT, UINT_PTR, DWORD)
     HWND page = reinterpret_cast<HWND>(SendMessageW(sheet, PSM_GETCURRENTPAGEHWND, 0, 0));
     EXPECT_NE(0, SendDlgItemMessageW(page, IDC_BIRTHDAY, DTM_SETSYSTEMTIME, GDT_VALID,
                                      reinterpret_cast<LPARAM>(&g_driver->birthday)));
+    if (!g_driver->pauseIn.empty())
+    {
+        std::ofstream((g_driver->pauseIn + L"\\ready.txt").c_str()) << "ready\n";
+        DWORD start = GetTickCount();
+        while (!Exists(g_driver->pauseIn + L"\\go.txt") && GetTickCount() - start < 60000)
+            Flush(20);
+        EXPECT_TRUE(Exists(g_driver->pauseIn + L"\\go.txt")) << "the server side never finished";
+    }
     SendMessageW(GetDlgItem(sheet, IDOK), BM_CLICK, 0, 0);
 }
 
@@ -232,13 +241,16 @@ TEST_F(CardDav, DISABLED_StoreListsTheContacts)
     app->Release();
 }
 
-// Changes the birthday of FESTIVO_CARDDAV_NAME to FESTIVO_CARDDAV_DATE (yyyy-mm-dd) in the contact editor.
+// Changes the birthday of FESTIVO_CARDDAV_NAME to FESTIVO_CARDDAV_DATE (yyyy-mm-dd) in the contact editor; with
+// FESTIVO_CARDDAV_PAUSE set, the editor stays open (ready.txt) until a sync has landed (go.txt).
 TEST_F(CardDav, DISABLED_EditorChangesABirthday)
 {
     std::string name = Utf8(Env(L"FESTIVO_CARDDAV_NAME"));
     CEditorDriver driver = {};
     ASSERT_EQ(3, swscanf(Env(L"FESTIVO_CARDDAV_DATE").c_str(), L"%hu-%hu-%hu", &driver.birthday.wYear,
                          &driver.birthday.wMonth, &driver.birthday.wDay));
+    if (!Env(L"FESTIVO_CARDDAV_PAUSE").empty())
+        driver.pauseIn = m_exchange;
     IPOutlookApp2* app = nullptr;
     ASSERT_EQ(S_OK, CoCreateInstance(CLSID_Application, nullptr, CLSCTX_INPROC_SERVER, IID_IPOutlookApp2,
                                      reinterpret_cast<void**>(&app)));
