@@ -1,5 +1,4 @@
-// Steps of the server round trip that run inside Windows: the store over the synced folder, its editor, the main list.
-// run.py calls one step at a time between vdirsyncer runs; the steps read what they need from FESTIVO_CARDDAV_*.
+// Steps of the server round trip run inside Windows by run.py between syncs: the store, its editor, the main list.
 #include "app/resource.h"
 #include "data/settings.h"
 #include "platform/store/contactstore.h"
@@ -62,35 +61,56 @@ std::string DateText(DATE date)
     return text;
 }
 
-// Every contact of the store as "name<TAB>birthday<TAB>anniversary", sorted.
-std::vector<std::string> StoreContacts(IPOutlookApp2* app)
+// Calls visit for every contact of the store, in the store's order, until it returns false.
+template <class Visit> void ForEachContact(IPOutlookApp2* app, Visit visit)
 {
-    std::vector<std::string> rows;
     IFolder* folder = nullptr;
     IPOutlookItemCollection* items = nullptr;
     int count = 0;
     if (FAILED(app->GetDefaultFolder(olFolderContacts, &folder)))
-        return rows;
+        return;
     if (SUCCEEDED(folder->get_Items(&items)) && SUCCEEDED(items->get_Count(&count)))
-        for (int i = 1; i <= count; ++i)
+        for (int i = 1, more = 1; i <= count && more; ++i)
         {
             IContact* contact = nullptr;
             if (FAILED(items->Item(i, &contact)))
                 continue;
             BSTR name = nullptr;
-            DATE birthday = 0, anniversary = 0;
             contact->get_FileAs(&name);
-            contact->get_Birthday(&birthday);
-            contact->get_Anniversary(&anniversary);
-            rows.push_back(Utf8(name ? name : L"") + "\t" + DateText(birthday) + "\t" + DateText(anniversary));
+            more = visit(contact, Utf8(name ? name : L""));
             SysFreeString(name);
             contact->Release();
         }
     if (items)
         items->Release();
     folder->Release();
+}
+
+// Every contact of the store as "name<TAB>birthday<TAB>anniversary", sorted.
+std::vector<std::string> StoreContacts(IPOutlookApp2* app)
+{
+    std::vector<std::string> rows;
+    ForEachContact(app, [&](IContact* contact, const std::string& name) {
+        DATE birthday = 0, anniversary = 0;
+        contact->get_Birthday(&birthday);
+        contact->get_Anniversary(&anniversary);
+        rows.push_back(name + "\t" + DateText(birthday) + "\t" + DateText(anniversary));
+        return true;
+    });
     std::sort(rows.begin(), rows.end());
     return rows;
+}
+
+// The oid of the contact of that name, 0 when there is none.
+LONG FindOid(IPOutlookApp2* app, const std::string& name)
+{
+    LONG found = 0;
+    ForEachContact(app, [&](IContact* contact, const std::string& fileAs) {
+        if (fileAs == name)
+            contact->get_Oid(&found);
+        return found == 0;
+    });
+    return found;
 }
 
 // The main list's rows as "name<TAB>date<TAB>birthday|anniversary", sorted.
@@ -109,32 +129,14 @@ std::vector<std::string> ListRows(CTestedApp& app)
     return rows;
 }
 
-// The oid of the contact of that name, 0 when there is none.
-LONG FindOid(IPOutlookApp2* app, const std::string& name)
+// Says ready.txt in the exchange folder, then dispatches messages until go.txt appears (at most a minute).
+bool ReadyThenWaitForGo(const std::wstring& exchange)
 {
-    IFolder* folder = nullptr;
-    IPOutlookItemCollection* items = nullptr;
-    int count = 0;
-    LONG found = 0;
-    if (FAILED(app->GetDefaultFolder(olFolderContacts, &folder)))
-        return 0;
-    if (SUCCEEDED(folder->get_Items(&items)) && SUCCEEDED(items->get_Count(&count)))
-        for (int i = 1; i <= count && !found; ++i)
-        {
-            IContact* contact = nullptr;
-            if (FAILED(items->Item(i, &contact)))
-                continue;
-            BSTR fileAs = nullptr;
-            contact->get_FileAs(&fileAs);
-            if (Utf8(fileAs ? fileAs : L"") == name)
-                contact->get_Oid(&found);
-            SysFreeString(fileAs);
-            contact->Release();
-        }
-    if (items)
-        items->Release();
-    folder->Release();
-    return found;
+    std::ofstream((exchange + L"\\ready.txt").c_str()) << "ready\n";
+    DWORD start = GetTickCount();
+    while (!Exists(exchange + L"\\go.txt") && GetTickCount() - start < 60000)
+        Flush(20);
+    return Exists(exchange + L"\\go.txt");
 }
 
 std::string Joined(const std::vector<std::string>& lines)
@@ -196,15 +198,12 @@ void CALLBACK DriveEditor(HWND, UINT, UINT_PTR, DWORD)
                                      reinterpret_cast<LPARAM>(&g_driver->birthday)));
     if (!g_driver->pauseIn.empty())
     {
-        std::ofstream((g_driver->pauseIn + L"\\ready.txt").c_str()) << "ready\n";
-        DWORD start = GetTickCount();
-        while (!Exists(g_driver->pauseIn + L"\\go.txt") && GetTickCount() - start < 60000)
-            Flush(20);
-        EXPECT_TRUE(Exists(g_driver->pauseIn + L"\\go.txt")) << "the server side never finished";
+        EXPECT_TRUE(ReadyThenWaitForGo(g_driver->pauseIn)) << "the server side never finished";
     }
     SendMessageW(GetDlgItem(sheet, IDOK), BM_CLICK, 0, 0);
 }
 
+// Each step reads what it needs from FESTIVO_CARDDAV_* and the exchange folder that run.py shares with it.
 class CardDav : public ::testing::Test
 {
 protected:
@@ -289,14 +288,10 @@ TEST_F(CardDav, DISABLED_MainListFollowsTheFolder)
         ASSERT_GE(row, 0) << Utf8(selected);
         app.View().Refill(row);
         LONG oid = data.GetItem(static_cast<uint32_t>(row))->oid;
-        std::ofstream((exchange + L"\\ready.txt").c_str()) << "ready\n";
-        DWORD start = GetTickCount();
-        while (!Exists(exchange + L"\\go.txt") && GetTickCount() - start < 60000)
-            Flush(20);
-        ASSERT_TRUE(Exists(exchange + L"\\go.txt")) << "the server side never finished";
+        ASSERT_TRUE(ReadyThenWaitForGo(exchange)) << "the server side never finished";
         std::vector<std::string> expected = ReadLines(exchange + L"\\rows.txt");
         std::sort(expected.begin(), expected.end());
-        start = GetTickCount();
+        DWORD start = GetTickCount();
         while (ListRows(app) != expected && GetTickCount() - start < 2000)
             Flush(20);
         DWORD took = GetTickCount() - start;
