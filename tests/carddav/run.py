@@ -249,10 +249,10 @@ def scenario(tmp):
         os.makedirs(os.path.join(tmp, folder))
     server = Radicale(os.path.join(tmp, "server"))
     started = time.time()
-    server.start()
     sync = Vdirsyncer(os.path.join(tmp, "home"), server.url())
     windows = Windows(exchange, sync.folder())
     try:
+        server.start()
         steps(server, sync, windows, exchange)
     finally:
         windows.stop()
@@ -299,15 +299,20 @@ def steps(server, sync, windows, exchange):
     check("the contact editor saves a new birthday into the synced folder", ok, out)
     check("the folder's card changes in that one line, byte for byte",
           local_cards(sync.folder()).get(anna.uid) == before.replace(b"date:1980-03-15", b"date:1980-03-05"))
+    ada = by_uid["ada-3"]
+    ok, out = windows.run("EditorChangesABirthday", name=ada.name, date="2000-12-11")
+    check("the contact editor saves a year-less birthday", ok, out)
     code, out = sync.run("sync")
-    check("vdirsyncer sync uploads the edited card", code == 0 and "Copying (updating) item anna-lind-1" in out, out)
+    check("vdirsyncer sync uploads the edited cards", code == 0 and out.count("Copying (updating)") == 2, out)
     after = server.all(by_uid)
-    added, gone = differing_lines(stored["anna-lind-1"], after["anna-lind-1"] or b"")
-    check("the server's card has the new birthday and every other line unchanged",
-          added == ["BDAY;VALUE=date:1980-03-05"] and gone == ["BDAY;VALUE=date:1980-03-15"], (added, gone))
-    others = [uid for uid in by_uid if uid != "anna-lind-1" and after[uid] != stored[uid]]
+    for uid, old, new in (("anna-lind-1", "BDAY;VALUE=date:1980-03-15", "BDAY;VALUE=date:1980-03-05"),
+                          ("ada-3", "BDAY:--1210", "BDAY:--1211")):
+        added, gone = differing_lines(stored[uid], after[uid] or b"")
+        check("the server's card %s has the new birthday and every other line unchanged" % uid,
+              added == [new] and gone == [old], (added, gone))
+    others = [uid for uid in by_uid if uid not in ("anna-lind-1", "ada-3") and after[uid] != stored[uid]]
     check("every other card on the server is byte for byte unchanged", not others, others)
-    anna.birthday = (1980, 3, 5)
+    anna.birthday, ada.birthday = (1980, 3, 5), (cards.YEARLESS, 12, 11)
 
     follow(server, sync, windows, exchange, book, by_uid)
     merge_during_edit(server, sync, windows, exchange, by_uid)
