@@ -44,6 +44,18 @@ def free_port():
         return s.getsockname()[1]
 
 
+def stop_process(p):
+    """Ends one process this suite started, by its id: asked first, forced after 10 s."""
+    if p.poll() is not None:
+        return
+    os.kill(p.pid, signal.SIGTERM)
+    try:
+        p.wait(10)
+    except subprocess.TimeoutExpired:
+        os.kill(p.pid, signal.SIGKILL)
+        p.wait()
+
+
 class Radicale:
     """A Radicale server of our own: its own configuration (never the system's), storage and users in a temp folder."""
 
@@ -73,13 +85,8 @@ class Radicale:
         raise RuntimeError("Radicale did not start; see its log:\n" + open(log.name, errors="replace").read())
 
     def stop(self):
-        if self.process and self.process.poll() is None:
-            os.kill(self.process.pid, signal.SIGTERM)
-            try:
-                self.process.wait(10)
-            except subprocess.TimeoutExpired:
-                os.kill(self.process.pid, signal.SIGKILL)
-                self.process.wait()
+        if self.process:
+            stop_process(self.process)
 
     def url(self):
         return "http://127.0.0.1:%d/" % self.port
@@ -197,9 +204,7 @@ class Windows:
 
     def stop(self):
         for p in self.processes:
-            if p.poll() is None:
-                os.kill(p.pid, signal.SIGTERM)
-                p.wait()
+            stop_process(p)
 
 
 def date_text(date):
