@@ -287,9 +287,9 @@ def steps(server, sync, windows, exchange):
     code, out = sync.run("sync")
     check("vdirsyncer sync brings the address book into a folder", code == 0, out)
     local = local_cards(sync.folder()) if os.path.isdir(sync.folder()) else {}
-    check("the folder holds the server's cards line for line", {u: lines_of(d) for u, d in local.items()} ==
-          {u: lines_of(d) for u, d in stored.items()},
-          sorted(uid for uid in set(local) | set(stored) if local.get(uid) != stored.get(uid)))
+    mismatched = [uid for uid in set(local) | set(stored)
+                  if uid not in local or uid not in stored or lines_of(local[uid]) != lines_of(stored[uid])]
+    check("the folder holds the server's cards line for line", not mismatched, sorted(mismatched))
     if any(b"\r\n" not in data for data in local.values()):
         note("vdirsyncer writes the cards with LF line ends (the server sends CRLF inside its XML report)")
 
