@@ -7,8 +7,11 @@
 #include "platform/store/watcher.h"
 
 #include <algorithm>
+#include <unordered_set>
 
 namespace {
+
+const size_t MAX_NAMED_FILES = 256;
 
 UINT Message(bool own, UINT local, UINT remote)
 {
@@ -195,18 +198,23 @@ void CAddressBook::UpdateLocked(bool full)
         report.full = true;
     if (!report.full && report.names.empty())
         return;
-    std::wstring folder = WatchedFolder(location);
+    bool folder = WatchedFolder(location) == location;
     std::vector<std::wstring> paths, reread;
+    std::unordered_set<std::wstring> seen;
     for (const std::wstring& name : report.names)
-        if (IsAddressBookName(location, name))
+        if (IsAddressBookName(location, folder, name))
         {
-            std::wstring path = folder == location ? location + L"\\" + name : location;
-            if (std::find(paths.begin(), paths.end(), path) == paths.end())
+            std::wstring path = folder ? location + L"\\" + name : location;
+            std::wstring lower = LowerPath(path);
+            if (seen.insert(lower).second)
             {
                 paths.push_back(path);
-                reread.push_back(LowerPath(path));
+                reread.push_back(lower);
             }
         }
+    // Past a few hundred names one listing of the folder costs less than looking at each.
+    if (paths.size() > MAX_NAMED_FILES)
+        report.full = true;
     CBuildOptions options;
     options.reread = &reread;
     options.listedAt = Now();

@@ -125,8 +125,9 @@ std::vector<CListedFile> ListAddressBook(const std::wstring& location);
 bool ListFile(const std::wstring& path, CListedFile& file);
 // The folder whose notifications cover the location (the folder itself, or the one file's folder).
 std::wstring WatchedFolder(const std::wstring& location);
-// Whether a name the folder's notifications report belongs to the address book at location.
-bool IsAddressBookName(const std::wstring& location, const std::wstring& name);
+// Whether a name the folder's notifications report belongs to the address book at location (a
+// folder of files, or one file).
+bool IsAddressBookName(const std::wstring& location, bool folder, const std::wstring& name);
 
 struct CBuildOptions
 {

@@ -172,9 +172,9 @@ std::wstring WatchedFolder(const std::wstring& location)
     return slash == std::wstring::npos ? L"." : location.substr(0, slash);
 }
 
-bool IsAddressBookName(const std::wstring& location, const std::wstring& name)
+bool IsAddressBookName(const std::wstring& location, bool folder, const std::wstring& name)
 {
-    if (WatchedFolder(location) == location)
+    if (folder)
         return EndsWithVcf(name.c_str(), name.size());
     std::wstring own = FileName(location);
     return CompareStringOrdinal(own.c_str(), -1, name.c_str(), -1, TRUE) == CSTR_EQUAL;

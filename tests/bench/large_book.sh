@@ -112,15 +112,15 @@ cputicks() {
 prefix_pids() {
   local pid
   for pid in $(pgrep -u "$(id -u)" . || true); do
-    tr '\0' '\n' <"/proc/$pid/environ" 2>/dev/null | grep -qx "WINEPREFIX=$WINEPREFIX" || continue
+    { tr '\0' '\n' <"/proc/$pid/environ"; } 2>/dev/null | grep -qx "WINEPREFIX=$WINEPREFIX" || continue
     if [ "$1" = programs ]; then grep -qE 'festivo\.exe|TodayHost\.exe' "/proc/$pid/cmdline" 2>/dev/null || continue; fi
     echo "$pid"
   done
 }
 wine "$bin/festivo.exe" >/dev/null 2>&1 </dev/null & started+=($!)
-sleep 5
+sleep 8
 wine "$bin/TodayHost.exe" >/dev/null 2>&1 </dev/null & started+=($!)
-sleep 5
+sleep 8
 programs=($(prefix_pids programs))
 everything=($(prefix_pids all))
 p0=$(cputicks "${programs[@]}"); e0=$(cputicks "${everything[@]}")
