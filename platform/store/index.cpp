@@ -9,7 +9,7 @@ namespace {
 
 const char INDEX_MAGIC[8] = {'F', 'S', 'T', 'V', 'I', 'D', 'X', 0};
 // Raised whenever the layout below or the meaning of a stored field changes.
-const uint32_t INDEX_VERSION = 1;
+const uint32_t INDEX_VERSION = 2;
 const size_t HEADER_BYTES = 8 + 4 + 4 + 8 + 8;
 
 uint64_t Fnv64(const char* data, size_t size)
@@ -209,16 +209,16 @@ bool LoadIndex(const std::wstring& location, CSnapshot& snapshot)
         return false;
     snapshot = CSnapshot();
     snapshot.location = location;
-    uint32_t files = in.Count(41);
+    uint32_t files = in.Count(42);
     snapshot.files.resize(files);
     for (CStoreFile& file : snapshot.files)
     {
         in.Wide(file.path);
-        file.stamp.exists = true;
         ULONGLONG time = in.Get<uint64_t>();
         file.stamp.time.dwLowDateTime = static_cast<DWORD>(time);
         file.stamp.time.dwHighDateTime = static_cast<DWORD>(time >> 32);
         file.stamp.size = in.Get<uint64_t>();
+        file.stamp.exists = in.Get<uint8_t>() != 0;
         file.changeTime = in.Get<uint64_t>();
         file.readAt = in.Get<uint64_t>();
         file.utf16 = in.Get<uint8_t>() != 0;
@@ -244,17 +244,15 @@ void SaveIndex(const CSnapshot& snapshot)
     CWriter out;
     out.Wide(snapshot.location);
     out.Put(BuildStamp());
-    uint32_t files = 0;
-    for (const CStoreFile& file : snapshot.files)
-        files += file.failed ? 0 : 1;
-    out.Put(files);
+    // A file that could not be read is kept with its last good contents and the stamp they were
+    // read at: a later start reads it again, and shows those contents if it still cannot.
+    out.Put(static_cast<uint32_t>(snapshot.files.size()));
     for (const CStoreFile& file : snapshot.files)
     {
-        if (file.failed)
-            continue;
         out.Wide(file.path);
         out.Put(static_cast<uint64_t>(Ticks(file.stamp.time)));
         out.Put(static_cast<uint64_t>(file.stamp.size));
+        out.Put(static_cast<uint8_t>(file.stamp.exists));
         out.Put(static_cast<uint64_t>(file.changeTime));
         out.Put(static_cast<uint64_t>(file.readAt));
         out.Put(static_cast<uint8_t>(file.utf16));

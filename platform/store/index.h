@@ -10,5 +10,5 @@ std::wstring IndexPath(const std::wstring& location);
 // The files of the index written for location, or false when there is none that can be trusted
 // (another version, another address book, another build of the store, damaged).
 bool LoadIndex(const std::wstring& location, CSnapshot& files);
-// Replaces the index atomically; files that could not be read are left out.
+// Replaces the index atomically.
 void SaveIndex(const CSnapshot& snapshot);

@@ -308,9 +308,13 @@ std::shared_ptr<CSnapshot> BuildSnapshot(const std::wstring& location, const std
                     file = *old;
                     file.path = listed.path;
                 }
-                file.failed = true;
-                if (!file.cards)
+                else
+                {
+                    // Nothing good was ever read: a stamp no listing has, so that it is never trusted.
+                    file.stamp = CFileStamp();
                     file.cards = std::make_shared<std::vector<CStoreCard>>();
+                }
+                file.failed = true;
             }
         }
         snapshot->files.push_back(std::move(file));

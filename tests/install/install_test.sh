@@ -171,7 +171,9 @@ check "APPPATH is gone" value_absent "$settings" APPPATH
 check "the user's own setting stayed" equals "$(reg_value "$settings" TodayMaxLines)" 0x7
 check "the address book setting stayed" equals "$(reg_value "$store" AddressBook)" "$book"
 check "the address book is unchanged" cmp "$work/book/contacts.vcf" "$work/book.before"
-check "no file of ours is left" no_files \( -iname '*festivo*' -o -iname 'TodayHost*' \)
+# The contact store's index is a per-user cache (user's local application data, rebuilt at need) that a
+# per-machine removal cannot reach for every user; it is the one thing of ours allowed to stay.
+check "no file of ours is left" no_files -ipath '*/AppData/Local/Festivo' -prune -o \( -iname '*festivo*' -o -iname 'TodayHost*' \) -print
 # What stays in the registry: the user's settings key and the store's address book (also seen through
 # HKEY_USERS), and the installer's record that the address book value is kept on purpose.
 ours after >"$work/ours.after"

@@ -93,14 +93,26 @@ TEST_F(IndexTest, ChangesMadeWhileNoProgramRanShowAtStart)
     }
 }
 
-TEST_F(IndexTest, UnchangedFilesAreTakenFromTheIndexUnread)
+TEST_F(IndexTest, FileThatCannotBeReadAtStartShowsWhatTheIndexHolds)
 {
     IndexTwoFiles();
-    // A file that cannot be opened now still shows what the index holds of it, as its listing is unchanged.
-    HANDLE held = CreateFileW(m_dir.File(L"b.vcf").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    // Another program holds b.vcf without sharing it: unchanged, it is taken from the index unread.
+    HANDLE held = CreateFileW(m_dir.File(L"b.vcf").c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                              0, nullptr);
     ASSERT_NE(INVALID_HANDLE_VALUE, held);
     EXPECT_EQ((std::vector<std::wstring>{L"Ann 1980-01-01", L"Bob 1981-01-01"}), Described(List()));
+    CloseStore();
+
+    // Rewritten while held, it cannot be read at the next start either: its last good contents stay.
+    std::string text = Person("Bob", "1981-01-05");
+    DWORD wrote = 0;
+    WriteFile(held, text.data(), static_cast<DWORD>(text.size()), &wrote, nullptr);
+    SetEndOfFile(held);
+    EXPECT_EQ((std::vector<std::wstring>{L"Ann 1980-01-01", L"Bob 1981-01-01"}), Described(List()));
+    CloseStore();
+
     CloseHandle(held);
+    EXPECT_EQ((std::vector<std::wstring>{L"Ann 1980-01-01", L"Bob 1981-01-05"}), Described(List()));
 }
 
 TEST_F(IndexTest, DamagedIndexIsIgnored)
