@@ -2,6 +2,7 @@
 #include "platform/store/journal.h"
 
 #include "platform/store/config.h"
+#include "platform/store/longpath.h"
 
 #include <string>
 #include <vector>
@@ -66,7 +67,7 @@ bool ReadFileStamp(const wchar_t* path, CFileStamp& stamp)
 {
     WIN32_FILE_ATTRIBUTE_DATA data;
     stamp = CFileStamp();
-    if (!GetFileAttributesExW(path, GetFileExInfoStandard, &data))
+    if (!GetFileAttributesExW(LongPath(path).c_str(), GetFileExInfoStandard, &data))
         return false;
     stamp.exists = true;
     stamp.time = data.ftLastWriteTime;

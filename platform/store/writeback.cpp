@@ -3,6 +3,7 @@
 
 #include "platform/store/addressbook.h"
 #include "platform/store/journal.h"
+#include "platform/store/longpath.h"
 #include "platform/store/notifier.h"
 #include "platform/store/vcard/reader.h"
 #include "platform/store/vcard/writer.h"
@@ -17,7 +18,7 @@ const int SAVE_ATTEMPTS = 3;
 
 bool ReadWholeFile(const std::wstring& path, std::string& bytes, DWORD& error)
 {
-    HANDLE h = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+    HANDLE h = CreateFileW(LongPath(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h == INVALID_HANDLE_VALUE)
     {
@@ -264,7 +265,7 @@ CSaveResult SaveCardSession(CCardSession& session, const vcard::CCardFields& edi
 
 DWORD ReplaceFileBytes(const std::wstring& path, const std::string& bytes)
 {
-    DWORD attributes = GetFileAttributesW(path.c_str());
+    DWORD attributes = GetFileAttributesW(LongPath(path).c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES)
         return GetLastError();
     if (attributes & FILE_ATTRIBUTE_READONLY)

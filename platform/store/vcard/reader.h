@@ -21,6 +21,9 @@ struct CVCardProperty
     // Unfolded and, for text, decoded from quoted-printable and its charset into UTF-8.
     // Escapes are kept; base64 values are kept as written.
     std::string value;
+    // The value's charset is unknown or its bytes are not valid in it: value is only a best
+    // reading, and the property's bytes must never be rewritten from it.
+    bool undecodable = false;
     // The property's raw lines in the source, line breaks included: [begin, end).
     size_t begin = 0;
     size_t end = 0;
@@ -42,18 +45,24 @@ struct CVCard
     const CVCardProperty* Find(const char* name) const;
 };
 
-// Limits that keep memory and time bounded on hostile input.
+// Limits that keep memory and time bounded on hostile input. Past VCARD_MAX_PROPERTIES a card keeps
+// only the properties a contact is read from, up to as many again; what lies past a bound is
+// skipped, never the rest of the card.
 const size_t VCARD_MAX_LINE = 16u << 20;
 const size_t VCARD_MAX_PROPERTIES = 4096;
 const size_t VCARD_MAX_PARAMS = 64;
 const size_t VCARD_MAX_CARD_BYTES = 64u << 20;
+// Whether a contact is read from properties of this (upper-case) name; kept with the contact mapping.
+bool IsContactProperty(const std::string& name);
 
-// Reads cards one at a time from UTF-8 (or ASCII) bytes that stay owned by the caller.
+// Reads cards one at a time from UTF-8 (or ASCII) bytes that stay owned by the caller. Lines end
+// with CR LF or LF, or with CR alone in a file whose first line does.
 class CVCardReader
 {
 public:
     CVCardReader(const char* data, size_t size);
-    // The next card that can be read; false at the end. Cards without END:VCARD are skipped.
+    // The next card that can be read; false at the end. A card cut off by the next BEGIN:VCARD is
+    // skipped; the last card of the data is read up to its end even without END:VCARD.
     bool Next(CVCard& card);
     // Parses the logical line(s) at [0, size) as one property; false when it is not one.
     static bool ParseProperty(const char* data, size_t size, CVCardProperty& property);
@@ -67,10 +76,12 @@ private:
     const char* m_data;
     size_t m_size;
     size_t m_pos;
+    char m_lineEnd; // '\n', or '\r' for data whose lines end with CR alone
 };
 
-// A file that starts with a UTF-16 byte-order mark is converted to UTF-8 into text (its offsets
-// then refer to the converted text); false for every other file, which the reader reads as is.
-bool ConvertUtf16File(const std::string& bytes, std::string& text);
+// A file in UTF-16 (with a byte-order mark, or little endian without one) is converted to UTF-8 into
+// text (its offsets then refer to the converted text); false for every other file, which the
+// reader reads as is. bom and bigEndian tell how the file was written.
+bool ConvertUtf16File(const std::string& bytes, std::string& text, bool* bom = nullptr, bool* bigEndian = nullptr);
 
 } // namespace vcard

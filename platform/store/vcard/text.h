@@ -11,9 +11,20 @@ bool EqualsNoCase(const std::string& a, const char* b);
 std::string Trim(const std::string& text);
 
 bool IsValidUtf8(const std::string& bytes);
+
+// Converts bytes of a named charset to UTF-8; false when the charset is unknown to it or the bytes
+// are not valid in that charset. The store installs one that uses the system's code pages.
+typedef bool (*CharsetDecoder)(const std::string& bytes, const std::string& charset, std::string& utf8);
+void SetCharsetDecoder(CharsetDecoder decoder);
+// Charset names upper case, without blanks and quotes ("shift_jis" -> "SHIFT_JIS").
+std::string CharsetKey(const std::string& charset);
+
 // Converts bytes in the named charset to UTF-8. Without a charset, valid UTF-8 stays as it is and
-// anything else is read as Windows-1252; invalid sequences never survive into the result.
-std::string ToUtf8(const std::string& bytes, const std::string& charset);
+// anything else is read as Windows-1252. UTF-8, US-ASCII, Latin-1, Windows-1252 and UTF-16 are
+// known here; other charsets go to the installed decoder. When the charset is unknown or the
+// bytes do not decode, decoded is set false and the result is the bytes' best reading, in which
+// invalid sequences never survive.
+std::string ToUtf8(const std::string& bytes, const std::string& charset, bool* decoded = nullptr);
 // UTF-16 text (little or big endian) to UTF-8; unpaired surrogates become U+FFFD.
 std::string Utf16ToUtf8(const char* data, size_t size, bool bigEndian);
 
