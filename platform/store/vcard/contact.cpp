@@ -105,20 +105,17 @@ std::vector<PhoneSlot> SlotsForLabel(const std::string& label)
     return {};
 }
 
+// Whether a number's types name anything beyond "preferred" and "voice".
 bool HasKindType(const CVCardProperty& p)
 {
+    bool kind = false;
     for (const CVCardParam& param : p.params)
-    {
-        if (!EqualsNoCase(param.name, "TYPE"))
-            continue;
-        for (const std::string& part : SplitComponents(param.value, ','))
-        {
-            std::string type = Trim(part);
-            if (!type.empty() && !EqualsNoCase(type, "PREF") && !EqualsNoCase(type, "VOICE"))
-                return true;
-        }
-    }
-    return false;
+        if (!kind && EqualsNoCase(param.name, "TYPE"))
+            VisitListWords(param.value, [&](const char* word, size_t length) {
+                kind = length > 0 && !EqualsNoCase(word, length, "PREF") && !EqualsNoCase(word, length, "VOICE");
+                return !kind;
+            });
+    return kind;
 }
 
 // The slot order to try for a number, by its types (or its label); an empty list means no slot.

@@ -167,15 +167,14 @@ const std::string* CVCardProperty::Param(const char* wanted) const
 
 bool CVCardProperty::HasType(const char* type) const
 {
+    bool found = false;
     for (const CVCardParam& p : params)
-    {
-        if (!EqualsNoCase(p.name, "TYPE"))
-            continue;
-        for (const std::string& part : SplitComponents(p.value, ','))
-            if (EqualsNoCase(Unquote(part), type))
-                return true;
-    }
-    return false;
+        if (!found && EqualsNoCase(p.name, "TYPE"))
+            VisitListWords(p.value, [&](const char* word, size_t length) {
+                found = EqualsNoCase(word, length, type);
+                return !found;
+            });
+    return found;
 }
 
 bool CVCardProperty::IsBase64() const

@@ -188,8 +188,13 @@ std::string ToUpperAscii(std::string text)
 
 bool EqualsNoCase(const std::string& a, const char* b)
 {
+    return EqualsNoCase(a.data(), a.size(), b);
+}
+
+bool EqualsNoCase(const char* a, size_t length, const char* b)
+{
     size_t i = 0;
-    for (; i < a.size() && b[i]; ++i)
+    for (; i < length && b[i]; ++i)
     {
         char x = a[i], y = b[i];
         if (x >= 'a' && x <= 'z')
@@ -199,7 +204,7 @@ bool EqualsNoCase(const std::string& a, const char* b)
         if (x != y)
             return false;
     }
-    return i == a.size() && b[i] == 0;
+    return i == length && b[i] == 0;
 }
 
 std::string Trim(const std::string& text)

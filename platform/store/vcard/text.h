@@ -10,6 +10,28 @@ std::string ToUpperAscii(std::string text);
 bool EqualsNoCase(const std::string& a, const char* b);
 std::string Trim(const std::string& text);
 
+// Calls visit(word, length) for each word of a comma list, without blanks and quotes, in place
+// (a list of thousands of words costs no string per word); stops when visit returns false.
+template <class Visit>
+void VisitListWords(const std::string& list, Visit visit)
+{
+    for (size_t start = 0; start <= list.size();)
+    {
+        size_t end = list.find(',', start);
+        if (end == std::string::npos)
+            end = list.size();
+        size_t b = start, e = end;
+        while (b < e && (list[b] == ' ' || list[b] == '\t' || list[b] == '"'))
+            ++b;
+        while (e > b && (list[e - 1] == ' ' || list[e - 1] == '\t' || list[e - 1] == '"'))
+            --e;
+        if (!visit(list.data() + b, e - b))
+            return;
+        start = end + 1;
+    }
+}
+bool EqualsNoCase(const char* a, size_t length, const char* b);
+
 bool IsValidUtf8(const std::string& bytes);
 
 // Converts bytes of a named charset to UTF-8; false when the charset is unknown to it or the bytes
