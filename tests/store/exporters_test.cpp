@@ -129,6 +129,7 @@ TEST(ExporterForms, CardsAreReadToTheirEnd)
     } cases[] = {
         {"BEGIN:VCARD\r\nFN:Ann\r\nEND:VCARD\r\nBEGIN:VCARD\r\nFN:Cut off\r\nBDAY:1980-03-15\r\n", "Ann|Cut off/29295"},
         {"BEGIN:VCARD\rVERSION:3.0\rFN:Old\r  Mac\rEND:VCARD\rBEGIN:VCARD\rFN:Second\rEND:VCARD\r", "Old Mac|Second"},
+        {"BEGIN:VCARD\rFN:Old\rEND:VCARD\rBEGIN:VCARD\nFN:Edited\nEND:VCARD\n", "Old|Edited"},
         {Utf16Le("BEGIN:VCARD\r\nFN:Wide\r\nEND:VCARD\r\n"), "Wide"},
         {"BEGIN:VCARD\r\nVERSION:2.1\r\nFN;ENCODING=QUOTED-PRINTABLE:Ann=  \r\na Lee\r\nEND:VCARD\r\n", "Anna Lee"},
         {"BEGIN:VCARD\r\nFN:Boss\r\nAGENT:\r\nBEGIN:VCARD\r\nFN:Aide\r\nAGENT:\r\nBEGIN:VCARD\r\nFN:Deputy\r\n"

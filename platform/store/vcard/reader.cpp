@@ -191,23 +191,34 @@ const CVCardProperty* CVCard::Find(const char* wanted) const
     return nullptr;
 }
 
-CVCardReader::CVCardReader(const char* data, size_t size) : m_data(data), m_size(size), m_pos(0), m_lineEnd('\n')
+CVCardReader::CVCardReader(const char* data, size_t size) : m_data(data), m_size(size), m_pos(0)
 {
     if (size >= 3 && memcmp(data, "\xEF\xBB\xBF", 3) == 0)
         m_pos = 3;
-    for (size_t i = m_pos; i < size; ++i)
-        if (data[i] == '\n' || data[i] == '\r')
-        {
-            if (data[i] == '\r' && (i + 1 == size || data[i + 1] != '\n'))
-                m_lineEnd = '\r';
-            break;
-        }
+}
+
+size_t CVCardReader::CNextByte::Find(const char* data, size_t size, size_t pos, char c)
+{
+    // Still valid when no such byte lies between where it was searched from and where it was found.
+    if (from > pos || at < pos)
+    {
+        const void* p = memchr(data + pos, c, size - pos);
+        at = p ? static_cast<size_t>(static_cast<const char*>(p) - data) : size;
+        from = pos;
+    }
+    return at;
 }
 
 size_t CVCardReader::LineEnd(size_t pos) const
 {
-    const void* p = memchr(m_data + pos, m_lineEnd, m_size - pos);
-    return p ? static_cast<size_t>(static_cast<const char*>(p) - m_data) : m_size;
+    return std::min(m_nextCr.Find(m_data, m_size, pos, '\r'), m_nextLf.Find(m_data, m_size, pos, '\n'));
+}
+
+size_t CVCardReader::NextLine(size_t end) const
+{
+    if (end >= m_size)
+        return m_size;
+    return m_data[end] == '\r' && end + 1 < m_size && m_data[end + 1] == '\n' ? end + 2 : end + 1;
 }
 
 bool CVCardReader::IsContinuation(size_t pos, const std::string& line, int encoding) const
@@ -215,8 +226,7 @@ bool CVCardReader::IsContinuation(size_t pos, const std::string& line, int encod
     char c = m_data[pos];
     if (c == ' ' || c == '\t')
         return true;
-    size_t e = LineEnd(pos);
-    size_t contentEnd = (e > pos && m_data[e - 1] == '\r') ? e - 1 : e;
+    size_t contentEnd = LineEnd(pos);
     if (encoding == ENCODING_QP && SoftBreak(line) != std::string::npos)
     {
         // A broken soft break must not swallow the end of the card.
@@ -241,8 +251,7 @@ size_t CVCardReader::ReadLogicalLine(size_t pos, std::string& line) const
     bool first = true;
     while (pos < m_size)
     {
-        size_t e = LineEnd(pos);
-        size_t contentEnd = (e > pos && m_data[e - 1] == '\r') ? e - 1 : e;
+        size_t contentEnd = LineEnd(pos);
         size_t from = pos;
         if (!first)
         {
@@ -255,7 +264,7 @@ size_t CVCardReader::ReadLogicalLine(size_t pos, std::string& line) const
         if (from < contentEnd && line.size() < VCARD_MAX_LINE)
             line.append(m_data + from, std::min(contentEnd - from, VCARD_MAX_LINE - line.size()));
         first = false;
-        pos = e < m_size ? e + 1 : m_size;
+        pos = NextLine(contentEnd);
         // Scans each byte once for the colon that ends the header; then the encoding is known.
         for (; encoding == ENCODING_UNKNOWN && scanned < line.size(); ++scanned)
         {

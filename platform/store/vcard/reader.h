@@ -56,7 +56,7 @@ const size_t VCARD_MAX_CARD_BYTES = 64u << 20;
 bool IsContactProperty(const std::string& name);
 
 // Reads cards one at a time from UTF-8 (or ASCII) bytes that stay owned by the caller. Lines end
-// with CR LF or LF, or with CR alone in a file whose first line does.
+// with CR LF, LF or CR alone (also mixed, as in a file of one program edited by another).
 class CVCardReader
 {
 public:
@@ -69,14 +69,24 @@ public:
 
 private:
     size_t ReadLogicalLine(size_t pos, std::string& line) const;
+    // Where the content of the line at pos ends, and where the line after it starts.
     size_t LineEnd(size_t pos) const;
+    size_t NextLine(size_t end) const;
     bool IsContinuation(size_t pos, const std::string& line, int encoding) const;
     bool ReadCardBody(size_t start, CVCard& card);
 
     const char* m_data;
     size_t m_size;
     size_t m_pos;
-    char m_lineEnd; // '\n', or '\r' for data whose lines end with CR alone
+    // The next CR and LF, remembered so that finding line ends stays linear in files with only one of them.
+    struct CNextByte
+    {
+        size_t from = 1;
+        size_t at = 0;
+        size_t Find(const char* data, size_t size, size_t pos, char c);
+    };
+    mutable CNextByte m_nextCr;
+    mutable CNextByte m_nextLf;
 };
 
 // A file in UTF-16 (with a byte-order mark, or little endian without one) is converted to UTF-8 into
