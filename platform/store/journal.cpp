@@ -22,9 +22,7 @@ struct CJournalEntry
 
 std::wstring ValueName(const wchar_t* path)
 {
-    wchar_t full[MAX_PATH * 2];
-    DWORD n = GetFullPathNameW(path, MAX_PATH * 2, full, nullptr);
-    std::wstring name = (n > 0 && n < MAX_PATH * 2) ? full : path;
+    std::wstring name = LongPath(path);
     CharLowerBuffW(&name[0], static_cast<DWORD>(name.size()));
     return name;
 }
