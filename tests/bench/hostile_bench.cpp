@@ -45,6 +45,13 @@ std::string SoftBreaks()
            "\r\nEND:VCARD\r\n";
 }
 
+// A quoted-printable value followed by 10 MB of folded blanks.
+std::string BlankFolds()
+{
+    return "BEGIN:VCARD\r\nVERSION:2.1\r\nFN:Blank\r\nNOTE;ENCODING=QUOTED-PRINTABLE:a\r\n" + Repeat("  \r\n") +
+           "END:VCARD\r\n";
+}
+
 // Cards that never end, each cut off by the next, and agent cards nested ever deeper.
 std::string NeverEnded()
 {
@@ -123,6 +130,7 @@ void HostileBookBenchmark()
         {"grouped X-ABDATE", GroupedDates()},
         {"one huge card", OneHugeCard()},
         {"QP soft breaks", SoftBreaks()},
+        {"QP blank folds", BlankFolds()},
         {"never ended", NeverEnded()},
         {"long type lists", LongTypeLists()},
         {"folded everywhere", FoldedEverywhere()},

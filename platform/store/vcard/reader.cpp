@@ -44,13 +44,15 @@ int HeaderEncoding(const std::string& header)
     return encoding;
 }
 
-// Where the '=' of a quoted-printable soft break ("=" and maybe blanks at the end) stands, or npos.
-size_t SoftBreak(const std::string& line)
+// Where the '=' of a quoted-printable soft break ("=" and maybe blanks at the end of the physical
+// line that begins at segment) stands, or npos. Never looks before segment, so that lines of
+// blanks cost no rescan of the blanks before them.
+size_t SoftBreak(const std::string& line, size_t segment)
 {
     size_t i = line.size();
-    while (i > 0 && (line[i - 1] == ' ' || line[i - 1] == '\t'))
+    while (i > segment && (line[i - 1] == ' ' || line[i - 1] == '\t'))
         --i;
-    return i > 0 && line[i - 1] == '=' ? i - 1 : std::string::npos;
+    return i > segment && line[i - 1] == '=' ? i - 1 : std::string::npos;
 }
 
 // Little-endian UTF-16 without a byte-order mark: the file starts with BEGIN:VCARD in it.
@@ -221,13 +223,13 @@ size_t CVCardReader::NextLine(size_t end) const
     return m_data[end] == '\r' && end + 1 < m_size && m_data[end + 1] == '\n' ? end + 2 : end + 1;
 }
 
-bool CVCardReader::IsContinuation(size_t pos, const std::string& line, int encoding) const
+bool CVCardReader::IsContinuation(size_t pos, const std::string& line, size_t segment, int encoding) const
 {
     char c = m_data[pos];
     if (c == ' ' || c == '\t')
         return true;
     size_t contentEnd = LineEnd(pos);
-    if (encoding == ENCODING_QP && SoftBreak(line) != std::string::npos)
+    if (encoding == ENCODING_QP && SoftBreak(line, segment) != std::string::npos)
     {
         // A broken soft break must not swallow the end of the card.
         return !EqualsNoCase(std::string(m_data + pos, std::min<size_t>(contentEnd - pos, 16)), "END:VCARD");
@@ -249,18 +251,20 @@ size_t CVCardReader::ReadLogicalLine(size_t pos, std::string& line) const
     size_t scanned = 0;
     bool quoted = false;
     bool first = true;
+    size_t segment = 0;
     while (pos < m_size)
     {
         size_t contentEnd = LineEnd(pos);
         size_t from = pos;
         if (!first)
         {
-            size_t soft = encoding == ENCODING_QP ? SoftBreak(line) : std::string::npos;
+            size_t soft = encoding == ENCODING_QP ? SoftBreak(line, segment) : std::string::npos;
             if (soft != std::string::npos)
                 line.erase(soft);
             else if (m_data[pos] == ' ' || m_data[pos] == '\t')
                 from = pos + 1;
         }
+        segment = line.size();
         if (from < contentEnd && line.size() < VCARD_MAX_LINE)
             line.append(m_data + from, std::min(contentEnd - from, VCARD_MAX_LINE - line.size()));
         first = false;
@@ -273,7 +277,7 @@ size_t CVCardReader::ReadLogicalLine(size_t pos, std::string& line) const
             else if (line[scanned] == ':' && !quoted)
                 encoding = HeaderEncoding(line.substr(0, scanned));
         }
-        if (pos >= m_size || !IsContinuation(pos, line, encoding))
+        if (pos >= m_size || !IsContinuation(pos, line, segment, encoding))
             break;
     }
     return pos;

@@ -72,7 +72,7 @@ private:
     // Where the content of the line at pos ends, and where the line after it starts.
     size_t LineEnd(size_t pos) const;
     size_t NextLine(size_t end) const;
-    bool IsContinuation(size_t pos, const std::string& line, int encoding) const;
+    bool IsContinuation(size_t pos, const std::string& line, size_t segment, int encoding) const;
     bool ReadCardBody(size_t start, CVCard& card);
 
     const char* m_data;
