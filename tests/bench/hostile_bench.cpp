@@ -135,6 +135,7 @@ void HostileBookBenchmark()
         {"long type lists", LongTypeLists()},
         {"folded everywhere", FoldedEverywhere()},
         {"CR-only lines", CrOnly(normal)},
+        {"tiny cards", Repeat("BEGIN:VCARD\nFN:a\nEND:VCARD\n")},
     };
     printf("%-20s %8s %8s %10s %8s\n", "shape", "MB", "cards", "load ms", "x normal");
     double base = 0;
