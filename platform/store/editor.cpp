@@ -112,6 +112,35 @@ void FillPage(HWND page, CEditorState& state)
         SetText(page, IDC_EMAIL + slot, state.fields.emails[slot]);
 }
 
+// Fields whose text did not decode are shown but cannot be changed; the page says why.
+void LockReadOnly(HWND page, const CEditorState& state)
+{
+    bool any = false;
+    auto lock = [&](int id, int field) {
+        HWND control = GetDlgItem(page, id);
+        if (!control || !state.session.readOnly[field])
+            return;
+        any = true;
+        if (field == vcard::FIELD_BIRTHDAY || field == vcard::FIELD_ANNIVERSARY)
+        {
+            EnableWindow(control, FALSE);
+            EnableWindow(GetDlgItem(page, DATE_CONTROLS[field - vcard::FIELD_BIRTHDAY].noYear), FALSE);
+        }
+        else
+            SendMessageW(control, EM_SETREADONLY, TRUE, 0);
+    };
+    lock(IDC_FIRST_NAME, vcard::FIELD_FIRST_NAME);
+    lock(IDC_LAST_NAME, vcard::FIELD_LAST_NAME);
+    lock(IDC_DISPLAY_NAME, vcard::FIELD_DISPLAY_NAME);
+    lock(IDC_BIRTHDAY, vcard::FIELD_BIRTHDAY);
+    lock(IDC_ANNIVERSARY, vcard::FIELD_ANNIVERSARY);
+    for (int slot = 0; slot < vcard::PHONE_SLOTS; ++slot)
+        lock(IDC_PHONE + slot, vcard::FIELD_PHONE + slot);
+    for (int slot = 0; slot < vcard::EMAIL_SLOTS; ++slot)
+        lock(IDC_EMAIL + slot, vcard::FIELD_EMAIL + slot);
+    ShowWindow(GetDlgItem(page, IDC_READONLY_NOTE), any ? SW_SHOWNA : SW_HIDE);
+}
+
 void ReadPage(HWND page, CEditorState& state)
 {
     ReadText(page, IDC_FIRST_NAME, state.fields.firstName);
@@ -216,6 +245,7 @@ INT_PTR CALLBACK PageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam)
         state = reinterpret_cast<CEditorState*>(reinterpret_cast<PROPSHEETPAGEW*>(lParam)->lParam);
         SetWindowLongPtrW(page, DWLP_USER, reinterpret_cast<LONG_PTR>(state));
         FillPage(page, *state);
+        LockReadOnly(page, *state);
         if (!state->fitted)
         {
             state->fitted = true;

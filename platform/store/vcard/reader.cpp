@@ -78,6 +78,22 @@ void AddParam(CVCardProperty& property, const std::string& text)
     property.params.push_back(param);
 }
 
+// Whether the bytes decode in the named charset: single-byte Western charsets always do, UTF-8
+// when it is valid, plain ASCII in any charset; other charsets are not read.
+bool Decodes(const std::string& bytes, const std::string& charset)
+{
+    std::string name = ToUpperAscii(Trim(charset));
+    if (name == "ISO-8859-1" || name == "ISO8859-1" || name == "LATIN1" || name == "ISO_8859-1" ||
+        name == "WINDOWS-1252" || name == "CP1252" || name == "ANSI")
+        return true;
+    if (name == "UTF-8" || name == "UTF8")
+        return IsValidUtf8(bytes);
+    for (char c : bytes)
+        if (static_cast<unsigned char>(c) >= 0x80)
+            return false;
+    return true;
+}
+
 // group.NAME;param;param:value, with the value decoded as far as the reader decodes values.
 bool ParseLine(const std::string& line, CVCardProperty& property)
 {
@@ -122,6 +138,7 @@ bool ParseLine(const std::string& line, CVCardProperty& property)
     }
     const std::string* charset = property.Param("CHARSET");
     property.value = ToUtf8(raw, charset ? *charset : std::string());
+    property.undecodable = charset && !Decodes(raw, *charset);
     return true;
 }
 
@@ -311,6 +328,13 @@ bool CVCardReader::ParseProperty(const char* data, size_t size, CVCardProperty& 
     property.begin = 0;
     property.end = end;
     return true;
+}
+
+std::string CVCardReader::UnfoldProperty(const char* data, size_t size)
+{
+    std::string line;
+    CVCardReader(data, size).ReadLogicalLine(0, line);
+    return line;
 }
 
 bool ConvertUtf16File(const std::string& bytes, std::string& text)
