@@ -324,6 +324,13 @@ HRESULT RunContactEditor(LONG oid, HWND owner)
         return S_FALSE;
 
     vcard::NormalizeFields(state.fields);
+    // A field the user left alone stays as the card has it, even where tidying would change it.
+    vcard::CCardFields shown = state.session.fields;
+    vcard::NormalizeFields(shown);
+    bool untouched[vcard::FIELD_COUNT];
+    for (int f = 0; f < vcard::FIELD_COUNT; ++f)
+        untouched[f] = vcard::FieldText(shown, f) == vcard::FieldText(state.fields, f);
+    vcard::CopyFields(untouched, state.session.fields, state.fields);
     CSaveResult result = SaveCardSession(state.session, state.fields);
     if (FAILED(result.hr))
     {

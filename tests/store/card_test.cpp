@@ -315,7 +315,8 @@ TEST_F(CardTest, MissingFolderIsReportedAndNothingIsCreated)
 
 TEST_F(CardTest, YearlessBirthdayStaysYearless)
 {
-    std::string book = "BEGIN:VCARD\r\nVERSION:4.0\r\nFN:Ada\r\nBDAY:--0315\r\nEND:VCARD\r\n";
+    // The tab in the untouched name stays too.
+    std::string book = "BEGIN:VCARD\r\nVERSION:4.0\r\nFN:Ada\r\nN:Lo\tvelace;Ada\r\nBDAY:--0315\r\nEND:VCARD\r\n";
     IItem* item = OpenContact(m_dir.File(L"ada.vcf"), book, L"Ada");
     ASSERT_NE(nullptr, item);
     CEditorDriver driver;
@@ -325,7 +326,7 @@ TEST_F(CardTest, YearlessBirthdayStaysYearless)
         SetDate(page, IDC_BIRTHDAY, 2000, 2, 29);
     };
     EXPECT_EQ(S_OK, RunEditor(item, driver));
-    EXPECT_EQ("BEGIN:VCARD\r\nVERSION:4.0\r\nFN:Ada\r\nBDAY:--0229\r\nEND:VCARD\r\n", ReadAll(m_path));
+    EXPECT_EQ("BEGIN:VCARD\r\nVERSION:4.0\r\nFN:Ada\r\nN:Lo\tvelace;Ada\r\nBDAY:--0229\r\nEND:VCARD\r\n", ReadAll(m_path));
 }
 
 TEST_F(CardTest, CardWindowShowsTheContactAndClosesWithEscape)

@@ -58,6 +58,10 @@ TEST(CardEdit, NewPropertiesUseTheVersionsSyntaxAndLineEnds)
                   f.phones[PHONE_MOBILE] = "+46 70";
                   f.anniversary = {2001, 6, 9};
               }));
+    // A quoted-printable soft break on the last line would swallow a line added after it.
+    EXPECT_EQ("BEGIN:VCARD\r\nVERSION:2.1\r\nTEL;CELL:1\r\nNOTE;ENCODING=QUOTED-PRINTABLE:a=\r\nEND:VCARD\r\n",
+              Edited("BEGIN:VCARD\r\nVERSION:2.1\r\nNOTE;ENCODING=QUOTED-PRINTABLE:a=\r\nEND:VCARD\r\n",
+                     [](CCardFields& f) { f.phones[PHONE_MOBILE] = "1"; }));
     std::string v40 = "BEGIN:VCARD\nVERSION:4.0\nFN:Anna\nEND:VCARD\n";
     EXPECT_EQ("BEGIN:VCARD\nVERSION:4.0\nFN:Anna\nANNIVERSARY:20010609\nTEL;TYPE=work,voice:1\nEMAIL:a@b.c\nEND:VCARD\n",
               Edited(v40, [](CCardFields& f) {

@@ -183,7 +183,19 @@ public:
             line += ";CHARSET=UTF-8";
         line += ":" + value;
         size_t at = before >= 0 ? m_card.properties[before].begin : m_endLine;
-        Add(at, at, Lines(FoldLine(line)));
+        std::string lines = Lines(FoldLine(line));
+        // A value whose last line ends in a quoted-printable soft break would take the new line
+        // as its continuation: the new property then goes before it.
+        for (const CVCardProperty& p : m_card.properties)
+            if (p.end == at)
+            {
+                std::string own = m_text.substr(p.begin, p.end - p.begin);
+                if (CVCardReader::UnfoldProperty((own + lines).data(), own.size() + lines.size()) !=
+                    CVCardReader::UnfoldProperty(own.data(), own.size()))
+                    at = p.begin;
+                break;
+            }
+        Add(at, at, lines);
     }
 
     std::string Result()
