@@ -30,6 +30,9 @@ struct CEditorState
     vcard::CCardFields fields;
     bool accepted = false;
     bool fitted = false;
+    bool filling = false;
+    // The display name that first and last name give; while the display name is that, it follows them.
+    std::wstring derived;
     // What each date picker showed when its page opened: unchanged, the card's date stays as written
     // (also a date the picker cannot show).
     vcard::CVCardDate shown[2];
@@ -161,6 +164,24 @@ void ReadPage(HWND page, CEditorState& state)
         ReadText(page, IDC_EMAIL + slot, state.fields.emails[slot]);
 }
 
+std::wstring DerivedName(HWND page)
+{
+    std::wstring first = ControlText(page, IDC_FIRST_NAME), last = ControlText(page, IDC_LAST_NAME);
+    std::wstring joined = first + (first.empty() || last.empty() ? L"" : L" ") + last;
+    size_t begin = joined.find_first_not_of(L" \t"), end = joined.find_last_not_of(L" \t");
+    return begin == std::wstring::npos ? std::wstring() : joined.substr(begin, end - begin + 1);
+}
+
+void OnNameChanged(HWND page, CEditorState& state)
+{
+    if (state.filling)
+        return;
+    std::wstring derived = DerivedName(page);
+    if (ControlText(page, IDC_DISPLAY_NAME) == state.derived && !state.session.readOnly[vcard::FIELD_DISPLAY_NAME])
+        SetDlgItemTextW(page, IDC_DISPLAY_NAME, derived.c_str());
+    state.derived = derived;
+}
+
 void OnNoYearClicked(HWND page, int which)
 {
     ShowDateFormat(page, which);
@@ -244,7 +265,11 @@ INT_PTR CALLBACK PageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam)
     case WM_INITDIALOG:
         state = reinterpret_cast<CEditorState*>(reinterpret_cast<PROPSHEETPAGEW*>(lParam)->lParam);
         SetWindowLongPtrW(page, DWLP_USER, reinterpret_cast<LONG_PTR>(state));
+        state->filling = true;
         FillPage(page, *state);
+        state->filling = false;
+        if (GetDlgItem(page, IDC_FIRST_NAME))
+            state->derived = DerivedName(page);
         LockReadOnly(page, *state);
         if (!state->fitted)
         {
@@ -260,6 +285,9 @@ INT_PTR CALLBACK PageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam)
             OnNoYearClicked(page, 0);
         else if (HIWORD(wParam) == BN_CLICKED && LOWORD(wParam) == IDC_ANNIVERSARY_NO_YEAR)
             OnNoYearClicked(page, 1);
+        else if (state && HIWORD(wParam) == EN_CHANGE &&
+                 (LOWORD(wParam) == IDC_FIRST_NAME || LOWORD(wParam) == IDC_LAST_NAME))
+            OnNameChanged(page, *state);
         return FALSE;
     case WM_NOTIFY:
         if (state && reinterpret_cast<NMHDR*>(lParam)->code == PSN_APPLY)

@@ -546,3 +546,33 @@ TEST_F(CardTest, UndecodedFieldIsReadOnlyAndKept)
     EXPECT_EQ("BEGIN:VCARD\r\nVERSION:2.1\r\nN;CHARSET=X-UNKNOWN:\x8E\xA1;\x8E\xA2\r\nFN:Mika K\r\nEND:VCARD\r\n", ReadAll(m_path));
     EXPECT_EQ(0, driver.boxes);
 }
+
+// While the display name is the one first and last name give, it follows them; a typed one stays.
+TEST_F(CardTest, DerivedDisplayNameFollowsTheNames)
+{
+    struct
+    {
+        const char* fn;
+        const wchar_t* listed;
+        const wchar_t* shown; // after the first name became "Anne"
+        const char* written;
+    } cases[] = {{"Anna Lind", L"Anna Lind", L"Anne Lind", "FN:Anne Lind\r\n"}, {"Boss", L"Boss", L"Boss", "FN:Boss\r\n"}};
+    for (const auto& c : cases)
+    {
+        std::string book = "BEGIN:VCARD\r\nVERSION:3.0\r\nN:Lind;Anna;;;\r\nFN:" + std::string(c.fn) + "\r\nEND:VCARD\r\n";
+        IItem* item = OpenContact(m_dir.File(L"book.vcf"), book, c.listed);
+        ASSERT_NE(nullptr, item);
+        wchar_t display[64] = L"\xdead";
+        CEditorDriver driver;
+        driver.act = [&](HWND sheet) {
+            HWND page = Page(sheet, 0);
+            SetDlgItemTextW(page, IDC_FIRST_NAME, L"Anne");
+            GetDlgItemTextW(page, IDC_DISPLAY_NAME, display, 64);
+        };
+        EXPECT_EQ(S_OK, RunEditor(item, driver));
+        EXPECT_STREQ(c.shown, display);
+        EXPECT_NE(std::string::npos, ReadAll(m_path).find(c.written));
+        item->Release();
+        m_item = nullptr;
+    }
+}
