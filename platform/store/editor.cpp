@@ -222,6 +222,16 @@ void ResizeBy(HWND window, HWND parent, int dx, int dy)
 
 // A sheet may keep a default size larger than its pages; on the device's small screen it is
 // made exactly as large as the pages need, and kept on the screen.
+// The page area of the tab control, in sheet coordinates.
+RECT PageArea(HWND sheet, HWND tab)
+{
+    RECT area;
+    GetWindowRect(tab, &area);
+    MapWindowPoints(nullptr, sheet, reinterpret_cast<POINT*>(&area), 2);
+    SendMessageW(tab, TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&area));
+    return area;
+}
+
 void FitSheet(HWND page)
 {
     HWND sheet = GetParent(page);
@@ -230,31 +240,32 @@ void FitSheet(HWND page)
         return;
     RECT wanted = {0, 0, PAGE_WIDTH, PAGE_HEIGHT};
     MapDialogRect(page, &wanted);
-    RECT display;
-    GetWindowRect(tab, &display);
-    MapWindowPoints(nullptr, sheet, reinterpret_cast<POINT*>(&display), 2);
-    RECT tabRect = display;
-    SendMessageW(tab, TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&display));
-    int dx = wanted.right - (display.right - display.left), dy = wanted.bottom - (display.bottom - display.top);
-    if (dx == 0 && dy == 0)
-        return;
-    ResizeBy(tab, sheet, dx, dy);
-    const int buttons[] = {IDOK, IDCANCEL, IDHELP, 0x3021};
-    for (int id : buttons)
-        if (HWND button = GetDlgItem(sheet, id))
-            MoveBy(sheet, button, dx, dy);
-    ResizeBy(sheet, nullptr, dx, dy);
+    // A narrower tab control may wrap its tabs into more rows and so take height from the page:
+    // the size is measured again until the page area is the page's size.
+    for (int round = 0; round < 4; ++round)
+    {
+        RECT area = PageArea(sheet, tab);
+        int dx = wanted.right - (area.right - area.left), dy = wanted.bottom - (area.bottom - area.top);
+        if (dx == 0 && dy == 0)
+            break;
+        ResizeBy(tab, sheet, dx, dy);
+        const int buttons[] = {IDOK, IDCANCEL, IDHELP, 0x3021};
+        for (int id : buttons)
+            if (HWND button = GetDlgItem(sheet, id))
+                MoveBy(sheet, button, dx, dy);
+        ResizeBy(sheet, nullptr, dx, dy);
+    }
     RECT area, own;
     SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0);
     GetWindowRect(sheet, &own);
-    int x = std::max(static_cast<int>(area.left), std::min(static_cast<int>(own.left), static_cast<int>(area.right - (own.right - own.left))));
-    int y = std::max(static_cast<int>(area.top), std::min(static_cast<int>(own.top), static_cast<int>(area.bottom - (own.bottom - own.top))));
+    int width = own.right - own.left, height = own.bottom - own.top;
+    int x = std::max(static_cast<int>(area.left), std::min(static_cast<int>(own.left), static_cast<int>(area.right) - width));
+    int y = std::max(static_cast<int>(area.top), std::min(static_cast<int>(own.top), static_cast<int>(area.bottom) - height));
     SetWindowPos(sheet, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-    display = tabRect;
-    display.right += dx;
-    display.bottom += dy;
-    SendMessageW(tab, TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&display));
-    SetWindowPos(page, nullptr, display.left, display.top, wanted.right, wanted.bottom, SWP_NOZORDER | SWP_NOACTIVATE);
+    RECT pageArea = PageArea(sheet, tab);
+    SetWindowPos(page, nullptr, pageArea.left, pageArea.top, wanted.right, wanted.bottom, SWP_NOZORDER | SWP_NOACTIVATE);
+    // Whatever the first layout left on the sheet is painted over.
+    InvalidateRect(sheet, nullptr, TRUE);
 }
 
 INT_PTR CALLBACK PageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam)

@@ -576,3 +576,28 @@ TEST_F(CardTest, DerivedDisplayNameFollowsTheNames)
         m_item = nullptr;
     }
 }
+
+// Every page's last control lies inside the page area, also where the tabs wrap into two rows.
+TEST_F(CardTest, EditorPagesFitTheirArea)
+{
+    IItem* item = OpenContact(m_dir.File(L"book.vcf"), Anna() + OLOF, L"Anna Lind");
+    ASSERT_NE(nullptr, item);
+    LONG overlap[4] = {0x7eadbeef, 0x7eadbeef, 0x7eadbeef, 0x7eadbeef};
+    CEditorDriver driver;
+    driver.act = [&](HWND sheet) {
+        Pump(100);
+        HWND tab = reinterpret_cast<HWND>(SendMessageW(sheet, PSM_GETTABCONTROL, 0, 0));
+        for (int index = 0; index < 4; ++index)
+        {
+            HWND page = Page(sheet, index);
+            RECT area, note;
+            GetWindowRect(tab, &area);
+            SendMessageW(tab, TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&area));
+            GetWindowRect(GetDlgItem(page, IDC_READONLY_NOTE), &note);
+            overlap[index] = note.bottom - area.bottom;
+        }
+    };
+    EXPECT_EQ(S_OK, RunEditor(item, driver));
+    for (LONG below : overlap)
+        EXPECT_GE(0, below) << "pixels of the page below its area";
+}
