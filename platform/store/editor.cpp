@@ -115,6 +115,13 @@ void FillPage(HWND page, CEditorState& state)
         SetText(page, IDC_EMAIL + slot, state.fields.emails[slot]);
 }
 
+bool IsReadOnlyEdit(HWND control)
+{
+    wchar_t name[16] = {};
+    GetClassNameW(control, name, 16);
+    return _wcsicmp(name, L"Edit") == 0 && (GetWindowLongW(control, GWL_STYLE) & ES_READONLY);
+}
+
 // Fields whose text did not decode are shown but cannot be changed; the page says why.
 void LockReadOnly(HWND page, const CEditorState& state)
 {
@@ -291,6 +298,14 @@ INT_PTR CALLBACK PageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam)
     case WM_FIT_SHEET:
         FitSheet(page);
         return TRUE;
+    case WM_CTLCOLORSTATIC:
+        // Read-only fields are grey, as the note on the page says.
+        if (IsReadOnlyEdit(reinterpret_cast<HWND>(lParam)))
+        {
+            SetBkColor(reinterpret_cast<HDC>(wParam), GetSysColor(COLOR_BTNFACE));
+            return reinterpret_cast<INT_PTR>(GetSysColorBrush(COLOR_BTNFACE));
+        }
+        return FALSE;
     case WM_COMMAND:
         if (HIWORD(wParam) == BN_CLICKED && LOWORD(wParam) == IDC_BIRTHDAY_NO_YEAR)
             OnNoYearClicked(page, 0);
