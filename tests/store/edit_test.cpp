@@ -144,6 +144,12 @@ TEST(CardEdit, UnchangedAndUndecodedTextKeepsItsBytes)
     }
 }
 
+TEST(CardEdit, EmptiedDisplayNameIsNotMadeFromUndecodedNames)
+{
+    std::string text = "BEGIN:VCARD\r\nVERSION:3.0\r\nN;CHARSET=X-UNKNOWN:\x8E\xA1;\r\nFN:Mika\r\nEND:VCARD\r\n";
+    EXPECT_EQ(text, Edited(text, [](CCardFields& f) { f.displayName.clear(); }));
+}
+
 TEST(CardEdit, TypeListsAndPlainDatesAreWrittenAsStrictReadersReadThem)
 {
     struct

@@ -431,8 +431,10 @@ void EditNames(CCardEditor& editor, const CVCard& card, const CContactRecord& re
     if (current.displayName == wanted.displayName)
         return;
     std::string display = wanted.displayName;
-    // 3.0 and 4.0 cards must keep a formatted name: the names stand in for an emptied one.
-    if (display.empty() && version != "2.1")
+    // 3.0 and 4.0 cards must keep a formatted name: the names stand in for an emptied one, when
+    // they were read faithfully.
+    bool namesRead = record.nProperty < 0 || !card.properties[record.nProperty].undecodable;
+    if (display.empty() && version != "2.1" && namesRead)
         display = Trim(wanted.firstName + " " + wanted.lastName);
     if (!display.empty() && record.fnProperty >= 0)
         EditText(editor, card, record.fnProperty, Escape(display, version));
