@@ -252,7 +252,10 @@ bool LoadCardSession(LONG oid, CCardSession& session)
         CFileText file;
         DecodeFile(bytes, file);
         std::vector<vcard::CVCard> cards = ReadCards(file.text);
-        if (entry.card >= cards.size() || UidOf(cards[entry.card]) != snapshot->Record(index).uid)
+        if (entry.card >= cards.size())
+            continue;
+        std::string uid = UidOf(cards[entry.card]), known = snapshot->Record(index).uid;
+        if (!uid.empty() && !known.empty() && uid != known)
             continue;
         session = CCardSession();
         session.oid = oid;
