@@ -374,6 +374,13 @@ bool CVCardReader::ParseProperty(const char* data, size_t size, CVCardProperty& 
     return true;
 }
 
+std::string CVCardReader::UnfoldProperty(const char* data, size_t size)
+{
+    std::string line;
+    CVCardReader(data, size).ReadLogicalLine(0, line);
+    return line;
+}
+
 bool ConvertUtf16File(const std::string& bytes, std::string& text, bool* bom, bool* bigEndian)
 {
     if (bytes.size() < 2)

@@ -27,6 +27,8 @@ struct CVCardProperty
     // The property's raw lines in the source, line breaks included: [begin, end).
     size_t begin = 0;
     size_t end = 0;
+    // The value's charset is unknown or its bytes do not decode: value holds no faithful text.
+    bool undecodable = false;
 
     const std::string* Param(const char* name) const;
     // A TYPE value, also inside comma lists ("HOME,VOICE") and quoted lists.
@@ -66,6 +68,8 @@ public:
     bool Next(CVCard& card);
     // Parses the logical line(s) at [0, size) as one property; false when it is not one.
     static bool ParseProperty(const char* data, size_t size, CVCardProperty& property);
+    // The logical line of the property at [0, size): unfolded, its value not decoded.
+    static std::string UnfoldProperty(const char* data, size_t size);
 
 private:
     size_t ReadLogicalLine(size_t pos, std::string& line) const;
