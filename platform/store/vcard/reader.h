@@ -27,8 +27,6 @@ struct CVCardProperty
     // The property's raw lines in the source, line breaks included: [begin, end).
     size_t begin = 0;
     size_t end = 0;
-    // The value's charset is unknown or its bytes do not decode: value holds no faithful text.
-    bool undecodable = false;
 
     const std::string* Param(const char* name) const;
     // A TYPE value, also inside comma lists ("HOME,VOICE") and quoted lists.
