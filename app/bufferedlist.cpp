@@ -46,7 +46,17 @@ CBufferedList::CBufferedList()
 
 CBufferedList::~CBufferedList()
 {
+    Detach();
     ReleaseBuffer();
+}
+
+void CBufferedList::Detach()
+{
+    if (!m_window || !IsWindow(m_window))
+        return;
+    if (GetWindowLongPtrW(m_window, GWLP_WNDPROC) == reinterpret_cast<LONG_PTR>(&CBufferedList::SubclassProc))
+        SetWindowLongPtrW(m_window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(m_previous));
+    SetWindowLongPtrW(m_window, GWLP_USERDATA, 0);
 }
 
 void CBufferedList::Attach(HWND window, HWND owner, int controlId, DWORD extendedStyle, const wchar_t* function)

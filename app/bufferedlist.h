@@ -18,6 +18,8 @@ public:
     CBufferedList(const CBufferedList&) = delete;
     CBufferedList& operator=(const CBufferedList&) = delete;
 
+    // Gives the window its own procedure back and forgets the wrapper, for the window's last messages.
+    void Detach();
     // Rebuilds the one column to the list's width.
     void RecreateColumns(bool deleteFirst);
     void ReleaseBuffer();

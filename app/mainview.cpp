@@ -129,6 +129,13 @@ void CMainView::CreateFilterEdit()
 
 void CMainView::OnDestroy()
 {
+    // The list and the edit are destroyed after the view is deleted: their last messages must not reach it.
+    m_list.Detach();
+    if (m_filterEdit && IsWindow(m_filterEdit))
+    {
+        SetWindowLongPtrW(m_filterEdit, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(m_filterPrevious));
+        SetWindowLongPtrW(m_filterEdit, GWLP_USERDATA, 0);
+    }
     DeleteObject(m_resources.normalFont);
     DeleteObject(m_resources.boldFont);
     DeleteObject(m_resources.boldUnderlinedFont);
