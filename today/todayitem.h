@@ -36,6 +36,9 @@ public:
     void OnTap(int x, int y);
     // A right click on the desktop: the tap-and-hold of the handheld, at once.
     void OnContextTap(int x, int y);
+    // A store notification: the reload waits until the burst it belongs to is in.
+    void OnStoreNotification();
+    void DropQueuedNotifications();
     void OnStoreChanged();
     void ShowPopupMenu(POINT screen);
     void ResizeBackBuffer(int width, int height);
@@ -64,6 +67,7 @@ public:
     HBITMAP bufferBitmap;
     HBITMAP bufferPrevious;
     CPopupListBox* openPopup;
+    bool reloadPending;
 
 private:
     void CreateFonts();

@@ -328,6 +328,7 @@ TEST_F(MainProgram, StoreNotificationsReloadAndKeepTheSelectedContact)
 
         FakeStore().contacts.push_back({6, L"Aaron", OleDate(1999, 1, 1), NO_DATE, false, nullptr, nullptr, {}});
         SendMessageW(app.GetMainWnd(), PIM_ITEM_CHANGED_LOCAL, 0, 0);
+        Flush(50);
         EXPECT_EQ(before + 1, FakeStore().enumerations);
         EXPECT_EQ(7, ListCount(app));
         EXPECT_EQ(4, app.View().GetList().GetSelection()) << "still on Carl, one row lower";
@@ -335,10 +336,32 @@ TEST_F(MainProgram, StoreNotificationsReloadAndKeepTheSelectedContact)
 
         FakeStore().contacts.erase(FakeStore().contacts.begin() + 4);
         SendMessageW(app.GetMainWnd(), PIM_ITEM_CHANGED_REMOTE, 0, 0);
+        Flush(50);
         EXPECT_EQ(0, app.View().GetList().GetSelection()) << "Carl is gone: the first row";
         for (UINT message : {0x8100u, 0x8101u, 0x8105u, 0x8106u})
+        {
             SendMessageW(app.GetMainWnd(), message, 0, 0);
+            Flush(50);
+        }
         EXPECT_EQ(before + 6, FakeStore().enumerations);
+    });
+}
+
+TEST_F(MainProgram, BurstOfStoreNotificationsReloadsOnceAndKeepsTheSelection)
+{
+    RunProgram([](CTestedApp& app) {
+        Command(app, IDM_SORT_NAME);
+        app.View().Refill(3);
+        ASSERT_EQ(L"Carl", Row(app, 3));
+        int before = FakeStore().enumerations;
+        FakeStore().contacts.push_back({6, L"Aaron", OleDate(1999, 1, 1), NO_DATE, false, nullptr, nullptr, {}});
+        // A sync rewriting many cards: one message per card, all queued at once.
+        for (LONG oid = 1; oid <= 200; oid++)
+            PostMessageW(app.GetMainWnd(), PIM_ITEM_CHANGED_REMOTE, static_cast<WPARAM>(oid), 0);
+        Flush(1000);
+        EXPECT_EQ(before + 1, FakeStore().enumerations);
+        EXPECT_EQ(7, ListCount(app));
+        EXPECT_EQ(L"Carl", Row(app, app.View().GetList().GetSelection()));
     });
 }
 

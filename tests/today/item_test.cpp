@@ -69,6 +69,16 @@ protected:
         return SendMessageW(item, WM_TODAYCUSTOM_QUERYREFRESHCACHE, reinterpret_cast<WPARAM>(&record), 0);
     }
 
+    // The refresh requests the host got, without the colour and background queries of painting.
+    std::vector<HostMessage> Refreshes() const
+    {
+        std::vector<HostMessage> refreshes;
+        for (const HostMessage& m : host->messages)
+            if (m.message == TODAYM_REQUESTREFRESH)
+                refreshes.push_back(m);
+        return refreshes;
+    }
+
     int LineHeight()
     {
         // With no events the item is exactly one line high.
@@ -174,12 +184,41 @@ TEST_F(TodayItem, StoreChangeReloadsAndAsksForRefresh)
     AddContact(1, L"Anna", OleDate(1990, 12, 6));
     host->messages.clear();
     EXPECT_EQ(0, SendMessageW(item, STORE_CHANGED, 0, 0));
-    ASSERT_EQ(1u, host->messages.size());
-    EXPECT_EQ(TODAYM_REQUESTREFRESH, host->messages[0].message);
-    EXPECT_EQ(reinterpret_cast<WPARAM>(item), host->messages[0].wParam);
-    EXPECT_EQ(0, host->messages[0].lParam);
+    FlushMessages();
+    ASSERT_EQ(1u, Refreshes().size());
+    EXPECT_EQ(reinterpret_cast<WPARAM>(item), Refreshes()[0].wParam);
+    EXPECT_EQ(0, Refreshes()[0].lParam);
     EXPECT_EQ(TRUE, Query());
     EXPECT_EQ(2 * height, record.cyp);
+}
+
+TEST_F(TodayItem, BurstOfStoreChangesReloadsOnce)
+{
+    ASSERT_NE(nullptr, Create());
+    Query();
+    AddContact(1, L"Anna", OleDate(1990, 12, 6));
+    host->messages.clear();
+    int before = FakeStore().enumerations;
+    // A sync rewriting many cards: one message per card, all queued at once.
+    for (LONG oid = 1; oid <= 200; oid++)
+        PostMessageW(item, STORE_CHANGED, static_cast<WPARAM>(oid), 0);
+    FlushMessages(1000);
+    EXPECT_EQ(before + 1, FakeStore().enumerations);
+    EXPECT_EQ(1u, Refreshes().size());
+}
+
+TEST_F(TodayItem, ItemMadeAgainReportsItsHeightAtTheFirstQuery)
+{
+    ASSERT_NE(nullptr, Create());
+    EXPECT_EQ(TRUE, Query());
+    DWORD height = record.cyp;
+    DestroyWindow(item);
+    // A host that keeps the old height in its record while it creates the item again.
+    item = panel->initialize(&record, host->Window());
+    ASSERT_NE(nullptr, item);
+    record.cyp = 0xdeadbeef;
+    EXPECT_EQ(TRUE, Query());
+    EXPECT_EQ(height, record.cyp);
 }
 
 TEST_F(TodayItem, NavigationStaysWithinTheHeaderAndShownLines)
