@@ -46,6 +46,10 @@ private:
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT OnSize(WPARAM wParam, LPARAM lParam);
     LRESULT OnPaint();
+    // Draws the rows that meet area into the back buffer.
+    void PaintBuffer(const RECT& area);
+    // A picture of the list for whoever asks (a snapshot), drawn exactly as painted.
+    LRESULT OnPrintClient(HDC target);
 
     HWND m_owner;
     WNDPROC m_previous;

@@ -106,7 +106,10 @@ bool CMainView::RunContactCommand(UINT id)
     int selected = m_list.GetSelection();
     if (selected < 0)
         return false;
+    // The actions run modal loops in which a store notification may reload the events: keep what they need.
     const CDataItem* item = GetData()->GetItem(static_cast<uint32_t>(selected));
+    LONG oid = item->oid;
+    CStr name(item->GetName());
     IPOutlookApp2* store = GetData()->GetStore();
     if (id == IDM_EDIT_CONTACT)
     {

@@ -369,10 +369,13 @@ void CMainView::OnLButtonDown(int x, int y)
 
 void CMainView::OnHotKey(int virtualKey)
 {
-    if (virtualKey == VK_TBACK && m_filterOpen)
+    if (virtualKey == VK_TBACK)
     {
-        if (GetWindowTextLengthW(m_filterEdit) == 0)
+        // Only Back in a filter that was already empty closes it; otherwise it deletes a character.
+        if (m_filterOpen && GetWindowTextLengthW(m_filterEdit) == 0)
             SendMessageW(GetWnd(), WM_COMMAND, IDM_FILTER, 0);
+        else
+            SHSendBackToFocusWindow(WM_HOTKEY, 0, MAKELPARAM(0, VK_TBACK));
     }
     else if (virtualKey == VK_TTALK)
     {

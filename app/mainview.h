@@ -22,7 +22,8 @@ public:
     void OnInitMenuPopup(HMENU menu, UINT position) override;
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
 
-    // Back and Talk keys, passed on by the application for every WM_HOTKEY.
+    // Back and Talk keys, passed on by the application for every WM_HOTKEY; Back reaches the focused
+    // control from here.
     void OnHotKey(int virtualKey);
     // Reloads every event and keeps the selection on the same contact.
     void Refresh();

@@ -10,6 +10,7 @@ const wchar_t* const COMPOSER_PROGRAM = L"\\windows\\tmail.exe";
 namespace {
 
 PhoneRecorder g_recorder = nullptr;
+CalledPartyRecorder g_partyRecorder = nullptr;
 
 void Open(const wchar_t* address)
 {
@@ -97,12 +98,49 @@ void SetPhoneRecorder(PhoneRecorder recorder)
     g_recorder = recorder;
 }
 
+void SetCalledPartyRecorder(CalledPartyRecorder recorder)
+{
+    g_partyRecorder = recorder;
+}
+
 void MakeTelAddress(const wchar_t* number, wchar_t* out, int size)
 {
+    std::wstring text = number ? number : L"";
+    std::wstring extension;
+    size_t marker = FindExtension(text, extension);
+    if (marker != std::wstring::npos)
+        text.erase(marker);
+    // A label before the number ("call me: 555") is not part of it.
+    size_t first = text.find_first_of(L"0123456789+*#");
+    text = first == std::wstring::npos ? L"" : text.substr(first);
+    bool global = !text.empty() && text[0] == L'+';
+    // "+44 (0)20 ...": the trunk 0 written after a country code is not dialled from abroad.
+    size_t trunk = text.find(L"(0)");
+    if (global && trunk != std::wstring::npos)
+        text.erase(trunk, 3);
+    std::wstring digits;
+    bool anyDigit = false;
+    for (wchar_t c : text)
+    {
+        if (c >= L'0' && c <= L'9')
+        {
+            digits += c;
+            anyDigit = true;
+        }
+        else if (c == L'*')
+            digits += c;
+        else if (c == L'#')
+            digits += L"%23";
+        else if (KeypadDigit(c))
+            digits += KeypadDigit(c);
+    }
     std::wstring address = L"tel:";
-    for (const wchar_t* p = number ? number : L""; *p; p++)
-        if (IsDialable(*p))
-            address += *p;
+    if (anyDigit)
+    {
+        address += (global ? L"+" : L"") + digits;
+        if (!extension.empty())
+            address += L";ext=" + extension;
+    }
     CopyCut(address, out, size);
 }
 
@@ -112,6 +150,8 @@ LONG tapiRequestMakeCall(const wchar_t* destination, const wchar_t*, const wchar
     MakeTelAddress(destination, address, 300);
     if (wcslen(address) <= 4)
         return -1;
+    if (g_partyRecorder)
+        g_partyRecorder(calledParty ? calledParty : L"");
     Open(address);
     return 0;
 }

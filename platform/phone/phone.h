@@ -26,3 +26,6 @@ void MakeComposerAddress(const wchar_t* to, const wchar_t* subject, const wchar_
 // Tests observe the requests instead of starting programs: the recorder gets each desktop address.
 typedef void (*PhoneRecorder)(const wchar_t* address);
 void SetPhoneRecorder(PhoneRecorder recorder);
+// And who each call was for: the recorder gets the called party of every call request it lets through.
+typedef void (*CalledPartyRecorder)(const wchar_t* calledParty);
+void SetCalledPartyRecorder(CalledPartyRecorder recorder);
