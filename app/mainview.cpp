@@ -30,6 +30,11 @@ int LineHeight(HDC dc, HFONT font)
 
 } // namespace
 
+void ReportSettingsNotSaved()
+{
+    GetApp()->ShowInfo(L"The settings could not be saved.", 3000, 0x02);
+}
+
 CMainView::CMainView()
     : m_headerFont(nullptr), m_resources(), m_headerHeight(0), m_filterOpen(false), m_filterEdit(nullptr),
       m_filterPrevious(nullptr)

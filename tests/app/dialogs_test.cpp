@@ -2,6 +2,7 @@
 #include "app/optionsdialog.h"
 #include "app/popupdialog.h"
 #include "app/resource.h"
+#include "framework/infowin.h"
 #include "platform/shell/device.h"
 #include "tests/app/fixture.h"
 
