@@ -13,6 +13,9 @@ class CZrsPackage;
 class CPopupListBox;
 class CStrList;
 
+// Posted to the item window by the first store notification of a burst.
+const UINT WM_ITEM_RELOAD = WM_APP + 2;
+
 // Picture index of the header line; 0 to 12 are the event kinds.
 const int HEADER_PICTURE = 13;
 const int PICTURE_COUNT = 14;
