@@ -108,7 +108,10 @@ void CApp::OnStoreNotification()
 void CApp::DropQueuedNotifications()
 {
     MSG queued;
-    while (PeekMessageW(&queued, GetMainWnd(), PIM_ITEM_CREATED_LOCAL, PIM_ITEM_CHANGED_REMOTE, PM_REMOVE))
+    while (PeekMessageW(&queued, GetMainWnd(), PIM_ITEM_CREATED_LOCAL, PIM_ITEM_CHANGED_LOCAL, PM_REMOVE))
+    {
+    }
+    while (PeekMessageW(&queued, GetMainWnd(), PIM_ITEM_CREATED_REMOTE, PIM_ITEM_CHANGED_REMOTE, PM_REMOVE))
     {
     }
 }

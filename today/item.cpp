@@ -259,7 +259,10 @@ void CTodayItem::OnStoreNotification()
 void CTodayItem::DropQueuedNotifications()
 {
     MSG queued;
-    while (PeekMessageW(&queued, window, PIM_ITEM_CREATED_LOCAL, PIM_ITEM_CHANGED_REMOTE, PM_REMOVE))
+    while (PeekMessageW(&queued, window, PIM_ITEM_CREATED_LOCAL, PIM_ITEM_CHANGED_LOCAL, PM_REMOVE))
+    {
+    }
+    while (PeekMessageW(&queued, window, PIM_ITEM_CREATED_REMOTE, PIM_ITEM_CHANGED_REMOTE, PM_REMOVE))
     {
     }
 }
