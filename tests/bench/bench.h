@@ -27,3 +27,4 @@ void EventListBenchmark();
 void MainProgramBenchmark();
 void HostileBookBenchmark();
 void TodayPaintBenchmark();
+void StoreBurstBenchmark();

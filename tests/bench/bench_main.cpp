@@ -20,6 +20,7 @@ const CBenchmark BENCHMARKS[] = {
     {"startup", MainProgramBenchmark},
     {"hostile", HostileBookBenchmark},
     {"today", TodayPaintBenchmark},
+    {"burst", StoreBurstBenchmark},
 };
 
 } // namespace
