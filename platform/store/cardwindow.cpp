@@ -54,14 +54,6 @@ void AddRow(HWND list, const std::wstring& label, const std::wstring& value)
     SendMessageW(list, LVM_SETITEMTEXTW, row, reinterpret_cast<LPARAM>(&item));
 }
 
-std::wstring NameOf(const vcard::CCardFields& fields)
-{
-    if (!fields.displayName.empty())
-        return WideText(fields.displayName);
-    std::string joined = fields.firstName + (fields.firstName.empty() || fields.lastName.empty() ? "" : " ") + fields.lastName;
-    return WideText(joined.empty() ? fields.emails[0] : joined);
-}
-
 void SetPicture(HWND window, CCardWindow& card)
 {
     HWND box = GetDlgItem(window, IDC_CARD_PICTURE);
@@ -85,7 +77,8 @@ bool FillCard(HWND window, CCardWindow& card)
     if (!LoadCardSession(card.oid, session))
         return false;
     const vcard::CCardFields& f = session.fields;
-    std::wstring name = NameOf(f);
+    // The heading is the name the contact list shows.
+    std::wstring name = WideText(session.name);
     SetWindowTextW(window, name.empty() ? LoadText(IDS_CARD_CAPTION).c_str() : name.c_str());
     SetDlgItemTextW(window, IDC_CARD_NAME, name.c_str());
     SetPicture(window, card);

@@ -30,6 +30,9 @@ struct CEditorState
     vcard::CCardFields fields;
     bool accepted = false;
     bool fitted = false;
+    bool filling = false;
+    // The display name that first and last name give; while the display name is that, it follows them.
+    std::wstring derived;
     // What each date picker showed when its page opened: unchanged, the card's date stays as written
     // (also a date the picker cannot show).
     vcard::CVCardDate shown[2];
@@ -112,6 +115,42 @@ void FillPage(HWND page, CEditorState& state)
         SetText(page, IDC_EMAIL + slot, state.fields.emails[slot]);
 }
 
+bool IsReadOnlyEdit(HWND control)
+{
+    wchar_t name[16] = {};
+    GetClassNameW(control, name, 16);
+    return _wcsicmp(name, L"Edit") == 0 && (GetWindowLongW(control, GWL_STYLE) & ES_READONLY);
+}
+
+// Fields whose text did not decode are shown but cannot be changed; the page says why.
+void LockReadOnly(HWND page, const CEditorState& state)
+{
+    bool any = false;
+    auto lock = [&](int id, int field) {
+        HWND control = GetDlgItem(page, id);
+        if (!control || !state.session.readOnly[field])
+            return;
+        any = true;
+        if (field == vcard::FIELD_BIRTHDAY || field == vcard::FIELD_ANNIVERSARY)
+        {
+            EnableWindow(control, FALSE);
+            EnableWindow(GetDlgItem(page, DATE_CONTROLS[field - vcard::FIELD_BIRTHDAY].noYear), FALSE);
+        }
+        else
+            SendMessageW(control, EM_SETREADONLY, TRUE, 0);
+    };
+    lock(IDC_FIRST_NAME, vcard::FIELD_FIRST_NAME);
+    lock(IDC_LAST_NAME, vcard::FIELD_LAST_NAME);
+    lock(IDC_DISPLAY_NAME, vcard::FIELD_DISPLAY_NAME);
+    lock(IDC_BIRTHDAY, vcard::FIELD_BIRTHDAY);
+    lock(IDC_ANNIVERSARY, vcard::FIELD_ANNIVERSARY);
+    for (int slot = 0; slot < vcard::PHONE_SLOTS; ++slot)
+        lock(IDC_PHONE + slot, vcard::FIELD_PHONE + slot);
+    for (int slot = 0; slot < vcard::EMAIL_SLOTS; ++slot)
+        lock(IDC_EMAIL + slot, vcard::FIELD_EMAIL + slot);
+    ShowWindow(GetDlgItem(page, IDC_READONLY_NOTE), any ? SW_SHOWNA : SW_HIDE);
+}
+
 void ReadPage(HWND page, CEditorState& state)
 {
     ReadText(page, IDC_FIRST_NAME, state.fields.firstName);
@@ -130,6 +169,24 @@ void ReadPage(HWND page, CEditorState& state)
         ReadText(page, IDC_PHONE + slot, state.fields.phones[slot]);
     for (int slot = 0; slot < vcard::EMAIL_SLOTS; ++slot)
         ReadText(page, IDC_EMAIL + slot, state.fields.emails[slot]);
+}
+
+std::wstring DerivedName(HWND page)
+{
+    std::wstring first = ControlText(page, IDC_FIRST_NAME), last = ControlText(page, IDC_LAST_NAME);
+    std::wstring joined = first + (first.empty() || last.empty() ? L"" : L" ") + last;
+    size_t begin = joined.find_first_not_of(L" \t"), end = joined.find_last_not_of(L" \t");
+    return begin == std::wstring::npos ? std::wstring() : joined.substr(begin, end - begin + 1);
+}
+
+void OnNameChanged(HWND page, CEditorState& state)
+{
+    if (state.filling)
+        return;
+    std::wstring derived = DerivedName(page);
+    if (ControlText(page, IDC_DISPLAY_NAME) == state.derived && !state.session.readOnly[vcard::FIELD_DISPLAY_NAME])
+        SetDlgItemTextW(page, IDC_DISPLAY_NAME, derived.c_str());
+    state.derived = derived;
 }
 
 void OnNoYearClicked(HWND page, int which)
@@ -172,6 +229,16 @@ void ResizeBy(HWND window, HWND parent, int dx, int dy)
 
 // A sheet may keep a default size larger than its pages; on the device's small screen it is
 // made exactly as large as the pages need, and kept on the screen.
+// The page area of the tab control, in sheet coordinates.
+RECT PageArea(HWND sheet, HWND tab)
+{
+    RECT area;
+    GetWindowRect(tab, &area);
+    MapWindowPoints(nullptr, sheet, reinterpret_cast<POINT*>(&area), 2);
+    SendMessageW(tab, TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&area));
+    return area;
+}
+
 void FitSheet(HWND page)
 {
     HWND sheet = GetParent(page);
@@ -180,31 +247,32 @@ void FitSheet(HWND page)
         return;
     RECT wanted = {0, 0, PAGE_WIDTH, PAGE_HEIGHT};
     MapDialogRect(page, &wanted);
-    RECT display;
-    GetWindowRect(tab, &display);
-    MapWindowPoints(nullptr, sheet, reinterpret_cast<POINT*>(&display), 2);
-    RECT tabRect = display;
-    SendMessageW(tab, TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&display));
-    int dx = wanted.right - (display.right - display.left), dy = wanted.bottom - (display.bottom - display.top);
-    if (dx == 0 && dy == 0)
-        return;
-    ResizeBy(tab, sheet, dx, dy);
-    const int buttons[] = {IDOK, IDCANCEL, IDHELP, 0x3021};
-    for (int id : buttons)
-        if (HWND button = GetDlgItem(sheet, id))
-            MoveBy(sheet, button, dx, dy);
-    ResizeBy(sheet, nullptr, dx, dy);
+    // A narrower tab control may wrap its tabs into more rows and so take height from the page:
+    // the size is measured again until the page area is the page's size.
+    for (int round = 0; round < 4; ++round)
+    {
+        RECT area = PageArea(sheet, tab);
+        int dx = wanted.right - (area.right - area.left), dy = wanted.bottom - (area.bottom - area.top);
+        if (dx == 0 && dy == 0)
+            break;
+        ResizeBy(tab, sheet, dx, dy);
+        const int buttons[] = {IDOK, IDCANCEL, IDHELP, 0x3021};
+        for (int id : buttons)
+            if (HWND button = GetDlgItem(sheet, id))
+                MoveBy(sheet, button, dx, dy);
+        ResizeBy(sheet, nullptr, dx, dy);
+    }
     RECT area, own;
     SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0);
     GetWindowRect(sheet, &own);
-    int x = std::max(static_cast<int>(area.left), std::min(static_cast<int>(own.left), static_cast<int>(area.right - (own.right - own.left))));
-    int y = std::max(static_cast<int>(area.top), std::min(static_cast<int>(own.top), static_cast<int>(area.bottom - (own.bottom - own.top))));
+    int width = own.right - own.left, height = own.bottom - own.top;
+    int x = std::max(static_cast<int>(area.left), std::min(static_cast<int>(own.left), static_cast<int>(area.right) - width));
+    int y = std::max(static_cast<int>(area.top), std::min(static_cast<int>(own.top), static_cast<int>(area.bottom) - height));
     SetWindowPos(sheet, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-    display = tabRect;
-    display.right += dx;
-    display.bottom += dy;
-    SendMessageW(tab, TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&display));
-    SetWindowPos(page, nullptr, display.left, display.top, wanted.right, wanted.bottom, SWP_NOZORDER | SWP_NOACTIVATE);
+    RECT pageArea = PageArea(sheet, tab);
+    SetWindowPos(page, nullptr, pageArea.left, pageArea.top, wanted.right, wanted.bottom, SWP_NOZORDER | SWP_NOACTIVATE);
+    // Whatever the first layout left on the sheet is painted over.
+    InvalidateRect(sheet, nullptr, TRUE);
 }
 
 INT_PTR CALLBACK PageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam)
@@ -215,7 +283,12 @@ INT_PTR CALLBACK PageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam)
     case WM_INITDIALOG:
         state = reinterpret_cast<CEditorState*>(reinterpret_cast<PROPSHEETPAGEW*>(lParam)->lParam);
         SetWindowLongPtrW(page, DWLP_USER, reinterpret_cast<LONG_PTR>(state));
+        state->filling = true;
         FillPage(page, *state);
+        state->filling = false;
+        if (GetDlgItem(page, IDC_FIRST_NAME))
+            state->derived = DerivedName(page);
+        LockReadOnly(page, *state);
         if (!state->fitted)
         {
             state->fitted = true;
@@ -225,11 +298,22 @@ INT_PTR CALLBACK PageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam)
     case WM_FIT_SHEET:
         FitSheet(page);
         return TRUE;
+    case WM_CTLCOLORSTATIC:
+        // Read-only fields are grey, as the note on the page says.
+        if (IsReadOnlyEdit(reinterpret_cast<HWND>(lParam)))
+        {
+            SetBkColor(reinterpret_cast<HDC>(wParam), GetSysColor(COLOR_BTNFACE));
+            return reinterpret_cast<INT_PTR>(GetSysColorBrush(COLOR_BTNFACE));
+        }
+        return FALSE;
     case WM_COMMAND:
         if (HIWORD(wParam) == BN_CLICKED && LOWORD(wParam) == IDC_BIRTHDAY_NO_YEAR)
             OnNoYearClicked(page, 0);
         else if (HIWORD(wParam) == BN_CLICKED && LOWORD(wParam) == IDC_ANNIVERSARY_NO_YEAR)
             OnNoYearClicked(page, 1);
+        else if (state && HIWORD(wParam) == EN_CHANGE &&
+                 (LOWORD(wParam) == IDC_FIRST_NAME || LOWORD(wParam) == IDC_LAST_NAME))
+            OnNameChanged(page, *state);
         return FALSE;
     case WM_NOTIFY:
         if (state && reinterpret_cast<NMHDR*>(lParam)->code == PSN_APPLY)
@@ -294,6 +378,13 @@ HRESULT RunContactEditor(LONG oid, HWND owner)
         return S_FALSE;
 
     vcard::NormalizeFields(state.fields);
+    // A field the user left alone stays as the card has it, even where tidying would change it.
+    vcard::CCardFields shown = state.session.fields;
+    vcard::NormalizeFields(shown);
+    bool untouched[vcard::FIELD_COUNT];
+    for (int f = 0; f < vcard::FIELD_COUNT; ++f)
+        untouched[f] = vcard::FieldText(shown, f) == vcard::FieldText(state.fields, f);
+    vcard::CopyFields(untouched, state.session.fields, state.fields);
     CSaveResult result = SaveCardSession(state.session, state.fields);
     if (FAILED(result.hr))
     {

@@ -2,6 +2,7 @@
 #include "platform/store/module.h"
 
 #include "platform/store/addressbook.h"
+#include "platform/store/codepage.h"
 #include "platform/store/config.h"
 #include "platform/store/objects.h"
 
@@ -98,6 +99,7 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID)
     {
         g_module = instance;
         DisableThreadLibraryCalls(instance);
+        InstallCodePageDecoder();
     }
     return TRUE;
 }

@@ -18,6 +18,9 @@
 #define IDC_PHONE 1100
 #define IDC_EMAIL 1200
 
+// Shown on a page with fields whose text did not decode (they are read-only).
+#define IDC_READONLY_NOTE 1010
+
 #define IDC_CARD_PICTURE 1300
 #define IDC_CARD_NAME 1301
 #define IDC_CARD_DETAILS 1302

@@ -2,6 +2,7 @@
 #include "platform/store/addressbook.h"
 
 #include "platform/store/config.h"
+#include "platform/store/longpath.h"
 #include "platform/store/vcard/reader.h"
 
 #include <algorithm>
@@ -52,7 +53,7 @@ std::wstring FileName(const std::wstring& path)
 
 bool ReadBytes(const std::wstring& path, std::string& bytes)
 {
-    HANDLE h = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+    HANDLE h = CreateFileW(LongPath(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h == INVALID_HANDLE_VALUE)
         return false;
@@ -113,12 +114,17 @@ long CSnapshot::Find(LONG oid) const
 
 std::wstring ReadAddressBookLocation()
 {
-    wchar_t buffer[MAX_PATH * 2];
-    DWORD size = sizeof(buffer);
-    if (RegGetValueW(HKEY_CURRENT_USER, CONTACT_STORE_KEY, ADDRESS_BOOK_VALUE, RRF_RT_REG_SZ,
-                     nullptr, buffer, &size) != ERROR_SUCCESS)
+    DWORD size = 0;
+    if (RegGetValueW(HKEY_CURRENT_USER, CONTACT_STORE_KEY, ADDRESS_BOOK_VALUE, RRF_RT_REG_SZ, nullptr, nullptr, &size) !=
+            ERROR_SUCCESS ||
+        size < sizeof(wchar_t))
         return std::wstring();
-    return buffer;
+    std::wstring location(size / sizeof(wchar_t), L'\0');
+    if (RegGetValueW(HKEY_CURRENT_USER, CONTACT_STORE_KEY, ADDRESS_BOOK_VALUE, RRF_RT_REG_SZ, nullptr, &location[0],
+                     &size) != ERROR_SUCCESS)
+        return std::wstring();
+    location.resize(wcsnlen(location.c_str(), location.size()));
+    return location;
 }
 
 ULONGLONG Ticks(const FILETIME& time)
@@ -143,7 +149,7 @@ bool CStoreFile::Settled() const
 
 bool ListFile(const std::wstring& path, CListedFile& file)
 {
-    HANDLE h = CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+    HANDLE h = CreateFileW(LongPath(path).c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                            nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     if (h == INVALID_HANDLE_VALUE)
         return false;
@@ -165,7 +171,7 @@ bool ListFile(const std::wstring& path, CListedFile& file)
 
 std::wstring WatchedFolder(const std::wstring& location)
 {
-    DWORD attributes = GetFileAttributesW(location.c_str());
+    DWORD attributes = GetFileAttributesW(LongPath(location).c_str());
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))
         return location;
     size_t slash = location.find_last_of(L"\\/");
@@ -191,7 +197,7 @@ std::vector<CListedFile> ListAddressBook(const std::wstring& location)
     std::vector<CListedFile> files;
     if (location.empty())
         return files;
-    DWORD attributes = GetFileAttributesW(location.c_str());
+    DWORD attributes = GetFileAttributesW(LongPath(location).c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES)
         return files;
     if (!(attributes & FILE_ATTRIBUTE_DIRECTORY))
@@ -202,7 +208,7 @@ std::vector<CListedFile> ListAddressBook(const std::wstring& location)
         return files;
     }
     // One directory read returns many entries with their sizes and times, the change time included.
-    HANDLE folder = CreateFileW(location.c_str(), FILE_LIST_DIRECTORY,
+    HANDLE folder = CreateFileW(LongPath(location).c_str(), FILE_LIST_DIRECTORY,
                                 FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
                                 FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     if (folder == INVALID_HANDLE_VALUE)
@@ -344,7 +350,7 @@ bool ReadFileRange(const CStoreFile& file, size_t begin, size_t end, std::string
         text = text.substr(begin, end - begin);
         return true;
     }
-    HANDLE h = CreateFileW(file.path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+    HANDLE h = CreateFileW(LongPath(file.path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                            nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h == INVALID_HANDLE_VALUE)
         return false;

@@ -1,6 +1,8 @@
 // The directory watch: a thread that waits for the system's change notifications on the address book's folder.
 #include "platform/store/watcher.h"
 
+#include "platform/store/longpath.h"
+
 namespace {
 
 const DWORD WATCH_FILTER = FILE_NOTIFY_CHANGE_FILE_NAME | FILE_NOTIFY_CHANGE_DIR_NAME | FILE_NOTIFY_CHANGE_SIZE |
@@ -109,7 +111,7 @@ DWORD WINAPI CDirectoryWatch::ThreadProc(void* self)
 bool CDirectoryWatch::Request()
 {
     if (m_directory == INVALID_HANDLE_VALUE)
-        m_directory = CreateFileW(m_folder.c_str(), FILE_LIST_DIRECTORY,
+        m_directory = CreateFileW(LongPath(m_folder).c_str(), FILE_LIST_DIRECTORY,
                                   FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
                                   FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OVERLAPPED, nullptr);
     ResetEvent(m_overlapped.hEvent);

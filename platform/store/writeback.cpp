@@ -2,7 +2,9 @@
 #include "platform/store/writeback.h"
 
 #include "platform/store/addressbook.h"
+#include "platform/store/filemode.h"
 #include "platform/store/journal.h"
+#include "platform/store/longpath.h"
 #include "platform/store/notifier.h"
 #include "platform/store/vcard/reader.h"
 #include "platform/store/vcard/writer.h"
@@ -17,7 +19,7 @@ const int SAVE_ATTEMPTS = 3;
 
 bool ReadWholeFile(const std::wstring& path, std::string& bytes, DWORD& error)
 {
-    HANDLE h = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+    HANDLE h = CreateFileW(LongPath(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h == INVALID_HANDLE_VALUE)
     {
@@ -94,34 +96,83 @@ std::string CardText(const std::string& text, const vcard::CVCard& card)
     return text.substr(card.begin, card.end - card.begin);
 }
 
-// The card of the session in the file's current cards: by UID, else the unchanged card, else the
-// card at the same place that still has the same names. -1 when it is gone.
+const long CARD_GONE = -1;
+const long CARD_AMBIGUOUS = -2;
+
+std::string UidOf(const vcard::CVCard& card)
+{
+    const vcard::CVCardProperty* uid = card.Find("UID");
+    return uid ? vcard::Trim(uid->value) : std::string();
+}
+
+// Of the candidates, the one at the session's place among them if its bytes are the ones read,
+// else the only one with those bytes.
+long ByBytes(const CCardSession& session, const std::string& text, const std::vector<vcard::CVCard>& cards,
+             const std::vector<size_t>& candidates, size_t place)
+{
+    if (place < candidates.size() && CardText(text, cards[candidates[place]]) == session.cardText)
+        return static_cast<long>(candidates[place]);
+    long found = CARD_GONE;
+    for (size_t i : candidates)
+        if (CardText(text, cards[i]) == session.cardText)
+        {
+            if (found != CARD_GONE)
+                return CARD_AMBIGUOUS;
+            found = static_cast<long>(i);
+        }
+    return found;
+}
+
+// The card of the session in the file's current cards. A UID that was and is unique names it
+// whatever changed; a repeated one only together with the bytes that were read. A card without
+// UID is found by its bytes, else at its place if it still has the same names.
 long FindCard(const CCardSession& session, const std::string& text, const std::vector<vcard::CVCard>& cards)
 {
     if (!session.uid.empty())
     {
+        std::vector<size_t> same;
         for (size_t i = 0; i < cards.size(); ++i)
-        {
-            const vcard::CVCardProperty* uid = cards[i].Find("UID");
-            if (uid && vcard::Trim(uid->value) == session.uid)
-                return static_cast<long>(i);
-        }
-        return -1;
+            if (UidOf(cards[i]) == session.uid)
+                same.push_back(i);
+        if (same.empty())
+            return CARD_GONE;
+        if (same.size() == 1 && session.uidCount == 1)
+            return static_cast<long>(same[0]);
+        long found = ByBytes(session, text, cards, same, session.uidOrdinal);
+        return found == CARD_GONE ? CARD_AMBIGUOUS : found;
     }
-    if (session.cardIndex < cards.size() && CardText(text, cards[session.cardIndex]) == session.cardText)
-        return static_cast<long>(session.cardIndex);
+    std::vector<size_t> all(cards.size());
     for (size_t i = 0; i < cards.size(); ++i)
-        if (CardText(text, cards[i]) == session.cardText)
-            return static_cast<long>(i);
-    if (session.cardIndex < cards.size())
-    {
-        vcard::CCardFields fields;
-        vcard::ReadFields(cards[session.cardIndex], fields);
-        if (fields.firstName == session.fields.firstName && fields.lastName == session.fields.lastName &&
-            fields.displayName == session.fields.displayName)
-            return static_cast<long>(session.cardIndex);
-    }
-    return -1;
+        all[i] = i;
+    long found = ByBytes(session, text, cards, all, session.cardIndex);
+    if (found != CARD_GONE || session.cardIndex >= cards.size())
+        return found;
+    vcard::CCardFields fields;
+    vcard::ReadFields(cards[session.cardIndex], fields);
+    if (fields.firstName == session.fields.firstName && fields.lastName == session.fields.lastName &&
+        fields.displayName == session.fields.displayName)
+        return static_cast<long>(session.cardIndex);
+    return CARD_GONE;
+}
+
+// Takes the card at index as the session's card: where it is, its bytes, its fields and names.
+void TakeCard(CCardSession& session, const std::string& text, const std::vector<vcard::CVCard>& cards, size_t index)
+{
+    session.cardIndex = index;
+    session.uid = UidOf(cards[index]);
+    session.uidOrdinal = session.uidCount = 0;
+    for (size_t i = 0; i < cards.size() && !session.uid.empty(); ++i)
+        if (UidOf(cards[i]) == session.uid)
+        {
+            session.uidOrdinal += i < index ? 1 : 0;
+            ++session.uidCount;
+        }
+    session.cardText = CardText(text, cards[index]);
+    vcard::ReadFields(cards[index], session.fields);
+    vcard::ReadOnlyFields(cards[index], session.readOnly);
+    vcard::CContactRecord record;
+    vcard::ReadContact(cards[index], record);
+    session.name = record.name;
 }
 
 // The rewritten card reads back as the merged fields say (names as the reader joins lists).
@@ -180,31 +231,40 @@ CSaveResult Failure(DWORD error, const std::wstring& path)
 
 bool LoadCardSession(LONG oid, CCardSession& session)
 {
-    std::shared_ptr<const CSnapshot> snapshot = TheAddressBook().Current();
-    long index = snapshot->Find(oid);
-    if (index < 0)
-        return false;
-    const CStoreEntry& entry = snapshot->entries[index];
-    session = CCardSession();
-    session.oid = oid;
-    session.path = snapshot->files[entry.file].path;
-    session.cardIndex = entry.card;
-    session.uid = snapshot->Record(index).uid;
-    std::string bytes;
-    DWORD error = 0;
-    CFileText file;
-    if (!ReadWholeFile(session.path, bytes, error))
-        return false;
-    DecodeFile(bytes, file);
-    std::vector<vcard::CVCard> cards = ReadCards(file.text);
-    session.cardText = entry.card < cards.size() ? CardText(file.text, cards[entry.card]) : std::string();
-    long found = FindCard(session, file.text, cards);
-    if (found < 0)
-        return false;
-    session.cardIndex = static_cast<size_t>(found);
-    session.cardText = CardText(file.text, cards[found]);
-    vcard::ReadFields(cards[found], session.fields);
-    return true;
+    // The store's card index holds only while the file is as the store read it; a file that
+    // changed in between is read again by the store first.
+    for (int attempt = 0; attempt < SAVE_ATTEMPTS; ++attempt)
+    {
+        std::shared_ptr<const CSnapshot> snapshot = TheAddressBook().Current();
+        long index = snapshot->Find(oid);
+        if (index < 0)
+            return false;
+        const CStoreEntry& entry = snapshot->entries[index];
+        const CStoreFile& stored = snapshot->files[entry.file];
+        CFileStamp before, after;
+        std::string bytes;
+        DWORD error = 0;
+        if (!ReadFileStamp(stored.path.c_str(), before) || before != stored.stamp)
+            continue;
+        if (!ReadWholeFile(stored.path, bytes, error))
+            return false;
+        if (!ReadFileStamp(stored.path.c_str(), after) || after != before)
+            continue;
+        CFileText file;
+        DecodeFile(bytes, file);
+        std::vector<vcard::CVCard> cards = ReadCards(file.text);
+        if (entry.card >= cards.size())
+            continue;
+        std::string uid = UidOf(cards[entry.card]), known = snapshot->Record(index).uid;
+        if (!uid.empty() && !known.empty() && uid != known)
+            continue;
+        session = CCardSession();
+        session.oid = oid;
+        session.path = stored.path;
+        TakeCard(session, file.text, cards, entry.card);
+        return true;
+    }
+    return false;
 }
 
 CSaveResult SaveCardSession(CCardSession& session, const vcard::CCardFields& edited)
@@ -220,11 +280,20 @@ CSaveResult SaveCardSession(CCardSession& session, const vcard::CCardFields& edi
         DecodeFile(bytes, file);
         std::vector<vcard::CVCard> cards = ReadCards(file.text);
         long found = FindCard(session, file.text, cards);
-        if (found < 0)
+        if (found == CARD_GONE)
         {
             CSaveResult result;
             result.hr = HRESULT_FROM_WIN32(ERROR_NOT_FOUND);
             result.error = L"The contact could not be saved: another program has deleted it from\n" + session.path;
+            return result;
+        }
+        if (found == CARD_AMBIGUOUS)
+        {
+            CSaveResult result;
+            result.hr = HRESULT_FROM_WIN32(ERROR_NOT_FOUND);
+            result.error = L"The contact could not be saved: the address book\n" + session.path +
+                           L"\nholds several contacts with the same identity, and another program has changed them "
+                           L"since you opened this one, so it can no longer be told which is yours. Nothing was changed.";
             return result;
         }
         const vcard::CVCard& card = cards[found];
@@ -233,7 +302,12 @@ CSaveResult SaveCardSession(CCardSession& session, const vcard::CCardFields& edi
         vcard::ReadFields(card, fresh);
         merged = fresh;
         CSaveResult result;
-        vcard::MergeFields(session.fields, edited, merged, result.conflicts);
+        // Text that did not decode is never written back: such a field keeps what the card holds.
+        vcard::CCardFields asked = edited;
+        bool readOnly[vcard::FIELD_COUNT];
+        vcard::ReadOnlyFields(card, readOnly);
+        vcard::CopyFields(readOnly, session.fields, asked);
+        vcard::MergeFields(session.fields, asked, merged, result.conflicts);
         std::string newCard = freshText;
         if (!vcard::SameFields(merged, fresh))
         {
@@ -249,11 +323,9 @@ CSaveResult SaveCardSession(CCardSession& session, const vcard::CCardFields& edi
                 return Failure(error, session.path);
             result.written = true;
         }
-        session.cardIndex = static_cast<size_t>(found);
-        session.cardText = newCard;
-        std::vector<vcard::CVCard> again = ReadCards(newCard);
-        if (!again.empty())
-            vcard::ReadFields(again[0], session.fields);
+        std::vector<vcard::CVCard> again = ReadCards(file.text);
+        if (static_cast<size_t>(found) < again.size())
+            TakeCard(session, file.text, again, static_cast<size_t>(found));
         // Logged-on windows of this process hear of the change now rather than at the next poll.
         if (result.written)
             CNotifier::Instance().Poll();
@@ -264,13 +336,16 @@ CSaveResult SaveCardSession(CCardSession& session, const vcard::CCardFields& edi
 
 DWORD ReplaceFileBytes(const std::wstring& path, const std::string& bytes)
 {
-    DWORD attributes = GetFileAttributesW(path.c_str());
+    // A link stays a link: the file it points to is replaced, through a copy in that file's folder.
+    std::wstring target = ResolveLinks(path);
+    DWORD attributes = GetFileAttributesW(LongPath(target).c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES)
         return GetLastError();
     if (attributes & FILE_ATTRIBUTE_READONLY)
         return ERROR_ACCESS_DENIED;
-    size_t slash = path.find_last_of(L"\\/");
-    std::wstring folder = slash == std::wstring::npos ? L"." : path.substr(0, slash);
+    size_t slash = target.find_last_of(L"\\/");
+    std::wstring folder = slash == std::wstring::npos ? L"." : target.substr(0, slash);
+    // The name of the copy ends in .tmp, so that a folder store never takes it for an address book.
     wchar_t temp[MAX_PATH];
     if (!GetTempFileNameW(folder.c_str(), L"vcf", 0, temp))
         return GetLastError();
@@ -291,10 +366,11 @@ DWORD ReplaceFileBytes(const std::wstring& path, const std::string& bytes)
     if (error == ERROR_SUCCESS)
     {
         SetFileAttributesW(temp, attributes & ~FILE_ATTRIBUTE_DIRECTORY);
+        CopyPermissions(target, temp);
         CFileStamp stamp;
         ReadFileStamp(temp, stamp);
         CWriteJournal::Record(path.c_str(), stamp);
-        if (!MoveFileExW(temp, path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+        if (!MoveFileExW(temp, target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
             error = GetLastError();
     }
     if (error != ERROR_SUCCESS)

@@ -13,10 +13,14 @@ struct CCardSession
 {
     LONG oid = 0;
     std::wstring path;
-    size_t cardIndex = 0;     // position of the card in its file
+    size_t cardIndex = 0;      // position of the card in its file
     std::string uid;
-    std::string cardText;     // the card's bytes as read (UTF-8)
+    size_t uidOrdinal = 0;     // which of the file's cards with this UID it is (UIDs repeat after bad merges)
+    size_t uidCount = 0;       // how many cards of the file had this UID
+    std::string cardText;      // the card's bytes as read (UTF-8)
     vcard::CCardFields fields; // the card's fields as read
+    std::string name;          // the name the contact list shows
+    bool readOnly[vcard::FIELD_COUNT] = {}; // fields whose text did not decode
 };
 
 // Reads the contact's card afresh from its file. False when the contact is not in the store.
@@ -34,6 +38,8 @@ struct CSaveResult
 // atomically and left as it was on any failure. On success the session holds the new state.
 CSaveResult SaveCardSession(CCardSession& session, const vcard::CCardFields& edited);
 
-// The whole file's bytes written through a new file in the same folder, then renamed over it.
-// The write journal learns the new file's stamp before the rename.
+// The whole file's bytes written through a new file in the same folder, then renamed over it;
+// a link is followed, so the file it points to is replaced and the link stays. The new file
+// keeps the old one's attributes and permissions. Its temporary name ends in .tmp, which no
+// folder store reads. The write journal learns the new file's stamp before the rename.
 DWORD ReplaceFileBytes(const std::wstring& path, const std::string& bytes);

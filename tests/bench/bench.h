@@ -25,4 +25,6 @@ void ContactStoreBenchmark();
 void ContactWalkBenchmark();
 void EventListBenchmark();
 void MainProgramBenchmark();
+void HostileBookBenchmark();
 void TodayPaintBenchmark();
+void StoreBurstBenchmark();

@@ -18,7 +18,9 @@ const CBenchmark BENCHMARKS[] = {
     {"walk", ContactWalkBenchmark},
     {"events", EventListBenchmark},
     {"startup", MainProgramBenchmark},
+    {"hostile", HostileBookBenchmark},
     {"today", TodayPaintBenchmark},
+    {"burst", StoreBurstBenchmark},
 };
 
 } // namespace

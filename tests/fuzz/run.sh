@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Builds the vCard reader's libFuzzer target natively with clang into <build>/fuzz and runs it for a
+# Builds the vCard libFuzzer target (reader and card editor) natively with clang into <build>/fuzz and runs it for a
 # bounded time (FESTIVO_FUZZ_SECONDS, default 60). Fails on any crash, leak, hang or sanitizer report.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)

@@ -2,6 +2,7 @@
 #include "platform/store/resource.h"
 #include "tests/store/register_store.h"
 #include "tests/store/store_fixture.h"
+#include "tests/store/unixfile.h"
 
 #include <commctrl.h>
 
@@ -314,7 +315,8 @@ TEST_F(CardTest, MissingFolderIsReportedAndNothingIsCreated)
 
 TEST_F(CardTest, YearlessBirthdayStaysYearless)
 {
-    std::string book = "BEGIN:VCARD\r\nVERSION:4.0\r\nFN:Ada\r\nBDAY:--0315\r\nEND:VCARD\r\n";
+    // The tab in the untouched name stays too.
+    std::string book = "BEGIN:VCARD\r\nVERSION:4.0\r\nFN:Ada\r\nN:Lo\tvelace;Ada\r\nBDAY:--0315\r\nEND:VCARD\r\n";
     IItem* item = OpenContact(m_dir.File(L"ada.vcf"), book, L"Ada");
     ASSERT_NE(nullptr, item);
     CEditorDriver driver;
@@ -324,7 +326,7 @@ TEST_F(CardTest, YearlessBirthdayStaysYearless)
         SetDate(page, IDC_BIRTHDAY, 2000, 2, 29);
     };
     EXPECT_EQ(S_OK, RunEditor(item, driver));
-    EXPECT_EQ("BEGIN:VCARD\r\nVERSION:4.0\r\nFN:Ada\r\nBDAY:--0229\r\nEND:VCARD\r\n", ReadAll(m_path));
+    EXPECT_EQ("BEGIN:VCARD\r\nVERSION:4.0\r\nFN:Ada\r\nN:Lo\tvelace;Ada\r\nBDAY:--0229\r\nEND:VCARD\r\n", ReadAll(m_path));
 }
 
 TEST_F(CardTest, CardWindowShowsTheContactAndClosesWithEscape)
@@ -413,4 +415,189 @@ TEST_F(CardTest, SaveReachesAWindowLoggedOnInAnotherProcess)
     CloseHandle(process.hThread);
     CloseHandle(process.hProcess);
     CloseHandle(ready);
+}
+
+// Two cards with one UID (after a bad merge): the second is the one shown and saved; when another
+// program changed it meanwhile, so that it can no longer be told from the first, nothing is written.
+TEST_F(CardTest, RepeatedUidAddressesTheCardThatWasOpened)
+{
+    const std::string first = "BEGIN:VCARD\r\nVERSION:3.0\r\nUID:same\r\nFN:Anna Lind\r\nBDAY:1980-03-15\r\nEND:VCARD\r\n";
+    auto second = [](const char* birthday) {
+        return "BEGIN:VCARD\r\nVERSION:3.0\r\nUID:same\r\nFN:Olof Berg\r\nBDAY:" + std::string(birthday) +
+               "\r\nEND:VCARD\r\n";
+    };
+    struct
+    {
+        bool otherProgram; // changes the second card during the edit
+        std::string expected;
+        int boxes;
+    } cases[] = {
+        {false, first + second("1980-03-05"), 0},
+        {true, first + second("1971-01-01"), 1},
+    };
+    for (const auto& c : cases)
+    {
+        IItem* item = OpenContact(m_dir.File(L"book.vcf"), first + second("1970-01-01"), L"Olof Berg");
+        ASSERT_NE(nullptr, item);
+        EXPECT_EQ(S_OK, item->Display(nullptr));
+        HWND card = FindDialog(L"Olof Berg");
+        EXPECT_NE(nullptr, card) << "the card window shows the second card";
+        DestroyWindow(card);
+        std::wstring path = m_path;
+        std::string theirs = first + second("1971-01-01");
+        CEditorDriver driver;
+        driver.act = [&](HWND sheet) {
+            BirthdayTo(sheet, 1980, 3, 5);
+            if (c.otherProgram)
+                std::ofstream(path.c_str(), std::ios::binary) << theirs;
+        };
+        RunEditor(item, driver);
+        EXPECT_EQ(c.expected, ReadAll(m_path));
+        EXPECT_EQ(c.boxes, driver.boxes);
+        item->Release();
+        m_item = nullptr;
+    }
+}
+
+// A private file stays private and a linked file is written where the link points, the link kept.
+TEST_F(CardTest, SaveKeepsTheFilesPermissionsAndLinks)
+{
+    if (!HaveUnixFiles())
+        GTEST_SKIP() << "needs Wine on Linux";
+    CreateDirectoryW(m_dir.File(L"real").c_str(), nullptr);
+    struct
+    {
+        long mode;
+        bool link;
+    } cases[] = {{0600, false}, {0640, false}, {0600, true}};
+    for (const auto& c : cases)
+    {
+        std::wstring file = c.link ? m_dir.File(L"real\\book.vcf") : m_dir.File(L"book.vcf");
+        std::wstring link = m_dir.File(L"book.vcf");
+        DeleteFileW(link.c_str());
+        std::ofstream(file.c_str(), std::ios::binary) << Anna();
+        ASSERT_TRUE(SetUnixMode(file, c.mode));
+        if (c.link)
+        {
+            ASSERT_TRUE(MakeUnixLink("real/book.vcf", link));
+        }
+        IItem* item = OpenContact(link, ReadAll(file), L"Anna Lind");
+        ASSERT_NE(nullptr, item);
+        CEditorDriver driver;
+        driver.act = [](HWND sheet) { BirthdayTo(sheet, 1980, 3, 5); };
+        EXPECT_EQ(S_OK, RunEditor(item, driver));
+        EXPECT_EQ(Anna("+46 70 123 45 67", "1980-03-05"), ReadAll(file));
+        EXPECT_EQ(0100000 | c.mode, UnixMode(file)) << std::oct << c.mode;
+        EXPECT_EQ(c.link, IsUnixLink(link));
+        item->Release();
+        m_item = nullptr;
+        DeleteFileW(file.c_str());
+    }
+    DeleteFileW(m_dir.File(L"book.vcf").c_str());
+    RemoveDirectoryW(m_dir.File(L"real").c_str());
+}
+
+TEST_F(CardTest, CardHeadingIsTheNameTheListShows)
+{
+    struct
+    {
+        const char* lines;
+        const wchar_t* name;
+    } cases[] = {
+        {"ORG:Acme AB;Sales\r\nEMAIL:info@acme.example", L"Acme AB"},
+        {"N:Berg;Olof\r\nEMAIL:olof@example.org", L"Olof Berg"},
+    };
+    for (const auto& c : cases)
+    {
+        IItem* item =
+            OpenContact(m_dir.File(L"book.vcf"), std::string("BEGIN:VCARD\r\nVERSION:3.0\r\n") + c.lines + "\r\nEND:VCARD\r\n", c.name);
+        ASSERT_NE(nullptr, item);
+        EXPECT_EQ(S_OK, item->Display(nullptr));
+        HWND card = FindDialog(c.name);
+        EXPECT_NE(nullptr, card) << c.name;
+        wchar_t heading[64] = {};
+        GetDlgItemTextW(card, IDC_CARD_NAME, heading, 64);
+        EXPECT_STREQ(c.name, heading);
+        DestroyWindow(card);
+        item->Release();
+        m_item = nullptr;
+    }
+}
+
+// A name in a character set that cannot be read is shown read-only with a note and written back untouched.
+TEST_F(CardTest, UndecodedFieldIsReadOnlyAndKept)
+{
+    std::string book = "BEGIN:VCARD\r\nVERSION:2.1\r\nN;CHARSET=X-UNKNOWN:\x8E\xA1;\x8E\xA2\r\nFN:Mika\r\nEND:VCARD\r\n";
+    IItem* item = OpenContact(m_dir.File(L"book.vcf"), book, L"Mika");
+    ASSERT_NE(nullptr, item);
+    CEditorDriver driver;
+    DWORD style = 0xdeadbeef;
+    BOOL noteShown = 0xdeadbeef;
+    driver.act = [&](HWND sheet) {
+        HWND page = Page(sheet, 0);
+        style = static_cast<DWORD>(GetWindowLongW(GetDlgItem(page, IDC_FIRST_NAME), GWL_STYLE));
+        noteShown = IsWindowVisible(GetDlgItem(page, IDC_READONLY_NOTE));
+        SetDlgItemTextW(page, IDC_FIRST_NAME, L"Changed");
+        SetDlgItemTextW(page, IDC_DISPLAY_NAME, L"Mika K");
+    };
+    EXPECT_EQ(S_OK, RunEditor(item, driver));
+    EXPECT_NE(0u, style & ES_READONLY);
+    EXPECT_TRUE(noteShown);
+    EXPECT_EQ("BEGIN:VCARD\r\nVERSION:2.1\r\nN;CHARSET=X-UNKNOWN:\x8E\xA1;\x8E\xA2\r\nFN:Mika K\r\nEND:VCARD\r\n", ReadAll(m_path));
+    EXPECT_EQ(0, driver.boxes);
+}
+
+// While the display name is the one first and last name give, it follows them; a typed one stays.
+TEST_F(CardTest, DerivedDisplayNameFollowsTheNames)
+{
+    struct
+    {
+        const char* fn;
+        const wchar_t* listed;
+        const wchar_t* shown; // after the first name became "Anne"
+        const char* written;
+    } cases[] = {{"Anna Lind", L"Anna Lind", L"Anne Lind", "FN:Anne Lind\r\n"}, {"Boss", L"Boss", L"Boss", "FN:Boss\r\n"}};
+    for (const auto& c : cases)
+    {
+        std::string book = "BEGIN:VCARD\r\nVERSION:3.0\r\nN:Lind;Anna;;;\r\nFN:" + std::string(c.fn) + "\r\nEND:VCARD\r\n";
+        IItem* item = OpenContact(m_dir.File(L"book.vcf"), book, c.listed);
+        ASSERT_NE(nullptr, item);
+        wchar_t display[64] = L"\xdead";
+        CEditorDriver driver;
+        driver.act = [&](HWND sheet) {
+            HWND page = Page(sheet, 0);
+            SetDlgItemTextW(page, IDC_FIRST_NAME, L"Anne");
+            GetDlgItemTextW(page, IDC_DISPLAY_NAME, display, 64);
+        };
+        EXPECT_EQ(S_OK, RunEditor(item, driver));
+        EXPECT_STREQ(c.shown, display);
+        EXPECT_NE(std::string::npos, ReadAll(m_path).find(c.written));
+        item->Release();
+        m_item = nullptr;
+    }
+}
+
+// Every page's last control lies inside the page area, also where the tabs wrap into two rows.
+TEST_F(CardTest, EditorPagesFitTheirArea)
+{
+    IItem* item = OpenContact(m_dir.File(L"book.vcf"), Anna() + OLOF, L"Anna Lind");
+    ASSERT_NE(nullptr, item);
+    LONG overlap[4] = {0x7eadbeef, 0x7eadbeef, 0x7eadbeef, 0x7eadbeef};
+    CEditorDriver driver;
+    driver.act = [&](HWND sheet) {
+        Pump(100);
+        HWND tab = reinterpret_cast<HWND>(SendMessageW(sheet, PSM_GETTABCONTROL, 0, 0));
+        for (int index = 0; index < 4; ++index)
+        {
+            HWND page = Page(sheet, index);
+            RECT area, note;
+            GetWindowRect(tab, &area);
+            SendMessageW(tab, TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&area));
+            GetWindowRect(GetDlgItem(page, IDC_READONLY_NOTE), &note);
+            overlap[index] = note.bottom - area.bottom;
+        }
+    };
+    EXPECT_EQ(S_OK, RunEditor(item, driver));
+    for (LONG below : overlap)
+        EXPECT_GE(0, below) << "pixels of the page below its area";
 }

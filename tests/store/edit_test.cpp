@@ -1,6 +1,7 @@
 // Card rewriting: only the properties of changed fields change, in the card's own version's forms; merging two edits.
 #include "platform/store/vcard/edit.h"
 #include "platform/store/vcard/reader.h"
+#include "platform/store/vcard/writer.h"
 
 #include <gtest/gtest.h>
 
@@ -57,6 +58,10 @@ TEST(CardEdit, NewPropertiesUseTheVersionsSyntaxAndLineEnds)
                   f.phones[PHONE_MOBILE] = "+46 70";
                   f.anniversary = {2001, 6, 9};
               }));
+    // A quoted-printable soft break on the last line would swallow a line added after it.
+    EXPECT_EQ("BEGIN:VCARD\r\nVERSION:2.1\r\nTEL;CELL:1\r\nNOTE;ENCODING=QUOTED-PRINTABLE:a=\r\nEND:VCARD\r\n",
+              Edited("BEGIN:VCARD\r\nVERSION:2.1\r\nNOTE;ENCODING=QUOTED-PRINTABLE:a=\r\nEND:VCARD\r\n",
+                     [](CCardFields& f) { f.phones[PHONE_MOBILE] = "1"; }));
     std::string v40 = "BEGIN:VCARD\nVERSION:4.0\nFN:Anna\nEND:VCARD\n";
     EXPECT_EQ("BEGIN:VCARD\nVERSION:4.0\nFN:Anna\nANNIVERSARY:20010609\nTEL;TYPE=work,voice:1\nEMAIL:a@b.c\nEND:VCARD\n",
               Edited(v40, [](CCardFields& f) {
@@ -103,4 +108,69 @@ TEST(CardEdit, MergeKeepsBothChangesAndReportsClashes)
     EXPECT_EQ("2", fresh.phones[PHONE_MOBILE]);
     EXPECT_EQ("Holm", fresh.lastName);
     EXPECT_EQ(std::vector<int>{FIELD_LAST_NAME}, conflicts);
+}
+
+// A changed name component is written in its property's own charset and encoding beside the
+// others' bytes; text that did not decode is never written back.
+TEST(CardEdit, UnchangedAndUndecodedTextKeepsItsBytes)
+{
+    struct
+    {
+        const char* line;
+        void (*change)(CCardFields&);
+        const char* expected; // the line afterwards; null: no replacement character, no re-encoding
+    } cases[] = {
+        {"N;CHARSET=ISO-8859-1;ENCODING=QUOTED-PRINTABLE:M=FCller;Hans", [](CCardFields& f) { f.firstName = "Hannes"; },
+         "N;CHARSET=ISO-8859-1;ENCODING=QUOTED-PRINTABLE:M=FCller;Hannes"},
+        {"N;CHARSET=ISO-8859-1;ENCODING=QUOTED-PRINTABLE:M=FCller;Hans", [](CCardFields& f) { f.firstName = "\xC5\x81ukasz"; },
+         "N;CHARSET=UTF-8:M\xC3\xBCller;\xC5\x81ukasz"},
+        {"N;CHARSET=ISO-8859-2;ENCODING=QUOTED-PRINTABLE:=A3ukasiewicz;Jan", [](CCardFields& f) { f.firstName = "Janek"; },
+         nullptr},
+        {"FN;CHARSET=X-UNKNOWN:\x8E\xA1\x8E\xA2", [](CCardFields& f) { f.displayName = "Other"; },
+         "FN;CHARSET=X-UNKNOWN:\x8E\xA1\x8E\xA2"},
+    };
+    for (const auto& c : cases)
+    {
+        std::string text = std::string("BEGIN:VCARD\r\nVERSION:2.1\r\n") + c.line + "\r\nEND:VCARD\r\n";
+        std::string result = Edited(text, c.change);
+        if (c.expected)
+            EXPECT_EQ(std::string("BEGIN:VCARD\r\nVERSION:2.1\r\n") + c.expected + "\r\nEND:VCARD\r\n", result) << c.line;
+        else
+        {
+            EXPECT_EQ(std::string::npos, result.find("\xEF\xBF\xBD")) << result;
+            EXPECT_EQ(std::string::npos, result.find("CHARSET=UTF-8")) << result;
+            EXPECT_NE(std::string::npos, result.find(":=A3ukasiewicz;Jan")) << result;
+        }
+    }
+}
+
+TEST(CardEdit, EmptiedDisplayNameIsNotMadeFromUndecodedNames)
+{
+    std::string text = "BEGIN:VCARD\r\nVERSION:3.0\r\nN;CHARSET=X-UNKNOWN:\x8E\xA1;\r\nFN:Mika\r\nEND:VCARD\r\n";
+    EXPECT_EQ(text, Edited(text, [](CCardFields& f) { f.displayName.clear(); }));
+}
+
+TEST(CardEdit, TypeListsAndPlainDatesAreWrittenAsStrictReadersReadThem)
+{
+    struct
+    {
+        const char* line;
+        void (*change)(CCardFields&);
+        const char* expected;
+    } cases[] = {
+        {"TEL;TYPE=HOME,VOICE:111", [](CCardFields& f) { f.phones[PHONE_HOME] = "222"; }, "TEL;TYPE=HOME,VOICE:222"},
+        {"BDAY;VALUE=date-time:1980-03-15T10:00:00Z", [](CCardFields& f) { f.birthday = {1980, 3, 5}; },
+         "BDAY:1980-03-05"},
+    };
+    for (const auto& c : cases)
+    {
+        std::string text = std::string("BEGIN:VCARD\r\nVERSION:3.0\r\nFN:A\r\n") + c.line + "\r\nEND:VCARD\r\n";
+        EXPECT_EQ(std::string("BEGIN:VCARD\r\nVERSION:3.0\r\nFN:A\r\n") + c.expected + "\r\nEND:VCARD\r\n",
+                  Edited(text, c.change));
+    }
+    CVCardProperty tel;
+    tel.name = "TEL";
+    tel.params = {{"TYPE", "HOME,VOICE"}};
+    tel.value = "1";
+    EXPECT_EQ("TEL;TYPE=HOME,VOICE:1\r\n", FormatProperty(tel, "3.0"));
 }

@@ -1,6 +1,7 @@
 // Editing a card: the fields a contact editor changes, merging two edits, and rewriting only what changed.
 #include "platform/store/vcard/edit.h"
 
+#include "platform/store/vcard/rawline.h"
 #include "platform/store/vcard/text.h"
 #include "platform/store/vcard/writer.h"
 
@@ -96,25 +97,6 @@ std::string Escape(const std::string& text, const std::string& version)
     return out;
 }
 
-// Components of a structured value as written (escapes kept), split on unescaped separators.
-std::vector<std::string> RawComponents(const std::string& value)
-{
-    std::vector<std::string> parts(1);
-    for (size_t i = 0; i < value.size(); ++i)
-    {
-        if (value[i] == '\\' && i + 1 < value.size())
-        {
-            parts.back() += value.substr(i, 2);
-            ++i;
-        }
-        else if (value[i] == ';')
-            parts.emplace_back();
-        else
-            parts.back() += value[i];
-    }
-    return parts;
-}
-
 bool IsAscii(const std::string& text)
 {
     for (char c : text)
@@ -143,10 +125,32 @@ public:
 
     const std::string& Version() const { return m_card.version; }
 
-    void Replace(int index, const CVCardProperty& property)
+    // The property as written; false when it cannot be read again (it is then left alone).
+    bool Read(int index, CRawLine& raw) const
+    {
+        const CVCardProperty& p = m_card.properties[index];
+        return raw.Read(m_text, p.begin, p.end);
+    }
+
+    void Put(int index, const CRawLine& raw)
     {
         const CVCardProperty& old = m_card.properties[index];
-        Add(old.begin, old.end, Lines(FormatProperty(property, Version())));
+        Add(old.begin, old.end, Lines(raw.Format()));
+    }
+
+    // The value becomes text (escaped UTF-8); the header stays as written but for the old
+    // value's charset and encoding.
+    void ReplaceText(int index, const std::string& value)
+    {
+        CRawLine raw;
+        if (!Read(index, raw))
+            return;
+        raw.RemoveParams("CHARSET");
+        raw.RemoveParams("ENCODING");
+        if (Version() == "2.1" && !IsAscii(value))
+            raw.params.push_back("CHARSET=UTF-8");
+        raw.value = value;
+        Put(index, raw);
     }
 
     // Removes a property; an X-ABLABEL of its group goes with the group's last other property.
@@ -179,7 +183,19 @@ public:
             line += ";CHARSET=UTF-8";
         line += ":" + value;
         size_t at = before >= 0 ? m_card.properties[before].begin : m_endLine;
-        Add(at, at, Lines(FoldLine(line)));
+        std::string lines = Lines(FoldLine(line));
+        // A value whose last line ends in a quoted-printable soft break would take the new line
+        // as its continuation: the new property then goes before it.
+        for (const CVCardProperty& p : m_card.properties)
+            if (p.end == at)
+            {
+                std::string own = m_text.substr(p.begin, p.end - p.begin);
+                if (CVCardReader::UnfoldProperty((own + lines).data(), own.size() + lines.size()) !=
+                    CVCardReader::UnfoldProperty(own.data(), own.size()))
+                    at = p.begin;
+                break;
+            }
+        Add(at, at, lines);
     }
 
     std::string Result()
@@ -235,9 +251,17 @@ private:
 
 void EditText(CCardEditor& editor, const CVCard& card, int index, const std::string& value)
 {
-    CVCardProperty p = card.properties[index];
-    p.value = value;
-    editor.Replace(index, p);
+    if (!card.properties[index].undecodable)
+        editor.ReplaceText(index, value);
+}
+
+// A date value replaces only the value kind that a plain date is not.
+bool IsDateValueParam(const std::string& param)
+{
+    if (CRawLine::ParamName(param) != "VALUE")
+        return false;
+    std::string kind = CRawLine::ParamValue(param);
+    return EqualsNoCase(kind, "text") || EqualsNoCase(kind, "date-time") || EqualsNoCase(kind, "timestamp");
 }
 
 void EditDate(CCardEditor& editor, const CVCard& card, int index, const CVCardDate& date, const char* newName)
@@ -253,25 +277,31 @@ void EditDate(CCardEditor& editor, const CVCard& card, int index, const CVCardDa
         editor.Insert(-1, newName, FormatCardDate(date, editor.Version(), std::string()));
         return;
     }
-    CVCardProperty p = card.properties[index];
+    const CVCardProperty& p = card.properties[index];
+    CRawLine raw;
+    if (p.undecodable || !editor.Read(index, raw))
+        return;
     bool apple = p.Param("X-APPLE-OMIT-YEAR") != nullptr;
-    std::vector<CVCardParam> params;
-    for (const CVCardParam& param : p.params)
-        if (param.name != "X-APPLE-OMIT-YEAR" && !(param.name == "VALUE" && EqualsNoCase(param.value, "text")))
+    std::vector<std::string> params;
+    for (const std::string& param : raw.params)
+    {
+        std::string name = CRawLine::ParamName(param);
+        if (name != "X-APPLE-OMIT-YEAR" && name != "CHARSET" && name != "ENCODING" && !IsDateValueParam(param))
             params.push_back(param);
+    }
     // The year-less form of the card's own exporter stays the one it reads.
     if (apple && date.year == YEAR_UNKNOWN)
     {
-        params.push_back({"X-APPLE-OMIT-YEAR", std::to_string(YEAR_UNKNOWN)});
+        params.push_back("X-APPLE-OMIT-YEAR=" + std::to_string(YEAR_UNKNOWN));
         char text[16];
         bool extended = p.value.find('-') != std::string::npos;
         snprintf(text, sizeof(text), extended ? "%04d-%02d-%02d" : "%04d%02d%02d", date.year, date.month, date.day);
-        p.value = text;
+        raw.value = text;
     }
     else
-        p.value = FormatCardDate(date, editor.Version(), p.value);
-    p.params = params;
-    editor.Replace(index, p);
+        raw.value = FormatCardDate(date, editor.Version(), p.value);
+    raw.params = params;
+    editor.Put(index, raw);
 }
 
 void EditPhone(CCardEditor& editor, const CVCard& card, const CContactRecord& record, int slot, const std::string& number)
@@ -331,6 +361,50 @@ void EditEmail(CCardEditor& editor, const CVCard& card, const CContactRecord& re
                       Escape(address, version));
 }
 
+std::string JoinComponents(const std::vector<std::string>& parts)
+{
+    std::string value = parts.empty() ? std::string() : parts[0];
+    for (size_t i = 1; i < parts.size(); ++i)
+        value += ";" + parts[i];
+    return value;
+}
+
+// Replaces components of a structured property (escaped UTF-8 by index). The others keep their
+// bytes when the property's charset and encoding can hold the new text; otherwise the whole
+// value, decoded faithfully, is written as UTF-8. A value that did not decode is never written.
+void EditComponents(CCardEditor& editor, const CVCard& card, int index, size_t minimum,
+                    const std::vector<std::pair<size_t, std::string>>& changes)
+{
+    const CVCardProperty& p = card.properties[index];
+    if (p.undecodable)
+        return;
+    std::vector<std::string> decoded = RawComponents(p.value);
+    if (decoded.size() < minimum)
+        decoded.resize(minimum);
+    for (const auto& change : changes)
+        decoded[change.first] = change.second;
+    CRawLine raw;
+    if (editor.Read(index, raw))
+    {
+        std::vector<std::string> parts = RawComponents(raw.value);
+        bool alike = ComponentsDecodeAlike(p, parts);
+        if (parts.size() < minimum)
+            parts.resize(minimum);
+        for (const auto& change : changes)
+            alike = alike && EncodeLike(p, change.second, parts[change.first]);
+        raw.value = JoinComponents(parts);
+        std::string lines = raw.Format();
+        CVCardProperty back;
+        if (alike && CVCardReader::ParseProperty(lines.data(), lines.size(), back) && !back.undecodable &&
+            back.value == JoinComponents(decoded))
+        {
+            editor.Put(index, raw);
+            return;
+        }
+    }
+    editor.ReplaceText(index, JoinComponents(decoded));
+}
+
 void EditNames(CCardEditor& editor, const CVCard& card, const CContactRecord& record, const CCardFields& current,
                const CCardFields& wanted)
 {
@@ -338,34 +412,35 @@ void EditNames(CCardEditor& editor, const CVCard& card, const CContactRecord& re
     bool first = current.firstName != wanted.firstName, last = current.lastName != wanted.lastName;
     if (first || last)
     {
-        std::vector<std::string> parts =
-            record.nProperty >= 0 ? RawComponents(card.properties[record.nProperty].value) : std::vector<std::string>();
         size_t minimum = version == "2.1" ? 2 : 5;
-        if (parts.size() < minimum)
-            parts.resize(minimum);
+        std::vector<std::pair<size_t, std::string>> changes;
         if (last)
-            parts[0] = Escape(wanted.lastName, version);
+            changes.push_back({0, Escape(wanted.lastName, version)});
         if (first)
-            parts[1] = Escape(wanted.firstName, version);
-        std::string value = parts[0];
-        for (size_t i = 1; i < parts.size(); ++i)
-            value += ";" + parts[i];
+            changes.push_back({1, Escape(wanted.firstName, version)});
         if (record.nProperty >= 0)
-            EditText(editor, card, record.nProperty, value);
+            EditComponents(editor, card, record.nProperty, minimum, changes);
         else
-            editor.Insert(-1, "N", value);
+        {
+            std::vector<std::string> parts(minimum);
+            for (const auto& change : changes)
+                parts[change.first] = change.second;
+            editor.Insert(-1, "N", JoinComponents(parts));
+        }
     }
     if (current.displayName == wanted.displayName)
         return;
     std::string display = wanted.displayName;
-    // 3.0 and 4.0 cards must keep a formatted name: the names stand in for an emptied one.
-    if (display.empty() && version != "2.1")
+    // 3.0 and 4.0 cards must keep a formatted name: the names stand in for an emptied one, when
+    // they were read faithfully.
+    bool namesRead = record.nProperty < 0 || !card.properties[record.nProperty].undecodable;
+    if (display.empty() && version != "2.1" && namesRead)
         display = Trim(wanted.firstName + " " + wanted.lastName);
     if (!display.empty() && record.fnProperty >= 0)
         EditText(editor, card, record.fnProperty, Escape(display, version));
     else if (!display.empty())
         editor.Insert(-1, "FN", Escape(display, version));
-    else if (record.fnProperty >= 0 && version == "2.1")
+    else if (record.fnProperty >= 0 && version == "2.1" && !card.properties[record.fnProperty].undecodable)
         editor.Remove(record.fnProperty);
 }
 
@@ -406,6 +481,30 @@ void ReadFields(const CVCard& card, CCardFields& fields)
         fields.emails[i] = record.emails[i];
 }
 
+void ReadOnlyFields(const CVCard& card, bool readOnly[FIELD_COUNT])
+{
+    CContactRecord record;
+    ReadContact(card, record);
+    auto undecodable = [&](int index) { return index >= 0 && card.properties[index].undecodable; };
+    for (int f = 0; f < FIELD_COUNT; ++f)
+        readOnly[f] = false;
+    readOnly[FIELD_FIRST_NAME] = readOnly[FIELD_LAST_NAME] = undecodable(record.nProperty);
+    readOnly[FIELD_DISPLAY_NAME] = undecodable(record.fnProperty);
+    readOnly[FIELD_BIRTHDAY] = undecodable(record.birthdayProperty);
+    readOnly[FIELD_ANNIVERSARY] = undecodable(record.anniversaryProperty);
+    for (int i = 0; i < PHONE_SLOTS; ++i)
+        readOnly[FIELD_PHONE + i] = undecodable(record.phoneProperty[i]);
+    for (int i = 0; i < EMAIL_SLOTS; ++i)
+        readOnly[FIELD_EMAIL + i] = undecodable(record.emailProperty[i]);
+}
+
+void CopyFields(const bool which[FIELD_COUNT], const CCardFields& from, CCardFields& to)
+{
+    for (int f = 0; f < FIELD_COUNT; ++f)
+        if (which[f])
+            CopyField(from, to, f);
+}
+
 void NormalizeFields(CCardFields& fields)
 {
     fields.firstName = OneLine(fields.firstName);
@@ -434,7 +533,7 @@ void MergeFields(const CCardFields& original, const CCardFields& edited, CCardFi
     }
 }
 
-bool EditCard(const std::string& cardText, const CCardFields& wanted, std::string& result)
+bool EditCard(const std::string& cardText, const CCardFields& asked, std::string& result)
 {
     CVCardReader reader(cardText.data(), cardText.size());
     CVCard card;
@@ -444,6 +543,10 @@ bool EditCard(const std::string& cardText, const CCardFields& wanted, std::strin
     ReadContact(card, record);
     CCardFields current;
     ReadFields(card, current);
+    CCardFields wanted = asked;
+    bool readOnly[FIELD_COUNT];
+    ReadOnlyFields(card, readOnly);
+    CopyFields(readOnly, current, wanted);
     CCardEditor editor(cardText, card);
     EditNames(editor, card, record, current, wanted);
     if (FieldText(current, FIELD_BIRTHDAY) != FieldText(wanted, FIELD_BIRTHDAY))

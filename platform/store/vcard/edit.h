@@ -41,6 +41,12 @@ bool SameFields(const CCardFields& a, const CCardFields& b);
 
 void ReadFields(const CVCard& card, CCardFields& fields);
 
+// The fields whose property's text did not decode: an editor shows them but cannot change
+// them, and EditCard leaves them as written.
+void ReadOnlyFields(const CVCard& card, bool readOnly[FIELD_COUNT]);
+// Copies each field marked in which from one set of fields to another.
+void CopyFields(const bool which[FIELD_COUNT], const CCardFields& from, CCardFields& to);
+
 // Trims every text, keeps it on one line, and moves a second number of a kind or a later e-mail
 // address into an empty first slot, so that the card reads back as the editor shows it.
 void NormalizeFields(CCardFields& fields);
@@ -53,7 +59,8 @@ void MergeFields(const CCardFields& original, const CCardFields& edited, CCardFi
 
 // Rewrites one card (cardText holds exactly the card, BEGIN to END line) so that it reads back as
 // wanted. Only properties of fields that differ are replaced, removed or added; every other
-// byte stays as it was. False when cardText is not one readable card.
+// byte stays as it was, and so do the unchanged components of a name. Read-only fields keep
+// their value. False when cardText is not one readable card.
 bool EditCard(const std::string& cardText, const CCardFields& wanted, std::string& result);
 
 // The date as the card's version writes it; style follows the value it replaces (empty: none).

@@ -9,9 +9,10 @@ namespace {
 
 const size_t FOLD_WIDTH = 75;
 
-bool NeedsQuotes(const std::string& value)
+// A comma in TYPE separates a list of types and stays bare; elsewhere it is quoted like : and ;.
+bool NeedsQuotes(const std::string& name, const std::string& value)
 {
-    return value.find_first_of(":;,\"") != std::string::npos;
+    return value.find_first_of(name == "TYPE" ? ":;\"" : ":;,\"") != std::string::npos;
 }
 
 bool IsAscii(const std::string& text)
@@ -75,7 +76,7 @@ std::string FormatProperty(const CVCardProperty& property, const std::string& ve
             if (c == '"')
                 c = '\'';
         line += ";" + name + "=";
-        line += NeedsQuotes(value) ? "\"" + value + "\"" : value;
+        line += NeedsQuotes(name, value) ? "\"" + value + "\"" : value;
     }
     if (version == "2.1" && !base64 && !IsAscii(property.value))
         line += ";CHARSET=UTF-8";

@@ -1,0 +1,11 @@
+// What a replaced address book file keeps of the one it replaces: where it really is and who may read it.
+#pragma once
+
+#include <string>
+
+// The file a path names, links followed (the path itself when that cannot be told).
+std::wstring ResolveLinks(const std::wstring& path);
+
+// Gives the new file the access rights of the original: the Unix permission bits and group when
+// running on Linux under Wine (where they are the file's real permissions), else the DACL.
+void CopyPermissions(const std::wstring& original, const std::wstring& copy);
