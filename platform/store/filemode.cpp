@@ -1,6 +1,8 @@
 // What a replaced address book file keeps of the one it replaces: where it really is and who may read it.
 #include "platform/store/filemode.h"
 
+#include "platform/store/longpath.h"
+
 #include <windows.h>
 
 #include <cstring>
@@ -93,7 +95,7 @@ void CopyAccessList(const std::wstring& original, const std::wstring& copy)
 
 std::wstring ResolveLinks(const std::wstring& path)
 {
-    HANDLE h = CreateFileW(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+    HANDLE h = CreateFileW(LongPath(path).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                            OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     if (h == INVALID_HANDLE_VALUE)
         return path;

@@ -2,6 +2,7 @@
 #include "platform/store/journal.h"
 
 #include "platform/store/config.h"
+#include "platform/store/longpath.h"
 
 #include <string>
 #include <vector>
@@ -21,9 +22,7 @@ struct CJournalEntry
 
 std::wstring ValueName(const wchar_t* path)
 {
-    wchar_t full[MAX_PATH * 2];
-    DWORD n = GetFullPathNameW(path, MAX_PATH * 2, full, nullptr);
-    std::wstring name = (n > 0 && n < MAX_PATH * 2) ? full : path;
+    std::wstring name = LongPath(path);
     CharLowerBuffW(&name[0], static_cast<DWORD>(name.size()));
     return name;
 }
@@ -66,7 +65,7 @@ bool ReadFileStamp(const wchar_t* path, CFileStamp& stamp)
 {
     WIN32_FILE_ATTRIBUTE_DATA data;
     stamp = CFileStamp();
-    if (!GetFileAttributesExW(path, GetFileExInfoStandard, &data))
+    if (!GetFileAttributesExW(LongPath(path).c_str(), GetFileExInfoStandard, &data))
         return false;
     stamp.exists = true;
     stamp.time = data.ftLastWriteTime;

@@ -1,6 +1,7 @@
 // The DLL's entry points: class object, unloading, and registration under HKEY_CLASSES_ROOT.
 #include "platform/store/module.h"
 
+#include "platform/store/codepage.h"
 #include "platform/store/config.h"
 #include "platform/store/objects.h"
 
@@ -95,6 +96,7 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID)
     {
         g_module = instance;
         DisableThreadLibraryCalls(instance);
+        InstallCodePageDecoder();
     }
     return TRUE;
 }

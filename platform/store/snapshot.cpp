@@ -2,6 +2,7 @@
 #include "platform/store/addressbook.h"
 
 #include "platform/store/config.h"
+#include "platform/store/longpath.h"
 #include "platform/store/vcard/reader.h"
 
 #include <algorithm>
@@ -40,7 +41,7 @@ std::string FileNameKey(const std::wstring& path)
 
 bool ReadBytes(const std::wstring& path, std::string& bytes)
 {
-    HANDLE h = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+    HANDLE h = CreateFileW(LongPath(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h == INVALID_HANDLE_VALUE)
         return false;
@@ -101,12 +102,17 @@ long CSnapshot::Find(LONG oid) const
 
 std::wstring ReadAddressBookLocation()
 {
-    wchar_t buffer[MAX_PATH * 2];
-    DWORD size = sizeof(buffer);
-    if (RegGetValueW(HKEY_CURRENT_USER, CONTACT_STORE_KEY, ADDRESS_BOOK_VALUE, RRF_RT_REG_SZ,
-                     nullptr, buffer, &size) != ERROR_SUCCESS)
+    DWORD size = 0;
+    if (RegGetValueW(HKEY_CURRENT_USER, CONTACT_STORE_KEY, ADDRESS_BOOK_VALUE, RRF_RT_REG_SZ, nullptr, nullptr, &size) !=
+            ERROR_SUCCESS ||
+        size < sizeof(wchar_t))
         return std::wstring();
-    return buffer;
+    std::wstring location(size / sizeof(wchar_t), L'\0');
+    if (RegGetValueW(HKEY_CURRENT_USER, CONTACT_STORE_KEY, ADDRESS_BOOK_VALUE, RRF_RT_REG_SZ, nullptr, &location[0],
+                     &size) != ERROR_SUCCESS)
+        return std::wstring();
+    location.resize(wcsnlen(location.c_str(), location.size()));
+    return location;
 }
 
 std::vector<CListedFile> ListAddressBook(const std::wstring& location)
@@ -114,7 +120,7 @@ std::vector<CListedFile> ListAddressBook(const std::wstring& location)
     std::vector<CListedFile> files;
     if (location.empty())
         return files;
-    DWORD attributes = GetFileAttributesW(location.c_str());
+    DWORD attributes = GetFileAttributesW(LongPath(location).c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES)
         return files;
     if (!(attributes & FILE_ATTRIBUTE_DIRECTORY))
@@ -126,7 +132,7 @@ std::vector<CListedFile> ListAddressBook(const std::wstring& location)
         return files;
     }
     WIN32_FIND_DATAW data;
-    HANDLE find = FindFirstFileW((location + L"\\*.vcf").c_str(), &data);
+    HANDLE find = FindFirstFileW(LongPath(location + L"\\*.vcf").c_str(), &data);
     if (find == INVALID_HANDLE_VALUE)
         return files;
     do
@@ -198,7 +204,7 @@ bool ReadFileRange(const CStoreFile& file, size_t begin, size_t end, std::string
         text = text.substr(begin, end - begin);
         return true;
     }
-    HANDLE h = CreateFileW(file.path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+    HANDLE h = CreateFileW(LongPath(file.path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                            nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h == INVALID_HANDLE_VALUE)
         return false;

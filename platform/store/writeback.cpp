@@ -4,6 +4,7 @@
 #include "platform/store/addressbook.h"
 #include "platform/store/filemode.h"
 #include "platform/store/journal.h"
+#include "platform/store/longpath.h"
 #include "platform/store/notifier.h"
 #include "platform/store/vcard/reader.h"
 #include "platform/store/vcard/writer.h"
@@ -18,7 +19,7 @@ const int SAVE_ATTEMPTS = 3;
 
 bool ReadWholeFile(const std::wstring& path, std::string& bytes, DWORD& error)
 {
-    HANDLE h = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+    HANDLE h = CreateFileW(LongPath(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h == INVALID_HANDLE_VALUE)
     {
@@ -337,7 +338,7 @@ DWORD ReplaceFileBytes(const std::wstring& path, const std::string& bytes)
 {
     // A link stays a link: the file it points to is replaced, through a copy in that file's folder.
     std::wstring target = ResolveLinks(path);
-    DWORD attributes = GetFileAttributesW(target.c_str());
+    DWORD attributes = GetFileAttributesW(LongPath(target).c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES)
         return GetLastError();
     if (attributes & FILE_ATTRIBUTE_READONLY)

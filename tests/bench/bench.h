@@ -24,3 +24,4 @@ private:
 void ContactStoreBenchmark();
 void EventListBenchmark();
 void MainProgramBenchmark();
+void HostileBookBenchmark();

@@ -17,6 +17,7 @@ const CBenchmark BENCHMARKS[] = {
     {"store", ContactStoreBenchmark},
     {"events", EventListBenchmark},
     {"startup", MainProgramBenchmark},
+    {"hostile", HostileBookBenchmark},
 };
 
 } // namespace

@@ -126,8 +126,9 @@ TEST(VCardReader, SurvivesBrokenCards)
                        "BEGIN:VCARD\r\nFN;ENCODING=QUOTED-PRINTABLE:a=\r\nEND:VCARD\r\n"
                        "BEGIN:VCARD\r\nFN:Tail";
     std::vector<CVCard> cards = ReadAll(text);
-    ASSERT_EQ(2u, cards.size());
+    ASSERT_EQ(3u, cards.size());
     EXPECT_EQ("Kept", Contact(text.substr(cards[0].begin)).name);
+    EXPECT_EQ("Tail", Contact(text.substr(cards[2].begin)).name);
     for (unsigned seed = 1; seed < 200; ++seed)
     {
         std::string noise = text;

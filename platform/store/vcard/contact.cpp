@@ -4,6 +4,8 @@
 #include "platform/store/vcard/date.h"
 #include "platform/store/vcard/text.h"
 
+#include <unordered_map>
+
 namespace vcard {
 
 namespace {
@@ -13,41 +15,60 @@ std::string TextValue(const CVCardProperty& p)
     return Trim(UnescapeText(p.value));
 }
 
-// "Given Family" of N (family; given; additional; prefix; suffix); list values are joined by spaces.
+// Family and given name of N (family; given; additional; prefix; suffix). A comma stays a comma:
+// escaped in 3.0 and 4.0, plain text in 2.1, and names like "O'Neil, Jr." keep it either way.
 void ReadN(const CVCardProperty& p, std::string& given, std::string& family)
 {
     std::vector<std::string> parts = SplitComponents(p.value, ';');
-    auto component = [&](size_t i) {
-        if (i >= parts.size())
-            return std::string();
-        std::string joined = parts[i];
-        for (char& c : joined)
-            if (c == ',')
-                c = ' ';
-        return Trim(joined);
-    };
-    family = component(0);
-    given = component(1);
+    family = parts.empty() ? std::string() : Trim(parts[0]);
+    given = parts.size() < 2 ? std::string() : Trim(parts[1]);
 }
 
-bool IsAnniversaryLabel(const CVCard& card, const std::string& group)
+// The X-ABLABEL of each group ("item1"), found in one pass; groups compare without regard to case.
+typedef std::unordered_map<std::string, std::string> CGroupLabels;
+
+CGroupLabels GroupLabels(const CVCard& card)
 {
-    if (group.empty())
-        return false;
+    CGroupLabels labels;
     for (const CVCardProperty& p : card.properties)
-    {
-        if (p.group != group || p.name != "X-ABLABEL")
-            continue;
-        std::string label = ToUpperAscii(p.value);
-        return label.find("ANNIVERSARY") != std::string::npos;
-    }
-    return false;
+        if (!p.group.empty() && p.name == "X-ABLABEL")
+            labels.emplace(ToUpperAscii(p.group), ToUpperAscii(Trim(UnescapeText(p.value))));
+    return labels;
 }
 
+// The label of a property's group without the "_$!<" ">!$_" that marks the exporter's own labels.
+std::string LabelOf(const CGroupLabels& labels, const CVCardProperty& p)
+{
+    if (p.group.empty() || labels.empty())
+        return std::string();
+    auto it = labels.find(ToUpperAscii(p.group));
+    if (it == labels.end())
+        return std::string();
+    std::string label = it->second;
+    if (label.compare(0, 4, "_$!<") == 0 && label.size() >= 8 && label.compare(label.size() - 4, 4, ">!$_") == 0)
+        label = label.substr(4, label.size() - 8);
+    return label;
+}
+
+bool IsAnniversaryName(const std::string& n)
+{
+    return n == "ANNIVERSARY" || n == "X-ANNIVERSARY" || n == "X-EVOLUTION-ANNIVERSARY" || n == "X-MS-ANNIVERSARY" ||
+           n == "X-KADDRESSBOOK-X-ANNIVERSARY";
+}
+
+// X-ANDROID-CUSTOM:vnd.android.cursor.item/contact_event;DATE;TYPE;LABEL;... with type 1, an anniversary.
+bool IsAndroidAnniversary(const CVCardProperty& p)
+{
+    if (p.name != "X-ANDROID-CUSTOM")
+        return false;
+    std::vector<std::string> parts = SplitComponents(p.value, ';');
+    return parts.size() >= 3 && EqualsNoCase(Trim(parts[0]), "vnd.android.cursor.item/contact_event") &&
+           Trim(parts[2]) == "1";
+}
 bool ReadDate(const CVCardProperty& p, double& value)
 {
     CVCardDate date;
-    if (!ParseVCardDate(p.value, date))
+    if (!ParseVCardDate(EventDateText(p), date))
         return false;
     const std::string* omit = p.Param("X-APPLE-OMIT-YEAR");
     if (omit && Trim(*omit) == std::to_string(date.year))
@@ -64,9 +85,48 @@ std::string PhoneNumber(const CVCardProperty& p)
     return number;
 }
 
-// The slot order to try for a number, by its types; an empty list means no slot.
-std::vector<PhoneSlot> SlotsFor(const CVCardProperty& p)
+// The slot a number's label names ("Mobile", "_$!<HomeFAX>!$_"), for numbers whose types name no kind.
+std::vector<PhoneSlot> SlotsForLabel(const std::string& label)
 {
+    if (label == "MOBILE" || label == "IPHONE" || label == "CELL")
+        return {PHONE_MOBILE};
+    if (label == "HOME")
+        return {PHONE_HOME, PHONE_HOME2};
+    if (label == "WORK")
+        return {PHONE_WORK, PHONE_WORK2};
+    if (label == "PAGER")
+        return {PHONE_PAGER};
+    if (label == "HOMEFAX")
+        return {PHONE_HOME_FAX};
+    if (label == "WORKFAX")
+        return {PHONE_WORK_FAX};
+    if (label == "MAIN")
+        return {PHONE_COMPANY};
+    return {};
+}
+
+// Whether a number's types name anything beyond "preferred" and "voice".
+bool HasKindType(const CVCardProperty& p)
+{
+    bool kind = false;
+    for (const CVCardParam& param : p.params)
+        if (!kind && EqualsNoCase(param.name, "TYPE"))
+            VisitListWords(param.value, [&](const char* word, size_t length) {
+                kind = length > 0 && !EqualsNoCase(word, length, "PREF") && !EqualsNoCase(word, length, "VOICE");
+                return !kind;
+            });
+    return kind;
+}
+
+// The slot order to try for a number, by its types (or its label); an empty list means no slot.
+std::vector<PhoneSlot> SlotsFor(const CVCardProperty& p, const std::string& label)
+{
+    if (!label.empty() && !HasKindType(p))
+    {
+        std::vector<PhoneSlot> labelled = SlotsForLabel(label);
+        if (!labelled.empty())
+            return labelled;
+    }
     bool work = p.HasType("WORK"), home = p.HasType("HOME");
     if (p.HasType("FAX"))
         return {home && !work ? PHONE_HOME_FAX : PHONE_WORK_FAX};
@@ -109,6 +169,7 @@ void ReadContact(const CVCard& card, CContactRecord& record)
     bool haveN = false;
     int emails = 0;
     bool haveBirthday = false, haveAnniversary = false;
+    CGroupLabels labels = GroupLabels(card);
     for (size_t i = 0; i < card.properties.size(); ++i)
     {
         const CVCardProperty& p = card.properties[i];
@@ -147,9 +208,9 @@ void ReadContact(const CVCard& card, CContactRecord& record)
             if (haveBirthday || record.birthdayProperty < 0)
                 record.birthdayProperty = index;
         }
-        else if ((n == "ANNIVERSARY" || n == "X-ANNIVERSARY" || n == "X-EVOLUTION-ANNIVERSARY" ||
-                  n == "X-MS-ANNIVERSARY" || (n == "X-ABDATE" && IsAnniversaryLabel(card, p.group))) &&
-                 !haveAnniversary)
+        else if (!haveAnniversary &&
+                 (IsAnniversaryName(n) || IsAndroidAnniversary(p) ||
+                  (n == "X-ABDATE" && LabelOf(labels, p).find("ANNIVERSARY") != std::string::npos)))
         {
             haveAnniversary = ReadDate(p, record.anniversary);
             if (haveAnniversary || record.anniversaryProperty < 0)
@@ -160,7 +221,7 @@ void ReadContact(const CVCard& card, CContactRecord& record)
             std::string number = PhoneNumber(p);
             if (number.empty())
                 continue;
-            for (PhoneSlot slot : SlotsFor(p))
+            for (PhoneSlot slot : SlotsFor(p, LabelOf(labels, p)))
                 if (record.phones[slot].empty())
                 {
                     record.phones[slot] = number;
@@ -185,6 +246,20 @@ void ReadContact(const CVCard& card, CContactRecord& record)
         record.name = organisation;
     else
         record.name = record.emails[0];
+}
+
+std::string EventDateText(const CVCardProperty& p)
+{
+    if (IsAndroidAnniversary(p))
+        return SplitComponents(p.value, ';')[1];
+    return p.value;
+}
+
+bool IsContactProperty(const std::string& n)
+{
+    return n == "VERSION" || n == "UID" || n == "FN" || n == "N" || n == "ORG" || n == "EMAIL" || n == "TEL" ||
+           n == "BDAY" || n == "PHOTO" || n == "X-ABDATE" || n == "X-ABLABEL" || n == "X-ANDROID-CUSTOM" ||
+           IsAnniversaryName(n);
 }
 
 bool DecodePhoto(const CVCardProperty& property, std::string& bytes)

@@ -56,6 +56,10 @@ struct CContactRecord
 
 void ReadContact(const CVCard& card, CContactRecord& record);
 
+// The date text of a property a contact's date was read from: its value, or the date component of
+// an Android event (X-ANDROID-CUSTOM:vnd.android.cursor.item/contact_event;DATE;1;...).
+std::string EventDateText(const CVCardProperty& property);
+
 // The picture bytes of a PHOTO property (inline base64 or a data: URI); false for anything else.
 bool DecodePhoto(const CVCardProperty& property, std::string& bytes);
 

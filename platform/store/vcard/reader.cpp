@@ -44,6 +44,36 @@ int HeaderEncoding(const std::string& header)
     return encoding;
 }
 
+// Where the '=' of a quoted-printable soft break ("=" and maybe blanks at the end of the physical
+// line that begins at segment) stands, or npos. Never looks before segment, so that lines of
+// blanks cost no rescan of the blanks before them.
+size_t SoftBreak(const std::string& line, size_t segment)
+{
+    size_t i = line.size();
+    while (i > segment && (line[i - 1] == ' ' || line[i - 1] == '\t'))
+        --i;
+    return i > segment && line[i - 1] == '=' ? i - 1 : std::string::npos;
+}
+
+// Little-endian UTF-16 without a byte-order mark: the file starts with BEGIN:VCARD in it.
+bool StartsUtf16Card(const std::string& bytes)
+{
+    static const char BEGIN[] = "BEGIN:VCARD";
+    size_t i = 0;
+    while (i + 1 < bytes.size() && bytes[i + 1] == 0 &&
+           (bytes[i] == ' ' || bytes[i] == '\t' || bytes[i] == '\r' || bytes[i] == '\n'))
+        i += 2;
+    for (size_t k = 0; BEGIN[k]; ++k, i += 2)
+    {
+        char c = i + 1 < bytes.size() && bytes[i + 1] == 0 ? bytes[i] : 0;
+        if (c >= 'a' && c <= 'z')
+            c = static_cast<char>(c - 'a' + 'A');
+        if (c != BEGIN[k])
+            return false;
+    }
+    return true;
+}
+
 bool IsLine(const std::string& line, const char* text)
 {
     return EqualsNoCase(Trim(line), text);
@@ -76,22 +106,6 @@ void AddParam(CVCardProperty& property, const std::string& text)
         param.value = Unquote(text.substr(eq + 1));
     }
     property.params.push_back(param);
-}
-
-// Whether the bytes decode in the named charset: single-byte Western charsets always do, UTF-8
-// when it is valid, plain ASCII in any charset; other charsets are not read.
-bool Decodes(const std::string& bytes, const std::string& charset)
-{
-    std::string name = ToUpperAscii(Trim(charset));
-    if (name == "ISO-8859-1" || name == "ISO8859-1" || name == "LATIN1" || name == "ISO_8859-1" ||
-        name == "WINDOWS-1252" || name == "CP1252" || name == "ANSI")
-        return true;
-    if (name == "UTF-8" || name == "UTF8")
-        return IsValidUtf8(bytes);
-    for (char c : bytes)
-        if (static_cast<unsigned char>(c) >= 0x80)
-            return false;
-    return true;
 }
 
 // group.NAME;param;param:value, with the value decoded as far as the reader decodes values.
@@ -137,8 +151,9 @@ bool ParseLine(const std::string& line, CVCardProperty& property)
         return true;
     }
     const std::string* charset = property.Param("CHARSET");
-    property.value = ToUtf8(raw, charset ? *charset : std::string());
-    property.undecodable = charset && !Decodes(raw, *charset);
+    bool decoded = true;
+    property.value = ToUtf8(raw, charset ? *charset : std::string(), &decoded);
+    property.undecodable = !decoded;
     return true;
 }
 
@@ -154,15 +169,14 @@ const std::string* CVCardProperty::Param(const char* wanted) const
 
 bool CVCardProperty::HasType(const char* type) const
 {
+    bool found = false;
     for (const CVCardParam& p : params)
-    {
-        if (!EqualsNoCase(p.name, "TYPE"))
-            continue;
-        for (const std::string& part : SplitComponents(p.value, ','))
-            if (EqualsNoCase(Unquote(part), type))
-                return true;
-    }
-    return false;
+        if (!found && EqualsNoCase(p.name, "TYPE"))
+            VisitListWords(p.value, [&](const char* word, size_t length) {
+                found = EqualsNoCase(word, length, type);
+                return !found;
+            });
+    return found;
 }
 
 bool CVCardProperty::IsBase64() const
@@ -174,7 +188,7 @@ bool CVCardProperty::IsBase64() const
 const CVCardProperty* CVCard::Find(const char* wanted) const
 {
     for (const CVCardProperty& p : properties)
-        if (p.name == wanted)
+        if (EqualsNoCase(p.name, wanted))
             return &p;
     return nullptr;
 }
@@ -185,20 +199,37 @@ CVCardReader::CVCardReader(const char* data, size_t size) : m_data(data), m_size
         m_pos = 3;
 }
 
-size_t CVCardReader::LineEnd(size_t pos) const
+size_t CVCardReader::CNextByte::Find(const char* data, size_t size, size_t pos, char c)
 {
-    const void* p = memchr(m_data + pos, '\n', m_size - pos);
-    return p ? static_cast<size_t>(static_cast<const char*>(p) - m_data) : m_size;
+    // Still valid when no such byte lies between where it was searched from and where it was found.
+    if (from > pos || at < pos)
+    {
+        const void* p = memchr(data + pos, c, size - pos);
+        at = p ? static_cast<size_t>(static_cast<const char*>(p) - data) : size;
+        from = pos;
+    }
+    return at;
 }
 
-bool CVCardReader::IsContinuation(size_t pos, const std::string& line, int encoding) const
+size_t CVCardReader::LineEnd(size_t pos) const
+{
+    return std::min(m_nextCr.Find(m_data, m_size, pos, '\r'), m_nextLf.Find(m_data, m_size, pos, '\n'));
+}
+
+size_t CVCardReader::NextLine(size_t end) const
+{
+    if (end >= m_size)
+        return m_size;
+    return m_data[end] == '\r' && end + 1 < m_size && m_data[end + 1] == '\n' ? end + 2 : end + 1;
+}
+
+bool CVCardReader::IsContinuation(size_t pos, const std::string& line, size_t segment, int encoding) const
 {
     char c = m_data[pos];
     if (c == ' ' || c == '\t')
         return true;
-    size_t e = LineEnd(pos);
-    size_t contentEnd = (e > pos && m_data[e - 1] == '\r') ? e - 1 : e;
-    if (encoding == ENCODING_QP && !line.empty() && line.back() == '=')
+    size_t contentEnd = LineEnd(pos);
+    if (encoding == ENCODING_QP && SoftBreak(line, segment) != std::string::npos)
     {
         // A broken soft break must not swallow the end of the card.
         return !EqualsNoCase(std::string(m_data + pos, std::min<size_t>(contentEnd - pos, 16)), "END:VCARD");
@@ -220,22 +251,24 @@ size_t CVCardReader::ReadLogicalLine(size_t pos, std::string& line) const
     size_t scanned = 0;
     bool quoted = false;
     bool first = true;
+    size_t segment = 0;
     while (pos < m_size)
     {
-        size_t e = LineEnd(pos);
-        size_t contentEnd = (e > pos && m_data[e - 1] == '\r') ? e - 1 : e;
+        size_t contentEnd = LineEnd(pos);
         size_t from = pos;
         if (!first)
         {
-            if (encoding == ENCODING_QP && !line.empty() && line.back() == '=')
-                line.pop_back();
+            size_t soft = encoding == ENCODING_QP ? SoftBreak(line, segment) : std::string::npos;
+            if (soft != std::string::npos)
+                line.erase(soft);
             else if (m_data[pos] == ' ' || m_data[pos] == '\t')
                 from = pos + 1;
         }
+        segment = line.size();
         if (from < contentEnd && line.size() < VCARD_MAX_LINE)
             line.append(m_data + from, std::min(contentEnd - from, VCARD_MAX_LINE - line.size()));
         first = false;
-        pos = e < m_size ? e + 1 : m_size;
+        pos = NextLine(contentEnd);
         // Scans each byte once for the colon that ends the header; then the encoding is known.
         for (; encoding == ENCODING_UNKNOWN && scanned < line.size(); ++scanned)
         {
@@ -244,7 +277,7 @@ size_t CVCardReader::ReadLogicalLine(size_t pos, std::string& line) const
             else if (line[scanned] == ':' && !quoted)
                 encoding = HeaderEncoding(line.substr(0, scanned));
         }
-        if (pos >= m_size || !IsContinuation(pos, line, encoding))
+        if (pos >= m_size || !IsContinuation(pos, line, segment, encoding))
             break;
     }
     return pos;
@@ -279,15 +312,19 @@ bool CVCardReader::ReadCardBody(size_t start, CVCard& card)
         m_pos = ReadLogicalLine(m_pos, line);
         if (IsLine(line, "BEGIN:VCARD"))
         {
-            if (depth > 0 || agentFollows)
+            if (agentFollows)
             {
                 ++depth;
                 agentFollows = false;
                 continue;
             }
-            // The card before never ended: it is skipped and this one is read from its start.
             m_pos = lineStart;
-            return false;
+            // The card before never ended: it is skipped and this one is read from its start.
+            if (depth == 0)
+                return false;
+            // An agent card inside never ended: the card ends where the next one begins.
+            card.end = lineStart;
+            return true;
         }
         if (IsLine(line, "END:VCARD"))
         {
@@ -299,23 +336,30 @@ bool CVCardReader::ReadCardBody(size_t start, CVCard& card)
             card.end = m_pos;
             return true;
         }
-        if (depth > 0 || Trim(line).empty())
+        if (Trim(line).empty())
             continue;
         CVCardProperty property;
-        if (!ParseLine(line, property))
+        bool parsed = ParseLine(line, property);
+        agentFollows = parsed && property.name == "AGENT" && Trim(property.value).empty();
+        if (!parsed || depth > 0)
             continue;
         property.begin = lineStart;
         property.end = m_pos;
-        agentFollows = property.name == "AGENT" && Trim(property.value).empty();
         if (property.name == "VERSION")
             card.version = Trim(property.value);
-        if (card.properties.size() < VCARD_MAX_PROPERTIES && total + property.value.size() <= VCARD_MAX_CARD_BYTES)
+        size_t count = card.properties.size();
+        bool room = count < VCARD_MAX_PROPERTIES || (count < 2 * VCARD_MAX_PROPERTIES && IsContactProperty(property.name));
+        if (room && total + property.value.size() <= VCARD_MAX_CARD_BYTES)
         {
             total += property.value.size();
             card.properties.push_back(std::move(property));
         }
     }
-    return false;
+    // The data ends inside the card (a cut-off download, a file still being written): it is read as it is.
+    if (card.properties.empty())
+        return false;
+    card.end = m_size;
+    return true;
 }
 
 bool CVCardReader::ParseProperty(const char* data, size_t size, CVCardProperty& property)
@@ -337,15 +381,21 @@ std::string CVCardReader::UnfoldProperty(const char* data, size_t size)
     return line;
 }
 
-bool ConvertUtf16File(const std::string& bytes, std::string& text)
+bool ConvertUtf16File(const std::string& bytes, std::string& text, bool* bom, bool* bigEndian)
 {
     if (bytes.size() < 2)
         return false;
     unsigned char a = static_cast<unsigned char>(bytes[0]), b = static_cast<unsigned char>(bytes[1]);
     bool little = a == 0xFF && b == 0xFE, big = a == 0xFE && b == 0xFF;
-    if (!little && !big)
+    bool marked = little || big;
+    if (!marked && !StartsUtf16Card(bytes))
         return false;
-    text = Utf16ToUtf8(bytes.data() + 2, bytes.size() - 2, big);
+    if (bom)
+        *bom = marked;
+    if (bigEndian)
+        *bigEndian = big;
+    size_t skip = marked ? 2 : 0;
+    text = Utf16ToUtf8(bytes.data() + skip, bytes.size() - skip, big);
     return true;
 }
 

@@ -14,6 +14,8 @@ const uint16_t CP1252_HIGH[32] = {
 
 const uint32_t REPLACEMENT = 0xFFFD;
 
+CharsetDecoder g_decoder = nullptr;
+
 void AppendUtf8(std::string& out, uint32_t cp)
 {
     if (cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
@@ -106,6 +108,48 @@ std::string SanitizeUtf8(const std::string& bytes)
     return out;
 }
 
+bool IsAscii(const std::string& bytes)
+{
+    for (char c : bytes)
+        if (static_cast<unsigned char>(c) >= 0x80)
+            return false;
+    return true;
+}
+
+// UTF-16 text of one value: its byte-order mark decides, else order (0 little, 1 big endian, -1
+// guess by where the zero bytes of Latin text are).
+std::string Utf16TextToUtf8(const std::string& bytes, int order)
+{
+    size_t start = 0;
+    unsigned char a = bytes.size() >= 2 ? static_cast<unsigned char>(bytes[0]) : 0;
+    unsigned char b = bytes.size() >= 2 ? static_cast<unsigned char>(bytes[1]) : 0;
+    if ((a == 0xFF && b == 0xFE) || (a == 0xFE && b == 0xFF))
+    {
+        order = a == 0xFE;
+        start = 2;
+    }
+    if (order < 0)
+    {
+        size_t even = 0, odd = 0;
+        for (size_t i = 0; i + 1 < bytes.size(); i += 2)
+        {
+            even += bytes[i] == 0;
+            odd += bytes[i + 1] == 0;
+        }
+        order = even > odd;
+    }
+    return Utf16ToUtf8(bytes.data() + start, bytes.size() - start, order == 1);
+}
+
+// A '=' followed by nothing but blanks: a soft line break at the end of the value.
+bool SoftBreakAt(const std::string& text, size_t i)
+{
+    size_t k = i + 1;
+    while (k < text.size() && (text[k] == ' ' || text[k] == '\t'))
+        ++k;
+    return k == text.size();
+}
+
 int HexValue(char c)
 {
     if (c >= '0' && c <= '9')
@@ -144,8 +188,13 @@ std::string ToUpperAscii(std::string text)
 
 bool EqualsNoCase(const std::string& a, const char* b)
 {
+    return EqualsNoCase(a.data(), a.size(), b);
+}
+
+bool EqualsNoCase(const char* a, size_t length, const char* b)
+{
     size_t i = 0;
-    for (; i < a.size() && b[i]; ++i)
+    for (; i < length && b[i]; ++i)
     {
         char x = a[i], y = b[i];
         if (x >= 'a' && x <= 'z')
@@ -155,7 +204,7 @@ bool EqualsNoCase(const std::string& a, const char* b)
         if (x != y)
             return false;
     }
-    return i == a.size() && b[i] == 0;
+    return i == length && b[i] == 0;
 }
 
 std::string Trim(const std::string& text)
@@ -180,17 +229,57 @@ bool IsValidUtf8(const std::string& bytes)
     return true;
 }
 
-std::string ToUtf8(const std::string& bytes, const std::string& charset)
+void SetCharsetDecoder(CharsetDecoder decoder)
 {
-    std::string name = ToUpperAscii(Trim(charset));
-    if (name == "ISO-8859-1" || name == "ISO8859-1" || name == "LATIN1" || name == "ISO_8859-1")
+    g_decoder = decoder;
+}
+
+std::string CharsetKey(const std::string& charset)
+{
+    std::string key;
+    for (char c : ToUpperAscii(charset))
+        if (c != ' ' && c != '\t' && c != '"' && c != '\'')
+            key += c;
+    return key;
+}
+
+std::string ToUtf8(const std::string& bytes, const std::string& charset, bool* decoded)
+{
+    std::string name = CharsetKey(charset);
+    if (decoded)
+        *decoded = true;
+    if (name == "ISO-8859-1" || name == "ISO8859-1" || name == "ISO_8859-1" || name == "LATIN1" ||
+        name == "LATIN-1" || name == "L1" || name == "CP819" || name == "ISO-IR-100")
         return SingleByteToUtf8(bytes, false);
-    if (name == "WINDOWS-1252" || name == "CP1252" || name == "ANSI")
+    if (name == "WINDOWS-1252" || name == "CP1252" || name == "X-CP1252" || name == "ANSI")
         return SingleByteToUtf8(bytes, true);
-    if (IsValidUtf8(bytes))
-        return bytes;
-    if (name.empty())
+    if (name == "UTF-16" || name == "UTF-16LE" || name == "UTF-16BE" || name == "UCS-2" || name == "UNICODE")
+    {
+        if (decoded)
+            *decoded = bytes.size() % 2 == 0;
+        return Utf16TextToUtf8(bytes, name == "UTF-16BE" ? 1 : name == "UTF-16LE" ? 0 : -1);
+    }
+    // Undeclared bytes that are not UTF-8 show as Windows-1252, but that is a guess, not a decoding.
+    if (name.empty() && !IsValidUtf8(bytes))
+    {
+        if (decoded)
+            *decoded = false;
         return SingleByteToUtf8(bytes, true);
+    }
+    bool ascii = name == "US-ASCII" || name == "ASCII" || name == "ANSI_X3.4-1968";
+    if (name.empty() || name == "UTF-8" || name == "UTF8" || (ascii && IsAscii(bytes)))
+    {
+        if (IsValidUtf8(bytes))
+            return bytes;
+    }
+    else if (!ascii && g_decoder)
+    {
+        std::string utf8;
+        if (g_decoder(bytes, name, utf8) && IsValidUtf8(utf8))
+            return utf8;
+    }
+    if (decoded)
+        *decoded = false;
     return SanitizeUtf8(bytes);
 }
 
@@ -232,7 +321,7 @@ std::string DecodeQuotedPrintable(const std::string& text)
             out += static_cast<char>(HexValue(text[i + 1]) * 16 + HexValue(text[i + 2]));
             i += 2;
         }
-        else if (c == '=' && (i + 1 == text.size()))
+        else if (c == '=' && SoftBreakAt(text, i))
             break;
         else
             out += c;
