@@ -188,13 +188,15 @@ public:
                                 : m_card.properties.empty() ? m_endLine : m_card.properties.back().end;
         std::string lines = Lines(FoldLine(line));
         // A value whose last line ends in a quoted-printable soft break would take the new line
-        // as its continuation: the new property then goes before it.
+        // as its continuation, and an empty AGENT must stay right before its nested card: the new
+        // property then goes before it.
         for (const CVCardProperty& p : m_card.properties)
             if (p.end == at)
             {
                 std::string own = m_text.substr(p.begin, p.end - p.begin);
                 if (CVCardReader::UnfoldProperty((own + lines).data(), own.size() + lines.size()) !=
-                    CVCardReader::UnfoldProperty(own.data(), own.size()))
+                        CVCardReader::UnfoldProperty(own.data(), own.size()) ||
+                    (p.name == "AGENT" && Trim(p.value).empty()))
                     at = p.begin;
                 break;
             }
