@@ -11,7 +11,7 @@
 #include "platform/shell/shell.h"
 #include "platform/store/contactstore.h"
 
-CApp::CApp() : m_data(nullptr), m_package(nullptr)
+CApp::CApp() : m_data(nullptr), m_package(nullptr), m_reloadPending(false)
 {
 }
 
@@ -82,8 +82,10 @@ LRESULT CApp::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
     case PIM_ITEM_CREATED_REMOTE:
     case PIM_ITEM_DELETED_REMOTE:
     case PIM_ITEM_CHANGED_REMOTE:
-        if (CMainView* view = GetMainView())
-            view->Refresh();
+        OnStoreNotification();
+        return 0;
+    case WM_FESTIVO_RELOAD:
+        OnReload();
         return 0;
     default:
         break;
@@ -91,10 +93,42 @@ LRESULT CApp::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
     return CVelaApp::WindowProc(message, wParam, lParam);
 }
 
+// A sync sends one message per changed contact: the whole burst is answered by one reload after it.
+void CApp::OnStoreNotification()
+{
+    if (!m_reloadPending)
+    {
+        m_reloadPending = true;
+        PostMessageW(GetMainWnd(), WM_FESTIVO_RELOAD, 0, 0);
+    }
+    DropQueuedNotifications();
+}
+
+// The rest of a burst says nothing the reload will not read: it is taken off the queue unseen.
+void CApp::DropQueuedNotifications()
+{
+    MSG queued;
+    while (PeekMessageW(&queued, GetMainWnd(), PIM_ITEM_CREATED_LOCAL, PIM_ITEM_CHANGED_LOCAL, PM_REMOVE))
+    {
+    }
+    while (PeekMessageW(&queued, GetMainWnd(), PIM_ITEM_CREATED_REMOTE, PIM_ITEM_CHANGED_REMOTE, PM_REMOVE))
+    {
+    }
+}
+
+void CApp::OnReload()
+{
+    DropQueuedNotifications();
+    m_reloadPending = false;
+    if (CMainView* view = GetMainView())
+        view->Refresh();
+}
+
 void CApp::OnHotKey(WPARAM wParam, LPARAM lParam)
 {
-    if (HIWORD(lParam) == VK_TBACK)
-        SHSendBackToFocusWindow(WM_HOTKEY, wParam, lParam);
-    if (CMainView* view = GetMainView())
+    CMainView* view = GetMainView();
+    if (view)
         view->OnHotKey(HIWORD(lParam));
+    else if (HIWORD(lParam) == VK_TBACK)
+        SHSendBackToFocusWindow(WM_HOTKEY, wParam, lParam);
 }

@@ -8,6 +8,8 @@ class CZrsPackage;
 class CMainView;
 
 const int MAIN_VIEW_ID = 1;
+// Posted to the main window by the first store notification of a burst: reload once the burst is in.
+const UINT WM_FESTIVO_RELOAD = WM_APP + 2;
 
 class CApp : public CVelaApp
 {
@@ -27,9 +29,13 @@ public:
 private:
     void OnHotKey(WPARAM wParam, LPARAM lParam);
     void ShowAbout();
+    void OnStoreNotification();
+    void DropQueuedNotifications();
+    void OnReload();
 
     CDataList* m_data;
     CZrsPackage* m_package;
+    bool m_reloadPending;
 };
 
 // Registers the Today plug-in with the Today screen once; an existing registration is left alone.

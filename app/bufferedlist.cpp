@@ -46,7 +46,17 @@ CBufferedList::CBufferedList()
 
 CBufferedList::~CBufferedList()
 {
+    Detach();
     ReleaseBuffer();
+}
+
+void CBufferedList::Detach()
+{
+    if (!m_window || !IsWindow(m_window))
+        return;
+    if (GetWindowLongPtrW(m_window, GWLP_WNDPROC) == reinterpret_cast<LONG_PTR>(&CBufferedList::SubclassProc))
+        SetWindowLongPtrW(m_window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(m_previous));
+    SetWindowLongPtrW(m_window, GWLP_USERDATA, 0);
 }
 
 void CBufferedList::Attach(HWND window, HWND owner, int controlId, DWORD extendedStyle, const wchar_t* function)
@@ -142,6 +152,8 @@ LRESULT CBufferedList::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
         return 1;
     case WM_PAINT:
         return OnPaint();
+    case WM_PRINTCLIENT:
+        return OnPrintClient(reinterpret_cast<HDC>(wParam));
     case WM_LBUTTONDOWN:
         return OnLButtonDown(wParam, lParam);
     default:
@@ -172,11 +184,29 @@ LRESULT CBufferedList::OnPaint()
 {
     PAINTSTRUCT ps;
     HDC dc = BeginPaint(m_window, &ps);
-    if (!m_bufferDC)
+    if (m_bufferDC)
     {
-        EndPaint(m_window, &ps);
-        return 0;
+        PaintBuffer(ps.rcPaint);
+        BitBlt(dc, ps.rcPaint.left, ps.rcPaint.top, ps.rcPaint.right - ps.rcPaint.left,
+               ps.rcPaint.bottom - ps.rcPaint.top, m_bufferDC, ps.rcPaint.left, ps.rcPaint.top, SRCCOPY);
     }
+    EndPaint(m_window, &ps);
+    return 0;
+}
+
+LRESULT CBufferedList::OnPrintClient(HDC target)
+{
+    if (!m_bufferDC || !target)
+        return 0;
+    RECT client;
+    GetClientRect(m_window, &client);
+    PaintBuffer(client);
+    BitBlt(target, 0, 0, client.right, client.bottom, m_bufferDC, 0, 0, SRCCOPY);
+    return 0;
+}
+
+void CBufferedList::PaintBuffer(const RECT& area)
+{
     RECT client;
     GetClientRect(m_window, &client);
     CallPrevious(WM_ERASEBKGND, reinterpret_cast<WPARAM>(m_bufferDC), 0);
@@ -187,8 +217,19 @@ LRESULT CBufferedList::OnPaint()
     int top = static_cast<int>(SendMessageW(m_window, LVM_GETTOPINDEX, 0, 0));
     RECT topRow = {};
     topRow.left = LVIR_BOUNDS;
-    SendMessageW(m_window, LVM_GETITEMRECT, top, reinterpret_cast<LPARAM>(&topRow));
-    int pitch = topRow.bottom - topRow.top;
+    int pitch = 0;
+    if (SendMessageW(m_window, LVM_GETITEMRECT, top, reinterpret_cast<LPARAM>(&topRow)))
+        pitch = topRow.bottom - topRow.top;
+    if (pitch <= 0)
+    {
+        // An empty list has no row to measure: its owner knows the height rows will have.
+        MEASUREITEMSTRUCT measure = {};
+        measure.CtlType = ODT_LISTVIEW;
+        measure.CtlID = static_cast<UINT>(m_controlId);
+        SendMessageW(m_owner, WM_MEASUREITEM, static_cast<WPARAM>(m_controlId), reinterpret_cast<LPARAM>(&measure));
+        pitch = static_cast<int>(measure.itemHeight);
+        topRow.top = client.top;
+    }
 
     // One light line under every row position of the page, drawn rows or not.
     int line = (DeviceScreenDpi() + 48) / 96;
@@ -212,14 +253,9 @@ LRESULT CBufferedList::OnPaint()
         draw.rcItem.left = LVIR_BOUNDS;
         SendMessageW(m_window, LVM_GETITEMRECT, i, reinterpret_cast<LPARAM>(&draw.rcItem));
         RECT overlap;
-        if (IntersectRect(&overlap, &draw.rcItem, &ps.rcPaint))
+        if (IntersectRect(&overlap, &draw.rcItem, &area))
             SendMessageW(m_owner, WM_DRAWITEM, static_cast<WPARAM>(m_controlId), reinterpret_cast<LPARAM>(&draw));
     }
-
-    BitBlt(dc, ps.rcPaint.left, ps.rcPaint.top, ps.rcPaint.right - ps.rcPaint.left, ps.rcPaint.bottom - ps.rcPaint.top,
-           m_bufferDC, ps.rcPaint.left, ps.rcPaint.top, SRCCOPY);
-    EndPaint(m_window, &ps);
-    return 0;
 }
 
 LRESULT CBufferedList::OnLButtonDown(WPARAM wParam, LPARAM lParam)

@@ -18,6 +18,8 @@ public:
     CBufferedList(const CBufferedList&) = delete;
     CBufferedList& operator=(const CBufferedList&) = delete;
 
+    // Gives the window its own procedure back and forgets the wrapper, for the window's last messages.
+    void Detach();
     // Rebuilds the one column to the list's width.
     void RecreateColumns(bool deleteFirst);
     void ReleaseBuffer();
@@ -44,6 +46,10 @@ private:
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT OnSize(WPARAM wParam, LPARAM lParam);
     LRESULT OnPaint();
+    // Draws the rows that meet area into the back buffer.
+    void PaintBuffer(const RECT& area);
+    // A picture of the list for whoever asks (a snapshot), drawn exactly as painted.
+    LRESULT OnPrintClient(HDC target);
 
     HWND m_owner;
     WNDPROC m_previous;

@@ -42,20 +42,20 @@ bool CMainView::HandleCommand(UINT id, UINT code)
         const UINT ids[] = {IDM_SORT_NAME, IDM_SORT_DATE, IDM_SORT_DAYS_LEFT, IDM_SORT_MONTH};
         for (int i = 0; i < 4; i++)
             if (ids[i] == id)
-                data->Sort(orders[i]);
+                ReportSave(data->Sort(orders[i]));
         Refill(0);
         break;
     }
     case IDM_SPLIT_ALL:
-        data->SetSplit(SPLIT_ALL, -1);
+        ReportSave(data->SetSplit(SPLIT_ALL, -1));
         Refill(0);
         break;
     case IDM_SPLIT_MONTH:
-        data->SetSplit(SPLIT_BY_MONTH, data->GetReference().GetMonth());
+        ReportSave(data->SetSplit(SPLIT_BY_MONTH, data->GetReference().GetMonth()));
         Refill(0);
         break;
     case IDM_SPLIT_ZODIAC:
-        data->SetSplit(SPLIT_BY_ZODIAC, ZodiacSign(data->GetReference()));
+        ReportSave(data->SetSplit(SPLIT_BY_ZODIAC, ZodiacSign(data->GetReference())));
         Refill(0);
         break;
     case IDM_EDIT_CONTACT:
@@ -93,9 +93,9 @@ void CMainView::OnSplitPeriod(UINT id)
     CDataList* data = GetData();
     int mode = data->GetSettings().SplitMode;
     if (mode == SPLIT_BY_MONTH)
-        data->SetSplit(SPLIT_BY_MONTH, id - IDM_PERIOD_FIRST + 1);
+        ReportSave(data->SetSplit(SPLIT_BY_MONTH, id - IDM_PERIOD_FIRST + 1));
     else if (mode == SPLIT_BY_ZODIAC)
-        data->SetSplit(SPLIT_BY_ZODIAC, id - IDM_PERIOD_FIRST);
+        ReportSave(data->SetSplit(SPLIT_BY_ZODIAC, id - IDM_PERIOD_FIRST));
     else
         return;
     Refill(0);
@@ -106,12 +106,15 @@ bool CMainView::RunContactCommand(UINT id)
     int selected = m_list.GetSelection();
     if (selected < 0)
         return false;
+    // The actions run modal loops in which a store notification may reload the events: keep what they need.
     const CDataItem* item = GetData()->GetItem(static_cast<uint32_t>(selected));
+    LONG oid = item->oid;
+    CStr name(item->GetName());
     IPOutlookApp2* store = GetData()->GetStore();
     if (id == IDM_EDIT_CONTACT)
     {
         IItem* contact = nullptr;
-        if (store && SUCCEEDED(store->GetItemFromOidEx(item->oid, 0, &contact)) && contact)
+        if (store && SUCCEEDED(store->GetItemFromOidEx(oid, 0, &contact)) && contact)
         {
             contact->Edit(nullptr);
             contact->Release();
@@ -120,10 +123,16 @@ bool CMainView::RunContactCommand(UINT id)
     }
     CMainActionUi ui;
     if (id == IDM_CALL_CONTACT)
-        CallContact(store, item->oid, item->GetName(), ui);
+        CallContact(store, oid, name, ui);
     else
-        SendGreeting(store, item->oid, GetData()->GetSettings(), ui);
+        SendGreeting(store, oid, GetData()->GetSettings(), ui);
     return true;
+}
+
+void CMainView::ReportSave(bool saved)
+{
+    if (!saved)
+        ReportSettingsNotSaved();
 }
 
 void CMainView::StepPeriod(bool next)
@@ -159,7 +168,7 @@ void CMainView::StepPeriod(bool next)
     {
         return;
     }
-    data->SetSplit(mode, period);
+    ReportSave(data->SetSplit(mode, period));
     Refill(0);
 }
 

@@ -84,15 +84,17 @@ void FillTemplates(IPOutlookApp2* store, LONG oid, CStr& subject, CStr& body)
 
 void BuildComposerParameters(const wchar_t* address, const wchar_t* subject, const wchar_t* body, CStr& out)
 {
-    // A double quote in the address would end its value early and let the rest pass as options.
-    CStr safeAddress(address);
-    safeAddress.ReplaceAll(L"\"", L"'");
+    // A double quote in any value would end it early and let the rest pass as options: the string
+    // always holds exactly its three values.
+    CStr values[3] = {CStr(address), CStr(subject), CStr(body)};
+    for (CStr& value : values)
+        value.ReplaceAll(L"\"", L"'");
     out = L"-to \"";
-    out.Append(safeAddress);
+    out.Append(values[0]);
     out.Append(L"\" -subject \"");
-    out.Append(subject);
+    out.Append(values[1]);
     out.Append(L"\" -body \"");
-    out.Append(body);
+    out.Append(values[2]);
     out.Append(L"\"");
 }
 
@@ -132,8 +134,15 @@ void CallContact(IPOutlookApp2* store, LONG oid, const wchar_t* name, CActionUi&
     CStrList numbers;
     GatherPhoneNumbers(store, oid, numbers);
     CStr choice;
-    if (ChooseEntry(numbers, ui, L"Phone number is missing!", L"Select phone number:", choice) && !choice.IsEmpty())
-        tapiRequestMakeCall(choice, L"", name, L"");
+    if (!ChooseEntry(numbers, ui, L"Phone number is missing!", L"Select phone number:", choice) || choice.IsEmpty())
+        return;
+    // A number with nothing to dial in it ("unknown", "n/a") is no number.
+    if (!IsDialableNumber(choice))
+    {
+        ui.ShowMissing(L"Phone number is missing!");
+        return;
+    }
+    tapiRequestMakeCall(choice, L"", name, L"");
 }
 
 void SendGreeting(IPOutlookApp2* store, LONG oid, const CSettings& settings, CActionUi& ui)

@@ -30,6 +30,11 @@ int LineHeight(HDC dc, HFONT font)
 
 } // namespace
 
+void ReportSettingsNotSaved()
+{
+    GetApp()->ShowInfo(L"The settings could not be saved.", 3000, 0x02);
+}
+
 CMainView::CMainView()
     : m_headerFont(nullptr), m_resources(), m_headerHeight(0), m_filterOpen(false), m_filterEdit(nullptr),
       m_filterPrevious(nullptr)
@@ -129,6 +134,13 @@ void CMainView::CreateFilterEdit()
 
 void CMainView::OnDestroy()
 {
+    // The list and the edit are destroyed after the view is deleted: their last messages must not reach it.
+    m_list.Detach();
+    if (m_filterEdit && IsWindow(m_filterEdit))
+    {
+        SetWindowLongPtrW(m_filterEdit, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(m_filterPrevious));
+        SetWindowLongPtrW(m_filterEdit, GWLP_USERDATA, 0);
+    }
     DeleteObject(m_resources.normalFont);
     DeleteObject(m_resources.boldFont);
     DeleteObject(m_resources.boldUnderlinedFont);
@@ -362,10 +374,13 @@ void CMainView::OnLButtonDown(int x, int y)
 
 void CMainView::OnHotKey(int virtualKey)
 {
-    if (virtualKey == VK_TBACK && m_filterOpen)
+    if (virtualKey == VK_TBACK)
     {
-        if (GetWindowTextLengthW(m_filterEdit) == 0)
+        // Only Back in a filter that was already empty closes it; otherwise it deletes a character.
+        if (m_filterOpen && GetWindowTextLengthW(m_filterEdit) == 0)
             SendMessageW(GetWnd(), WM_COMMAND, IDM_FILTER, 0);
+        else
+            SHSendBackToFocusWindow(WM_HOTKEY, 0, MAKELPARAM(0, VK_TBACK));
     }
     else if (virtualKey == VK_TTALK)
     {

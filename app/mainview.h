@@ -22,7 +22,8 @@ public:
     void OnInitMenuPopup(HMENU menu, UINT position) override;
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
 
-    // Back and Talk keys, passed on by the application for every WM_HOTKEY.
+    // Back and Talk keys, passed on by the application for every WM_HOTKEY; Back reaches the focused
+    // control from here.
     void OnHotKey(int virtualKey);
     // Reloads every event and keeps the selection on the same contact.
     void Refresh();
@@ -58,6 +59,8 @@ private:
     // False when a command that needs a selected row finds none; it then goes no further.
     bool HandleCommand(UINT id, UINT code);
     void OnSplitPeriod(UINT id);
+    // Says so when a change of order or split could not be saved.
+    void ReportSave(bool saved);
     bool RunContactCommand(UINT id);
     void PaintClearButton(HDC dc, const RECT& square);
 
@@ -72,3 +75,6 @@ private:
     HWND m_filterEdit;
     WNDPROC m_filterPrevious;
 };
+
+// "The settings could not be saved." in the information window.
+void ReportSettingsNotSaved();

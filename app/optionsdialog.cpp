@@ -3,6 +3,7 @@
 
 #include "app/app.h"
 #include "app/backkey.h"
+#include "app/mainview.h"
 #include "app/resource.h"
 #include "data/datalist.h"
 #include "framework/layout.h"
@@ -91,7 +92,10 @@ void COptionsDialog::Save()
         GetWindowTextW(edit, text.GetBuffer(), length + 1);
         *texts[i] = text.GetBuffer();
     }
-    settings.Write();
+    // The Today item's options may have changed since the settings were read: keep them.
+    settings.ReadTodayValues();
+    if (!settings.Write())
+        ReportSettingsNotSaved();
 }
 
 INT_PTR COptionsDialog::DialogProc(UINT message, WPARAM wParam, LPARAM lParam)
@@ -247,6 +251,8 @@ void COptionsDialog::OnPageInit(HWND page)
     const CSettings& settings = m_data->GetSettings();
     CheckDlgButton(page, IDC_OPTIONS_ANNIVERSARIES, settings.ShowAnnivasaries ? BST_CHECKED : BST_UNCHECKED);
     CheckDlgButton(page, IDC_OPTIONS_FUTURE_AGE, settings.ShowFutureAge ? BST_CHECKED : BST_UNCHECKED);
+    SendDlgItemMessageW(page, IDC_OPTIONS_SUBJECT, EM_LIMITTEXT, MESSAGE_TEMPLATE_LIMIT, 0);
+    SendDlgItemMessageW(page, IDC_OPTIONS_BODY, EM_LIMITTEXT, MESSAGE_TEMPLATE_LIMIT, 0);
     SetDlgItemTextW(page, IDC_OPTIONS_SUBJECT, settings.MessageSubject);
     SetDlgItemTextW(page, IDC_OPTIONS_BODY, settings.MessageBody);
 

@@ -5,18 +5,23 @@
 
 #include <cwchar>
 
-void CVelaRegistry::Open(const wchar_t* subKey)
+bool CVelaRegistry::Open(const wchar_t* subKey)
 {
     Close();
+    m_opened = true;
     HKEY key = nullptr;
-    if (RegOpenKeyExW(HKEY_CURRENT_USER, subKey, 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS)
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, subKey, 0, KEY_ALL_ACCESS, &key) == ERROR_SUCCESS ||
+        RegCreateKeyExW(HKEY_CURRENT_USER, subKey, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr,
+                        &key, nullptr) == ERROR_SUCCESS)
     {
-        key = nullptr;
-        LONG rc = RegCreateKeyExW(HKEY_CURRENT_USER, subKey, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS,
-                                  nullptr, &key, nullptr);
-        Assert(rc == ERROR_SUCCESS, ERR_ERROR, L"CVelaRegistry::Open", __LINE__);
+        m_key = key;
+        m_writable = true;
+        return true;
     }
-    m_key = key;
+    // Settings another account or a policy keeps read-only are still the user's settings to read.
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, subKey, 0, KEY_READ, &key) == ERROR_SUCCESS)
+        m_key = key;
+    return false;
 }
 
 void CVelaRegistry::Close()
@@ -26,11 +31,15 @@ void CVelaRegistry::Close()
         RegCloseKey(m_key);
         m_key = nullptr;
     }
+    m_opened = false;
+    m_writable = false;
 }
 
 bool CVelaRegistry::ReadInt(const wchar_t* name, int& value)
 {
-    Assert(m_key != nullptr, ERR_NOT_IN_USE, L"CVelaRegistry::ReadInt", __LINE__);
+    Assert(m_opened, ERR_NOT_IN_USE, L"CVelaRegistry::ReadInt", __LINE__);
+    if (!m_key)
+        return false;
     DWORD type = 0;
     DWORD data = 0;
     DWORD size = sizeof(data);
@@ -43,7 +52,9 @@ bool CVelaRegistry::ReadInt(const wchar_t* name, int& value)
 
 bool CVelaRegistry::ReadString(const wchar_t* name, CStr& value)
 {
-    Assert(m_key != nullptr, ERR_NOT_IN_USE, L"CVelaRegistry::ReadString", __LINE__);
+    Assert(m_opened, ERR_NOT_IN_USE, L"CVelaRegistry::ReadString", __LINE__);
+    if (!m_key)
+        return false;
     DWORD type = 0;
     DWORD size = 0;
     if (RegQueryValueExW(m_key, name, nullptr, &type, nullptr, &size) != ERROR_SUCCESS || type != REG_SZ)
@@ -60,20 +71,23 @@ bool CVelaRegistry::ReadString(const wchar_t* name, CStr& value)
     return true;
 }
 
-void CVelaRegistry::WriteInt(const wchar_t* name, int value)
+bool CVelaRegistry::WriteInt(const wchar_t* name, int value)
 {
-    Assert(m_key != nullptr, ERR_NOT_IN_USE, L"CVelaRegistry::WriteInt", __LINE__);
+    Assert(m_opened, ERR_NOT_IN_USE, L"CVelaRegistry::WriteInt", __LINE__);
+    if (!m_writable)
+        return false;
     DWORD data = static_cast<DWORD>(value);
-    LONG rc = RegSetValueExW(m_key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&data), sizeof(data));
-    Assert(rc == ERROR_SUCCESS, ERR_ERROR, L"CVelaRegistry::WriteInt", __LINE__);
+    return RegSetValueExW(m_key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&data), sizeof(data)) ==
+           ERROR_SUCCESS;
 }
 
-void CVelaRegistry::WriteString(const wchar_t* name, const wchar_t* text)
+bool CVelaRegistry::WriteString(const wchar_t* name, const wchar_t* text)
 {
-    Assert(m_key != nullptr, ERR_NOT_IN_USE, L"CVelaRegistry::WriteString", __LINE__);
+    Assert(m_opened, ERR_NOT_IN_USE, L"CVelaRegistry::WriteString", __LINE__);
+    if (!m_writable)
+        return false;
     if (!text)
         text = L"";
     DWORD bytes = static_cast<DWORD>((wcslen(text) + 1) * sizeof(wchar_t));
-    LONG rc = RegSetValueExW(m_key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text), bytes);
-    Assert(rc == ERROR_SUCCESS, ERR_ERROR, L"CVelaRegistry::WriteString", __LINE__);
+    return RegSetValueExW(m_key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text), bytes) == ERROR_SUCCESS;
 }

@@ -41,8 +41,11 @@ public:
     // any of its events, else -1.
     int FindInView(LONG oid, bool anniversary) const;
 
-    void Sort(int order);
-    void SetSplit(int mode, int period);
+    // Order and split are saved at once; false when the settings could not be saved.
+    bool Sort(int order);
+    bool SetSplit(int mode, int period);
+    // Saves the settings as the main program has them, with the Today item's own values read afresh.
+    bool Save();
     void SetFilter(const wchar_t* text);
     void ClearFilter();
     void BuildView();

@@ -73,20 +73,29 @@ void CDataList::Order(int order, const CTime& reference)
         m_items.At(i) = keyed[i].item;
 }
 
-void CDataList::Sort(int order)
+bool CDataList::Sort(int order)
 {
     m_settings.SortOrder = order;
     Order(order, m_reference);
-    m_settings.Write();
+    bool saved = Save();
     BuildView();
+    return saved;
 }
 
-void CDataList::SetSplit(int mode, int period)
+bool CDataList::SetSplit(int mode, int period)
 {
     m_settings.SplitMode = mode;
     m_settings.SplitPeriod = period;
-    m_settings.Write();
+    bool saved = Save();
     BuildView();
+    return saved;
+}
+
+bool CDataList::Save()
+{
+    // The Today item's options may have changed since the settings were read: keep them.
+    m_settings.ReadTodayValues();
+    return m_settings.Write();
 }
 
 void CDataList::SetFilter(const wchar_t* text)

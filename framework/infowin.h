@@ -31,6 +31,7 @@ public:
     UINT_PTR GetHideTimer() const { return m_hideTimer; }
     UINT_PTR GetBlinkTimer() const { return m_blinkTimer; }
     const RECT& GetTextRect() const { return m_textRect; }
+    const CStr& GetText() const { return m_text; }
 
     CVelaInfowin(const CVelaInfowin&) = delete;
     CVelaInfowin& operator=(const CVelaInfowin&) = delete;

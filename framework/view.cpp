@@ -71,7 +71,9 @@ void CVelaView::BaseConstruct(UINT id, UINT menuBarId, UINT accelId)
 
     RECT client;
     GetClientRect(app->GetMainWnd(), &client);
-    HWND hwnd = CreateWindowExW(0, className, L"", WS_CHILD | WS_VISIBLE, client.left, client.top,
+    // Clipping its children keeps the view's own painting (its background, a header) off their pixels:
+    // otherwise every repaint of the view blanks a double-buffered list until the list repaints.
+    HWND hwnd = CreateWindowExW(0, className, L"", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, client.left, client.top,
                                 client.right - client.left, client.bottom - client.top, app->GetMainWnd(), nullptr,
                                 app->GetInstance(), this);
     AssertText(hwnd != nullptr, L"Error creating view wnd", L"CVelaView::BaseConstruct", __LINE__);

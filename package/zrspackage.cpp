@@ -19,6 +19,73 @@ bool ReadWord(CFile& file, uint32_t& value)
     return true;
 }
 
+uint32_t Big16(const unsigned char* p)
+{
+    return uint32_t(p[0]) << 8 | p[1];
+}
+
+uint32_t Big32(const unsigned char* p)
+{
+    return uint32_t(p[0]) << 24 | uint32_t(p[1]) << 16 | uint32_t(p[2]) << 8 | p[3];
+}
+
+uint32_t Little32(const unsigned char* p)
+{
+    return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
+}
+
+// The pixel size written in the header of a PNG, GIF, BMP or JPEG picture, without decoding it;
+// false when the format or its header is not recognised.
+bool HeaderSize(const unsigned char* b, uint32_t n, uint32_t& width, uint32_t& height)
+{
+    if (n >= 24 && memcmp(b, "\x89PNG\r\n\x1a\n", 8) == 0)
+    {
+        width = Big32(b + 16);
+        height = Big32(b + 20);
+        return true;
+    }
+    if (n >= 10 && memcmp(b, "GIF8", 4) == 0)
+    {
+        width = uint32_t(b[6]) | uint32_t(b[7]) << 8;
+        height = uint32_t(b[8]) | uint32_t(b[9]) << 8;
+        return true;
+    }
+    if (n >= 26 && b[0] == 'B' && b[1] == 'M')
+    {
+        int32_t w = int32_t(Little32(b + 18));
+        int32_t h = int32_t(Little32(b + 22));
+        width = w < 0 ? 0u - uint32_t(w) : uint32_t(w);
+        height = h < 0 ? 0u - uint32_t(h) : uint32_t(h);
+        return true;
+    }
+    if (n >= 4 && b[0] == 0xFF && b[1] == 0xD8)
+    {
+        // Segments up to the first start of frame, which holds the size.
+        for (uint32_t at = 2; at + 9 <= n && b[at] == 0xFF;)
+        {
+            unsigned char marker = b[at + 1];
+            bool frame = marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 && marker != 0xCC;
+            if (frame)
+            {
+                height = Big16(b + at + 5);
+                width = Big16(b + at + 7);
+                return true;
+            }
+            at += 2 + Big16(b + at + 2);
+        }
+    }
+    return false;
+}
+
+// The package holds icons and small pictures; one far larger than any the programs draw (a few dozen
+// pixels, twice that at high resolution) would only cost time and memory to decode.
+const uint32_t LARGEST_PICTURE_SIDE = 512;
+
+bool TooLarge(uint32_t width, uint32_t height)
+{
+    return width > LARGEST_PICTURE_SIDE || height > LARGEST_PICTURE_SIDE;
+}
+
 } // namespace
 
 CZrsPackage::CZrsPackage()
@@ -114,6 +181,13 @@ CZrsImage* CZrsPackage::LoadImage(uint32_t key)
         LocalFree(block);
         return nullptr;
     }
+    uint32_t width = 0;
+    uint32_t height = 0;
+    if (HeaderSize(static_cast<const unsigned char*>(block), entry->size, width, height) && TooLarge(width, height))
+    {
+        LocalFree(block);
+        return nullptr;
+    }
     IImage* image = nullptr;
     if (FAILED(m_factory->CreateImageFromBuffer(block, entry->size, BufferDisposalFlagLocalFree, &image)) || !image)
     {
@@ -122,7 +196,16 @@ CZrsImage* CZrsPackage::LoadImage(uint32_t key)
     }
     CZrsImage* result = new (std::nothrow) CZrsImage(image);
     if (!result)
+    {
         image->Release();
+        return nullptr;
+    }
+    // A format whose header was not read is measured after decoding.
+    if (TooLarge(uint32_t(result->Width()), uint32_t(result->Height())))
+    {
+        delete result;
+        return nullptr;
+    }
     return result;
 }
 

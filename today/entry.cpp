@@ -1,6 +1,8 @@
 // The library's entry points: load and unload, the item window for the host, and the clock for tests.
 #include "today/todayitem.h"
 
+#include "platform/phone/phone.h"
+
 CTodayItem g_item;
 
 namespace {
@@ -40,6 +42,13 @@ __declspec(dllexport) void SetItemClock(const SYSTEMTIME* now)
     g_clockSet = now != nullptr;
     if (now)
         g_clock = *now;
+}
+
+// Lets a test observe the plug-in's call and composer requests instead of starting programs.
+__declspec(dllexport) void SetItemPhoneRecorder(PhoneRecorder address, CalledPartyRecorder calledParty)
+{
+    SetPhoneRecorder(address);
+    SetCalledPartyRecorder(calledParty);
 }
 
 } // extern "C"

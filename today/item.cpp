@@ -88,6 +88,7 @@ void CTodayItem::UnregisterItemClass()
     events = nullptr;
     package = nullptr;
     selectedLine = -1;
+    reloadPending = false;
     for (int i = 0; i < PICTURE_COUNT; i++)
         pictures[i] = masks[i] = nullptr;
 }
@@ -106,6 +107,11 @@ HWND CTodayItem::CreateItemWindow(TODAYLISTITEM* record, HWND parent)
 
 void CTodayItem::OnCreate()
 {
+    // A window made again within one load of the library starts afresh: no height reported yet, no
+    // selection (the host gives it none), no reload waiting.
+    heightReported = 0;
+    selectedLine = -1;
+    reloadPending = false;
     CoInitializeEx(nullptr, COINIT_MULTITHREADED);
     ItemNow(lastLoadDate);
     CreateFonts();
@@ -238,8 +244,33 @@ void CTodayItem::OnClearCache()
         EndDialog(GetParent(openPopup->GetWindow()), 2);
 }
 
+// A sync sends one message per changed contact: the whole burst is answered by one reload after it.
+void CTodayItem::OnStoreNotification()
+{
+    if (!reloadPending)
+    {
+        reloadPending = true;
+        PostMessageW(window, WM_ITEM_RELOAD, 0, 0);
+    }
+    DropQueuedNotifications();
+}
+
+// The rest of a burst says nothing the reload will not read: it is taken off the queue unseen.
+void CTodayItem::DropQueuedNotifications()
+{
+    MSG queued;
+    while (PeekMessageW(&queued, window, PIM_ITEM_CREATED_LOCAL, PIM_ITEM_CHANGED_LOCAL, PM_REMOVE))
+    {
+    }
+    while (PeekMessageW(&queued, window, PIM_ITEM_CREATED_REMOTE, PIM_ITEM_CHANGED_REMOTE, PM_REMOVE))
+    {
+    }
+}
+
 void CTodayItem::OnStoreChanged()
 {
+    DropQueuedNotifications();
+    reloadPending = false;
     heightReported = 0;
     if (events)
     {
@@ -323,10 +354,13 @@ LRESULT CALLBACK ItemWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM l
     case WM_TODAYCUSTOM_ACTION:
         item->OnAction(static_cast<int>(wParam));
         break;
+    case WM_ITEM_RELOAD:
+        item->OnStoreChanged();
+        return 0;
     default:
         if (IsStoreNotification(message))
         {
-            item->OnStoreChanged();
+            item->OnStoreNotification();
             return 0;
         }
         break;

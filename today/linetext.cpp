@@ -5,6 +5,7 @@
 #include "data/settings.h"
 
 #include <cwchar>
+#include <string>
 
 namespace {
 
@@ -13,7 +14,7 @@ const wchar_t* const DEFAULT_DATE_PICTURE = L"dd MMM";
 // The date picture without its year: an event entered without a year has none to show.
 void StripYear(const wchar_t* picture, CStr& out)
 {
-    out = L"";
+    std::wstring kept;
     bool quoted = false;
     for (const wchar_t* p = picture; *p; p++)
     {
@@ -21,14 +22,13 @@ void StripYear(const wchar_t* picture, CStr& out)
             quoted = !quoted;
         if (!quoted && (*p == L'y' || *p == L'Y'))
             continue;
-        out.Append(*p, 1);
+        kept += *p;
     }
     // Separators left hanging at either end by the removed year.
     const wchar_t* separators = L" ,./-";
-    while (out.GetLength() > 0 && wcschr(separators, *out.At(out.GetLength() - 1)))
-        out.Delete(out.GetLength() - 1, 1);
-    while (out.GetLength() > 0 && wcschr(separators, *out.At(0)))
-        out.Delete(0, 1);
+    size_t first = kept.find_first_not_of(separators);
+    size_t last = kept.find_last_not_of(separators);
+    out = first == std::wstring::npos ? L"" : kept.substr(first, last - first + 1).c_str();
 }
 
 // The date written with the picture; one the locale cannot use gives the default picture.

@@ -76,7 +76,8 @@ void OnOk(HWND dialog)
     UINT months = GetDlgItemInt(dialog, IDC_MAXMONTHS, &ok, FALSE);
     if (ok)
         settings.TodayMaxMonth = static_cast<int>(months);
-    settings.Write();
+    if (!settings.Write())
+        MessageBoxW(dialog, L"The settings could not be saved.", L"Festivo", MB_OK);
     EndDialog(dialog, IDOK);
 }
 

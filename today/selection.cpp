@@ -178,9 +178,15 @@ void CTodayItem::StartMainProgram()
     MakeAppPath(L"festivo.exe", path);
     SHELLEXECUTEINFOW request = {};
     request.cbSize = sizeof(request);
+    // The system's own error box would block the Today screen's thread: the plug-in says it itself.
+    request.fMask = SEE_MASK_FLAG_NO_UI;
     request.lpFile = path;
     request.nShow = SW_SHOWNORMAL;
-    ShellExecuteRequest(&request);
+    if (ShellExecuteRequest(&request))
+        return;
+    CStr text(L"Festivo could not be started from ");
+    text.Append(path);
+    MessageBoxW(nullptr, text, L"Festivo", MB_OK);
 }
 
 void CTodayItem::OpenContact()

@@ -13,6 +13,9 @@ class CZrsPackage;
 class CPopupListBox;
 class CStrList;
 
+// Posted to the item window by the first store notification of a burst.
+const UINT WM_ITEM_RELOAD = WM_APP + 2;
+
 // Picture index of the header line; 0 to 12 are the event kinds.
 const int HEADER_PICTURE = 13;
 const int PICTURE_COUNT = 14;
@@ -36,6 +39,9 @@ public:
     void OnTap(int x, int y);
     // A right click on the desktop: the tap-and-hold of the handheld, at once.
     void OnContextTap(int x, int y);
+    // A store notification: the reload waits until the burst it belongs to is in.
+    void OnStoreNotification();
+    void DropQueuedNotifications();
     void OnStoreChanged();
     void ShowPopupMenu(POINT screen);
     void ResizeBackBuffer(int width, int height);
@@ -64,6 +70,7 @@ public:
     HBITMAP bufferBitmap;
     HBITMAP bufferPrevious;
     CPopupListBox* openPopup;
+    bool reloadPending;
 
 private:
     void CreateFonts();

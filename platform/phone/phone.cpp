@@ -1,6 +1,7 @@
 // Desktop call request and composer: tel:, mailto: and sms: addresses handed to the desktop shell.
 #include "platform/phone/phone.h"
 
+#include <cstring>
 #include <cwchar>
 #include <cwctype>
 #include <string>
@@ -10,6 +11,7 @@ const wchar_t* const COMPOSER_PROGRAM = L"\\windows\\tmail.exe";
 namespace {
 
 PhoneRecorder g_recorder = nullptr;
+CalledPartyRecorder g_partyRecorder = nullptr;
 
 void Open(const wchar_t* address)
 {
@@ -30,9 +32,44 @@ void CopyCut(const std::wstring& text, wchar_t* out, int size)
     out[n] = 0;
 }
 
-bool IsDialable(wchar_t c)
+// The keypad digit of a letter (ABC 2 ... WXYZ 9), as vanity numbers like 1-800-FLOWERS are dialled.
+wchar_t KeypadDigit(wchar_t letter)
 {
-    return (c >= L'0' && c <= L'9') || c == L'+' || c == L'*' || c == L'#';
+    const wchar_t* const keys = L"22233344455566677778889999";
+    wchar_t upper = static_cast<wchar_t>(towupper(letter));
+    return upper >= L'A' && upper <= L'Z' ? keys[upper - L'A'] : 0;
+}
+
+bool IsAsciiLetter(wchar_t c)
+{
+    return (c >= L'a' && c <= L'z') || (c >= L'A' && c <= L'Z');
+}
+
+// Where an extension marker ("x23", "ext. 23", "extension 23") begins at the end of the number, with the
+// extension's digits; npos when there is none.
+size_t FindExtension(const std::wstring& text, std::wstring& digits)
+{
+    size_t end = text.size();
+    while (end > 0 && iswspace(text[end - 1]))
+        end--;
+    size_t start = end;
+    while (start > 0 && text[start - 1] >= L'0' && text[start - 1] <= L'9')
+        start--;
+    if (start == end)
+        return std::wstring::npos;
+    size_t p = start;
+    while (p > 0 && (iswspace(text[p - 1]) || text[p - 1] == L'.' || text[p - 1] == L':'))
+        p--;
+    size_t word = p;
+    while (word > 0 && IsAsciiLetter(text[word - 1]))
+        word--;
+    std::wstring marker = text.substr(word, p - word);
+    for (wchar_t& c : marker)
+        c = static_cast<wchar_t>(towlower(c));
+    if (marker != L"x" && marker != L"ext" && marker != L"extension")
+        return std::wstring::npos;
+    digits = text.substr(start, end - start);
+    return word;
 }
 
 bool IsPhoneNumber(const wchar_t* text)
@@ -48,7 +85,8 @@ bool IsPhoneNumber(const wchar_t* text)
     return digits > 0;
 }
 
-std::wstring PercentEncode(const wchar_t* text)
+// UTF-8, percent-encoded except for the unreserved characters and those in kept.
+std::wstring PercentEncode(const wchar_t* text, const char* kept)
 {
     std::wstring out;
     int n = WideCharToMultiByte(CP_UTF8, 0, text, -1, nullptr, 0, nullptr, nullptr);
@@ -61,7 +99,7 @@ std::wstring PercentEncode(const wchar_t* text)
     for (unsigned char c : utf8)
     {
         if ((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-' || c == '.' ||
-            c == '_' || c == '~' || c == '@' || c == '+')
+            c == '_' || c == '~' || (c && strchr(kept, c)))
         {
             out += static_cast<wchar_t>(c);
         }
@@ -74,6 +112,10 @@ std::wstring PercentEncode(const wchar_t* text)
     }
     return out;
 }
+
+// The address keeps its @ and +; in subject and body a + would be read as a space by mail programs.
+const char* const ADDRESS_KEPT = "@+";
+const char* const TEXT_KEPT = "";
 
 // Reads `-name "value"` at p; advances p past it.
 bool ReadOption(const wchar_t*& p, const wchar_t* name, std::wstring& value)
@@ -97,21 +139,67 @@ void SetPhoneRecorder(PhoneRecorder recorder)
     g_recorder = recorder;
 }
 
+void SetCalledPartyRecorder(CalledPartyRecorder recorder)
+{
+    g_partyRecorder = recorder;
+}
+
 void MakeTelAddress(const wchar_t* number, wchar_t* out, int size)
 {
+    std::wstring text = number ? number : L"";
+    std::wstring extension;
+    size_t marker = FindExtension(text, extension);
+    if (marker != std::wstring::npos)
+        text.erase(marker);
+    // A label before the number ("call me: 555") is not part of it.
+    size_t first = text.find_first_of(L"0123456789+*#");
+    text = first == std::wstring::npos ? L"" : text.substr(first);
+    bool global = !text.empty() && text[0] == L'+';
+    // "+44 (0)20 ...": the trunk 0 written after a country code is not dialled from abroad.
+    size_t trunk = text.find(L"(0)");
+    if (global && trunk != std::wstring::npos)
+        text.erase(trunk, 3);
+    std::wstring digits;
+    bool anyDigit = false;
+    for (wchar_t c : text)
+    {
+        if (c >= L'0' && c <= L'9')
+        {
+            digits += c;
+            anyDigit = true;
+        }
+        else if (c == L'*')
+            digits += c;
+        else if (c == L'#')
+            digits += L"%23";
+        else if (KeypadDigit(c))
+            digits += KeypadDigit(c);
+    }
     std::wstring address = L"tel:";
-    for (const wchar_t* p = number ? number : L""; *p; p++)
-        if (IsDialable(*p))
-            address += *p;
+    if (anyDigit)
+    {
+        address += (global ? L"+" : L"") + digits;
+        if (!extension.empty())
+            address += L";ext=" + extension;
+    }
     CopyCut(address, out, size);
 }
 
-LONG tapiRequestMakeCall(const wchar_t* destination, const wchar_t*, const wchar_t*, const wchar_t*)
+bool IsDialableNumber(const wchar_t* number)
+{
+    wchar_t address[300];
+    MakeTelAddress(number, address, 300);
+    return wcslen(address) > 4;
+}
+
+LONG tapiRequestMakeCall(const wchar_t* destination, const wchar_t*, const wchar_t* calledParty, const wchar_t*)
 {
     wchar_t address[300];
     MakeTelAddress(destination, address, 300);
     if (wcslen(address) <= 4)
         return -1;
+    if (g_partyRecorder)
+        g_partyRecorder(calledParty ? calledParty : L"");
     Open(address);
     return 0;
 }
@@ -136,14 +224,14 @@ void MakeComposerAddress(const wchar_t* to, const wchar_t* subject, const wchar_
     {
         address = L"sms:";
         for (const wchar_t* p = to; *p; p++)
-            if (IsDialable(*p))
+            if ((*p >= L'0' && *p <= L'9') || (*p == L'+' && address.size() == 4))
                 address += *p;
-        address += L"?body=" + PercentEncode(body);
+        address += L"?body=" + PercentEncode(body, TEXT_KEPT);
     }
     else
     {
-        address = L"mailto:" + PercentEncode(to) + L"?subject=" + PercentEncode(subject) + L"&body=" +
-                  PercentEncode(body);
+        address = L"mailto:" + PercentEncode(to, ADDRESS_KEPT) + L"?subject=" + PercentEncode(subject, TEXT_KEPT) +
+                  L"&body=" + PercentEncode(body, TEXT_KEPT);
     }
     CopyCut(address, out, size);
 }

@@ -16,8 +16,12 @@ BOOL ShellExecuteRequest(SHELLEXECUTEINFOW* info);
 // The message composer's program path on the handheld.
 extern const wchar_t* const COMPOSER_PROGRAM;
 
-// The desktop addresses these requests turn into (exposed for tests).
+// The desktop addresses these requests turn into (exposed for tests). A tel: address as RFC 3966
+// writes it: keypad digits for letters, ";ext=" for an extension, no trunk "(0)" after a country code;
+// just "tel:" when the number holds no digit.
 void MakeTelAddress(const wchar_t* number, wchar_t* out, int size);
+// True when the number has something to dial.
+bool IsDialableNumber(const wchar_t* number);
 // Parses the composer's parameter string; false when it is not exactly three quoted values.
 bool ParseComposerParameters(const wchar_t* parameters, wchar_t* to, wchar_t* subject, wchar_t* body, int size);
 // mailto:to?subject=...&body=... or sms:number?body=..., percent-encoded as UTF-8.
@@ -26,3 +30,6 @@ void MakeComposerAddress(const wchar_t* to, const wchar_t* subject, const wchar_
 // Tests observe the requests instead of starting programs: the recorder gets each desktop address.
 typedef void (*PhoneRecorder)(const wchar_t* address);
 void SetPhoneRecorder(PhoneRecorder recorder);
+// And who each call was for: the recorder gets the called party of every call request it lets through.
+typedef void (*CalledPartyRecorder)(const wchar_t* calledParty);
+void SetCalledPartyRecorder(CalledPartyRecorder recorder);

@@ -12,6 +12,8 @@
 #include <unordered_map>
 #include <vector>
 
+class CDirectoryWatch;
+
 struct CStoreCard
 {
     vcard::CContactRecord record;
@@ -19,12 +21,22 @@ struct CStoreCard
     uint64_t hash = 0; // of the card's bytes
 };
 
+// How long after its last write a file's listing can be trusted to show any further write.
+const unsigned STAMP_SETTLE_MS = 100;
+
 struct CStoreFile
 {
     std::wstring path;
     CFileStamp stamp;
-    bool utf16 = false; // the card offsets refer to the file converted to UTF-8
+    ULONGLONG changeTime = 0; // the system's change time: moves on every write, rename or time reset
+    ULONGLONG readAt = 0;     // system time just before the listing that preceded the read
+    bool utf16 = false;       // the card offsets refer to the file converted to UTF-8
+    bool failed = false;      // the last read failed: the cards are the last good ones (or none)
     std::shared_ptr<const std::vector<CStoreCard>> cards;
+
+    // Whether a later write of the file must show in its stamp. A write within the file system's
+    // time granularity of the read can leave size and times as they were.
+    bool Settled() const;
 };
 
 struct CStoreEntry
@@ -45,6 +57,8 @@ struct CSnapshot
     const vcard::CContactRecord& Record(size_t entry) const;
     // Index into entries, or -1.
     long Find(LONG oid) const;
+    // The decoded picture of an entry; false when it has none.
+    bool ReadPhoto(size_t entry, std::string& bytes) const;
 };
 
 struct CStoreChange
@@ -53,7 +67,8 @@ struct CStoreChange
     UINT message; // one of the six notification messages
 };
 
-// Shared by every object of the store in this process.
+// Shared by every object of the store in this process. The state is read once, then kept
+// current from the system's change notifications on the address book's folder.
 class CAddressBook
 {
 public:
@@ -62,19 +77,32 @@ public:
     CAddressBook(const CAddressBook&) = delete;
     CAddressBook& operator=(const CAddressBook&) = delete;
 
-    // Re-reads what changed on disk and returns the current state.
+    // Takes in what changed on disk and returns the current state.
     std::shared_ptr<const CSnapshot> Current();
-    // Re-reads what changed and hands out the changes noticed since the last call.
+    // The state already held, without looking at the disk (per-contact operations).
+    std::shared_ptr<const CSnapshot> Held();
+    // Lists the whole address book again (after the store's own writes, on activation).
+    void Recheck();
+    // Takes in what changed and hands out the changes noticed since the last call.
     std::vector<CStoreChange> TakeChanges();
     // The decoded picture of a contact; false when it has none.
     bool ReadPhoto(LONG oid, std::string& bytes);
+    // The window that hears of the watch's reports, and with which message.
+    void SetListener(HWND window, UINT message);
+    // No store object is left: stops watching and forgets the state (the index keeps it).
+    void Release();
 
 private:
-    void RefreshLocked();
+    void UpdateLocked(bool full);
+    void StartLocked(const std::wstring& location);
+    void ReplaceLocked(std::shared_ptr<const CSnapshot> next);
 
     CRITICAL_SECTION m_lock;
     std::shared_ptr<const CSnapshot> m_snapshot;
     std::vector<CStoreChange> m_changes;
+    std::unique_ptr<CDirectoryWatch> m_watch;
+    HWND m_listener;
+    UINT m_listenerMessage;
 };
 
 CAddressBook& TheAddressBook();
@@ -89,11 +117,37 @@ struct CListedFile
 {
     std::wstring path;
     CFileStamp stamp;
+    ULONGLONG changeTime = 0;
 };
 // The .vcf files of the location in enumeration order (by name, case ignored); none when unset.
 std::vector<CListedFile> ListAddressBook(const std::wstring& location);
-// Reads the listed files; files whose stamp is unchanged since previous are taken over unread.
-std::shared_ptr<const CSnapshot> BuildSnapshot(const std::wstring& location, const std::vector<CListedFile>& listing,
-                                               const CSnapshot* previous);
+// One file's listing; false when it is gone or not a file.
+bool ListFile(const std::wstring& path, CListedFile& file);
+// The folder whose notifications cover the location (the folder itself, or the one file's folder).
+std::wstring WatchedFolder(const std::wstring& location);
+// Whether a name the folder's notifications report belongs to the address book at location (a
+// folder of files, or one file).
+bool IsAddressBookName(const std::wstring& location, bool folder, const std::wstring& name);
+
+struct CBuildOptions
+{
+    // Files to read again whatever their stamp (the notifications named them); lower-case paths.
+    const std::vector<std::wstring>* reread = nullptr;
+    // Take over unchanged files even when their stamp is too recent to be sure of (they are watched).
+    bool trustRecent = false;
+    // System time just before the listing was taken (0: now).
+    ULONGLONG listedAt = 0;
+};
+// Reads the listed files; files whose listing is unchanged since previous are taken over unread.
+// A file that cannot be read keeps its previous cards and is tried again next time.
+std::shared_ptr<CSnapshot> BuildSnapshot(const std::wstring& location, const std::vector<CListedFile>& listing,
+                                         const CSnapshot* previous, const CBuildOptions& options);
+// Unique oids for the cards' base oids, in enumeration order (byOid: oid to position); returns
+// how many candidate oids were looked at.
+size_t AssignOids(const std::vector<LONG>& bases, std::vector<LONG>& oids, std::unordered_map<LONG, uint32_t>& byOid);
 // The bytes [begin, end) of the text the card offsets of a file refer to.
 bool ReadFileRange(const CStoreFile& file, size_t begin, size_t end, std::string& text);
+std::wstring LowerPath(const std::wstring& path);
+// The enumeration order of files: by path, case ignored.
+bool PathLess(const std::wstring& a, const std::wstring& b);
+ULONGLONG Ticks(const FILETIME& time);

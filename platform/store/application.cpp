@@ -86,7 +86,8 @@ HRESULT STDMETHODCALLTYPE CApplication::GetItemFromOid(LONG oid, IContact** resu
     if (!result)
         return E_POINTER;
     *result = nullptr;
-    std::shared_ptr<const CSnapshot> snapshot = TheAddressBook().Current();
+    // A contact is looked up in the state already held: the watch keeps it current.
+    std::shared_ptr<const CSnapshot> snapshot = TheAddressBook().Held();
     long entry = snapshot->Find(oid);
     if (entry < 0)
         return E_INVALIDARG;

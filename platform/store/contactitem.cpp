@@ -126,7 +126,7 @@ HRESULT STDMETHODCALLTYPE CContact::OpenProperty(CEPROPID id, DWORD access, IStr
     if (access & GENERIC_WRITE)
         return E_ACCESSDENIED;
     std::string bytes;
-    if (!TheAddressBook().ReadPhoto(Oid(), bytes))
+    if (!m_snapshot->ReadPhoto(m_entry, bytes))
         return HRESULT_FROM_WIN32(ERROR_NOT_FOUND);
     *stream = SHCreateMemStream(reinterpret_cast<const BYTE*>(bytes.data()), static_cast<UINT>(bytes.size()));
     return *stream ? S_OK : E_OUTOFMEMORY;

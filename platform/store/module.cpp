@@ -1,6 +1,7 @@
 // The DLL's entry points: class object, unloading, and registration under HKEY_CLASSES_ROOT.
 #include "platform/store/module.h"
 
+#include "platform/store/addressbook.h"
 #include "platform/store/codepage.h"
 #include "platform/store/config.h"
 #include "platform/store/objects.h"
@@ -87,7 +88,9 @@ void ObjectCreated()
 
 void ObjectDestroyed()
 {
-    InterlockedDecrement(&g_objects);
+    // With the last object gone the address book stops watching, so the DLL can be unloaded.
+    if (InterlockedDecrement(&g_objects) == 0)
+        TheAddressBook().Release();
 }
 
 extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID)

@@ -1,4 +1,4 @@
-// Change notifications: a hidden window whose timer polls the address book and posts to logged-on windows.
+// Change notifications: a hidden window that hears of the address book's changes and posts to logged-on windows.
 #include "platform/store/notifier.h"
 
 #include "platform/store/addressbook.h"
@@ -8,9 +8,10 @@
 namespace {
 
 const wchar_t NOTIFIER_CLASS[] = L"FestivoContactStoreNotifier";
-const UINT_PTR POLL_TIMER = 1;
-// Often enough that a change arrives within about a second.
-const UINT POLL_INTERVAL = 500;
+// The directory watch reports with this message.
+const UINT WM_STORE_CHANGED = WM_APP + 0x51;
+// Activation looks at the whole address book, but not more often than this.
+const DWORD ACTIVATION_RECHECK = 2000;
 
 bool IsLocal(UINT message)
 {
@@ -25,7 +26,7 @@ CNotifier& CNotifier::Instance()
     return notifier;
 }
 
-CNotifier::CNotifier() : m_window(nullptr)
+CNotifier::CNotifier() : m_window(nullptr), m_lastRecheck(0)
 {
     InitializeCriticalSection(&m_lock);
 }
@@ -34,7 +35,7 @@ void CNotifier::Register(const void* owner, HWND window, ULONG mask)
 {
     EnterCriticalSection(&m_lock);
     // Changes from before this logon asked for notifications are not reported to it.
-    PollLocked();
+    DeliverLocked();
     bool found = false;
     for (CLogon& logon : m_logons)
         if (logon.owner == owner)
@@ -45,7 +46,7 @@ void CNotifier::Register(const void* owner, HWND window, ULONG mask)
         }
     if (!found)
         m_logons.push_back({owner, window, mask});
-    UpdateTimerLocked();
+    UpdateWindowLocked();
     LeaveCriticalSection(&m_lock);
 }
 
@@ -55,18 +56,28 @@ void CNotifier::Unregister(const void* owner)
     for (size_t i = 0; i < m_logons.size(); ++i)
         if (m_logons[i].owner == owner)
             m_logons.erase(m_logons.begin() + i--);
-    UpdateTimerLocked();
+    UpdateWindowLocked();
     LeaveCriticalSection(&m_lock);
 }
 
 void CNotifier::Poll()
 {
+    OnChanged(true);
+}
+
+void CNotifier::OnChanged(bool recheck)
+{
     EnterCriticalSection(&m_lock);
-    PollLocked();
+    if (recheck)
+    {
+        TheAddressBook().Recheck();
+        m_lastRecheck = GetTickCount();
+    }
+    DeliverLocked();
     LeaveCriticalSection(&m_lock);
 }
 
-void CNotifier::PollLocked()
+void CNotifier::DeliverLocked()
 {
     bool anyone = false;
     for (const CLogon& logon : m_logons)
@@ -83,7 +94,7 @@ void CNotifier::PollLocked()
                 PostMessageW(logon.window, change.message, static_cast<WPARAM>(change.oid), 0);
 }
 
-void CNotifier::UpdateTimerLocked()
+void CNotifier::UpdateWindowLocked()
 {
     bool needed = false;
     for (const CLogon& logon : m_logons)
@@ -95,13 +106,14 @@ void CNotifier::UpdateTimerLocked()
         wc.hInstance = StoreModule();
         wc.lpszClassName = NOTIFIER_CLASS;
         RegisterClassW(&wc);
-        m_window = CreateWindowExW(0, NOTIFIER_CLASS, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, StoreModule(), nullptr);
-        if (m_window)
-            SetTimer(m_window, POLL_TIMER, POLL_INTERVAL, nullptr);
+        // A hidden top-level window rather than a message-only one: it hears when its program is activated.
+        m_window = CreateWindowExW(WS_EX_TOOLWINDOW, NOTIFIER_CLASS, L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
+                                   StoreModule(), nullptr);
+        TheAddressBook().SetListener(m_window, WM_STORE_CHANGED);
     }
     else if (!needed && m_window)
     {
-        KillTimer(m_window, POLL_TIMER);
+        TheAddressBook().SetListener(nullptr, 0);
         DestroyWindow(m_window);
         m_window = nullptr;
     }
@@ -109,9 +121,15 @@ void CNotifier::UpdateTimerLocked()
 
 LRESULT CALLBACK CNotifier::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    if (message == WM_TIMER && wParam == POLL_TIMER)
+    switch (message)
     {
-        Instance().Poll();
+    case WM_STORE_CHANGED:
+        Instance().OnChanged(false);
+        return 0;
+    case WM_ACTIVATEAPP:
+        // A file system that cannot notify is looked at when the user comes back to the program.
+        if (wParam && GetTickCount() - Instance().m_lastRecheck >= ACTIVATION_RECHECK)
+            Instance().OnChanged(true);
         return 0;
     }
     return DefWindowProcW(window, message, wParam, lParam);

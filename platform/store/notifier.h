@@ -1,4 +1,4 @@
-// Change notifications: a hidden window whose timer polls the address book and posts to logged-on windows.
+// Change notifications: a hidden window that hears of the address book's changes and posts to logged-on windows.
 #pragma once
 
 #include <windows.h>
@@ -17,7 +17,7 @@ public:
     // Sets the window and notification bits of one logon (owner = the application object).
     void Register(const void* owner, HWND window, ULONG mask);
     void Unregister(const void* owner);
-    // Reads what changed and posts one message per changed contact to every window that wants it.
+    // Looks at the whole address book now and posts what changed (after the store's own writes).
     void Poll();
 
 private:
@@ -29,11 +29,13 @@ private:
     };
 
     CNotifier();
-    void PollLocked();
-    void UpdateTimerLocked();
+    void DeliverLocked();
+    void UpdateWindowLocked();
+    void OnChanged(bool recheck);
     static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
     CRITICAL_SECTION m_lock;
     std::vector<CLogon> m_logons;
     HWND m_window;
+    DWORD m_lastRecheck;
 };

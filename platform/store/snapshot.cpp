@@ -27,16 +27,28 @@ LONG OidFromText(const std::string& text)
     return oid == 0 ? 1 : oid;
 }
 
-std::string FileNameKey(const std::wstring& path)
+// A card without UID is known by its content, so that other cards coming and going leave its oid alone.
+LONG OidFromContent(uint64_t hash)
+{
+    LONG oid = static_cast<LONG>((hash ^ (hash >> 31) ^ (hash >> 62)) & 0x7FFFFFFF);
+    return oid == 0 ? 1 : oid;
+}
+
+// A write can leave a file's times as they were when it falls in the same step of the file
+// system's clock as the write before. Times in whole seconds come from file systems that keep
+// coarse times (two seconds on FAT); the others step at least with the system's clock tick.
+const ULONGLONG COARSE_STEP = 2ull * 10000000;
+const ULONGLONG FINE_STEP = STAMP_SETTLE_MS * 10000ull;
+
+bool EndsWithVcf(const wchar_t* name, size_t length)
+{
+    return length >= 4 && CompareStringOrdinal(name + length - 4, 4, L".vcf", 4, TRUE) == CSTR_EQUAL;
+}
+
+std::wstring FileName(const std::wstring& path)
 {
     size_t slash = path.find_last_of(L"\\/");
-    std::wstring name = path.substr(slash == std::wstring::npos ? 0 : slash + 1);
-    CharLowerBuffW(&name[0], static_cast<DWORD>(name.size()));
-    int n = WideCharToMultiByte(CP_UTF8, 0, name.c_str(), static_cast<int>(name.size()), nullptr, 0, nullptr, nullptr);
-    std::string key(n > 0 ? n : 0, '\0');
-    if (n > 0)
-        WideCharToMultiByte(CP_UTF8, 0, name.c_str(), static_cast<int>(name.size()), &key[0], n, nullptr, nullptr);
-    return key;
+    return path.substr(slash == std::wstring::npos ? 0 : slash + 1);
 }
 
 bool ReadBytes(const std::wstring& path, std::string& bytes)
@@ -63,27 +75,27 @@ bool ReadBytes(const std::wstring& path, std::string& bytes)
     return ok;
 }
 
-std::shared_ptr<const std::vector<CStoreCard>> ReadCards(CStoreFile& file)
+// False when the file could not be read; file then stays as it was.
+bool ReadCards(CStoreFile& file)
 {
     auto cards = std::make_shared<std::vector<CStoreCard>>();
     std::string bytes, converted;
     if (!ReadBytes(file.path, bytes))
-        return cards;
+        return false;
     file.utf16 = vcard::ConvertUtf16File(bytes, converted);
     const std::string& text = file.utf16 ? converted : bytes;
-    std::string nameKey = FileNameKey(file.path);
     vcard::CVCardReader reader(text.data(), text.size());
     vcard::CVCard card;
-    for (size_t position = 0; reader.Next(card); ++position)
+    while (reader.Next(card))
     {
         CStoreCard stored;
         vcard::ReadContact(card, stored.record);
         stored.hash = Fnv64(text.data() + card.begin, card.end - card.begin);
-        stored.baseOid = stored.record.uid.empty() ? OidFromText(nameKey + "#" + std::to_string(position))
-                                                   : OidFromText("uid:" + stored.record.uid);
+        stored.baseOid = stored.record.uid.empty() ? OidFromContent(stored.hash) : OidFromText("uid:" + stored.record.uid);
         cards->push_back(std::move(stored));
     }
-    return cards;
+    file.cards = std::move(cards);
+    return true;
 }
 
 } // namespace
@@ -115,6 +127,71 @@ std::wstring ReadAddressBookLocation()
     return location;
 }
 
+ULONGLONG Ticks(const FILETIME& time)
+{
+    return (static_cast<ULONGLONG>(time.dwHighDateTime) << 32) | time.dwLowDateTime;
+}
+
+std::wstring LowerPath(const std::wstring& path)
+{
+    std::wstring lower = path;
+    if (!lower.empty())
+        CharLowerBuffW(&lower[0], static_cast<DWORD>(lower.size()));
+    return lower;
+}
+
+bool CStoreFile::Settled() const
+{
+    ULONGLONG written = std::max(Ticks(stamp.time), changeTime);
+    bool coarse = Ticks(stamp.time) % 10000000 == 0 && changeTime % 10000000 == 0;
+    return written + (coarse ? COARSE_STEP : FINE_STEP) < readAt;
+}
+
+bool ListFile(const std::wstring& path, CListedFile& file)
+{
+    HANDLE h = CreateFileW(LongPath(path).c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                           nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (h == INVALID_HANDLE_VALUE)
+        return false;
+    FILE_BASIC_INFO basic;
+    FILE_STANDARD_INFO standard;
+    bool ok = GetFileInformationByHandleEx(h, FileBasicInfo, &basic, sizeof(basic)) &&
+              GetFileInformationByHandleEx(h, FileStandardInfo, &standard, sizeof(standard)) && !standard.Directory;
+    CloseHandle(h);
+    if (!ok)
+        return false;
+    file.path = path;
+    file.stamp.exists = true;
+    file.stamp.time.dwLowDateTime = static_cast<DWORD>(basic.LastWriteTime.QuadPart);
+    file.stamp.time.dwHighDateTime = static_cast<DWORD>(basic.LastWriteTime.QuadPart >> 32);
+    file.stamp.size = static_cast<ULONGLONG>(standard.EndOfFile.QuadPart);
+    file.changeTime = static_cast<ULONGLONG>(basic.ChangeTime.QuadPart);
+    return true;
+}
+
+std::wstring WatchedFolder(const std::wstring& location)
+{
+    DWORD attributes = GetFileAttributesW(LongPath(location).c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))
+        return location;
+    size_t slash = location.find_last_of(L"\\/");
+    return slash == std::wstring::npos ? L"." : location.substr(0, slash);
+}
+
+bool IsAddressBookName(const std::wstring& location, bool folder, const std::wstring& name)
+{
+    if (folder)
+        return EndsWithVcf(name.c_str(), name.size());
+    std::wstring own = FileName(location);
+    return CompareStringOrdinal(own.c_str(), -1, name.c_str(), -1, TRUE) == CSTR_EQUAL;
+}
+
+bool PathLess(const std::wstring& a, const std::wstring& b)
+{
+    return CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b.c_str(), static_cast<int>(b.size()), TRUE) ==
+           CSTR_LESS_THAN;
+}
+
 std::vector<CListedFile> ListAddressBook(const std::wstring& location)
 {
     std::vector<CListedFile> files;
@@ -126,69 +203,134 @@ std::vector<CListedFile> ListAddressBook(const std::wstring& location)
     if (!(attributes & FILE_ATTRIBUTE_DIRECTORY))
     {
         CListedFile file;
-        file.path = location;
-        if (ReadFileStamp(location.c_str(), file.stamp))
+        if (ListFile(location, file))
             files.push_back(file);
         return files;
     }
-    WIN32_FIND_DATAW data;
-    HANDLE find = FindFirstFileW(LongPath(location + L"\\*.vcf").c_str(), &data);
-    if (find == INVALID_HANDLE_VALUE)
+    // One directory read returns many entries with their sizes and times, the change time included.
+    HANDLE folder = CreateFileW(LongPath(location).c_str(), FILE_LIST_DIRECTORY,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (folder == INVALID_HANDLE_VALUE)
         return files;
-    do
+    std::vector<ULONGLONG> buffer(64 * 1024 / sizeof(ULONGLONG));
+    const DWORD bufferBytes = static_cast<DWORD>(buffer.size() * sizeof(ULONGLONG));
+    FILE_INFO_BY_HANDLE_CLASS kind = FileIdBothDirectoryRestartInfo;
+    while (GetFileInformationByHandleEx(folder, kind, buffer.data(), bufferBytes))
     {
-        if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-            continue;
-        CListedFile file;
-        file.path = location + L"\\" + data.cFileName;
-        file.stamp.exists = true;
-        file.stamp.time = data.ftLastWriteTime;
-        file.stamp.size = (static_cast<ULONGLONG>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
-        files.push_back(file);
-    } while (FindNextFileW(find, &data));
-    FindClose(find);
-    std::sort(files.begin(), files.end(), [](const CListedFile& a, const CListedFile& b) {
-        return CompareStringOrdinal(a.path.c_str(), -1, b.path.c_str(), -1, TRUE) == CSTR_LESS_THAN;
-    });
+        kind = FileIdBothDirectoryInfo;
+        const BYTE* base = reinterpret_cast<const BYTE*>(buffer.data());
+        for (DWORD offset = 0;;)
+        {
+            const FILE_ID_BOTH_DIR_INFO* info = reinterpret_cast<const FILE_ID_BOTH_DIR_INFO*>(base + offset);
+            size_t length = info->FileNameLength / sizeof(wchar_t);
+            if (!(info->FileAttributes & FILE_ATTRIBUTE_DIRECTORY) && EndsWithVcf(info->FileName, length))
+            {
+                CListedFile file;
+                file.path = location + L"\\" + std::wstring(info->FileName, length);
+                file.stamp.exists = true;
+                file.stamp.time.dwLowDateTime = static_cast<DWORD>(info->LastWriteTime.QuadPart);
+                file.stamp.time.dwHighDateTime = static_cast<DWORD>(info->LastWriteTime.QuadPart >> 32);
+                file.stamp.size = static_cast<ULONGLONG>(info->EndOfFile.QuadPart);
+                file.changeTime = static_cast<ULONGLONG>(info->ChangeTime.QuadPart);
+                files.push_back(std::move(file));
+            }
+            if (info->NextEntryOffset == 0)
+                break;
+            offset += info->NextEntryOffset;
+        }
+    }
+    CloseHandle(folder);
+    std::sort(files.begin(), files.end(), [](const CListedFile& a, const CListedFile& b) { return PathLess(a.path, b.path); });
     return files;
 }
 
-std::shared_ptr<const CSnapshot> BuildSnapshot(const std::wstring& location, const std::vector<CListedFile>& listing,
-                                               const CSnapshot* previous)
+size_t AssignOids(const std::vector<LONG>& bases, std::vector<LONG>& oids, std::unordered_map<LONG, uint32_t>& byOid)
 {
+    // Oids clash only by accident or by a repeated UID (or identical cards): the later card takes
+    // the next free one. Each base remembers where its search ended, so many cards sharing one
+    // base cost no more than as many different ones.
+    size_t looked = 0;
+    oids.resize(bases.size());
+    byOid.clear();
+    byOid.reserve(bases.size());
+    std::unordered_map<LONG, LONG> nextFree;
+    for (size_t i = 0; i < bases.size(); ++i)
+    {
+        auto memo = nextFree.find(bases[i]);
+        LONG oid = memo == nextFree.end() ? bases[i] : memo->second;
+        for (++looked; byOid.count(oid); ++looked)
+            oid = oid == 0x7FFFFFFF ? 1 : oid + 1;
+        nextFree[bases[i]] = oid == 0x7FFFFFFF ? 1 : oid + 1;
+        byOid.emplace(oid, static_cast<uint32_t>(i));
+        oids[i] = oid;
+    }
+    return looked;
+}
+
+std::shared_ptr<CSnapshot> BuildSnapshot(const std::wstring& location, const std::vector<CListedFile>& listing,
+                                         const CSnapshot* previous, const CBuildOptions& options)
+{
+    FILETIME now;
+    GetSystemTimeAsFileTime(&now);
     auto snapshot = std::make_shared<CSnapshot>();
     snapshot->location = location;
+    // Both lists are in enumeration order: one walk pairs each listed file with its previous state.
+    static const std::vector<CStoreFile> none;
+    const std::vector<CStoreFile>& before = previous && previous->location == location ? previous->files : none;
+    std::unordered_map<std::wstring, bool> reread;
+    if (options.reread)
+        for (const std::wstring& path : *options.reread)
+            reread.emplace(path, true);
+    snapshot->files.reserve(listing.size());
+    size_t next = 0;
     for (const CListedFile& listed : listing)
     {
+        while (next < before.size() && PathLess(before[next].path, listed.path))
+            ++next;
+        const CStoreFile* old =
+            next < before.size() && !PathLess(listed.path, before[next].path) ? &before[next] : nullptr;
+        bool named = !reread.empty() && reread.count(LowerPath(listed.path));
         CStoreFile file;
         file.path = listed.path;
         file.stamp = listed.stamp;
-        if (previous && previous->location == location)
-            for (const CStoreFile& old : previous->files)
-                if (old.path == listed.path && old.stamp == listed.stamp)
+        file.changeTime = listed.changeTime;
+        if (old && !old->failed && old->stamp == listed.stamp && old->changeTime == listed.changeTime &&
+            (options.trustRecent || old->Settled()) && !named)
+        {
+            file.readAt = old->readAt;
+            file.utf16 = old->utf16;
+            file.cards = old->cards;
+        }
+        else
+        {
+            file.readAt = options.listedAt ? options.listedAt : Ticks(now);
+            if (!ReadCards(file))
+            {
+                // A failed read is never taken for the file's contents: the last good ones stay,
+                // with the stamp they were read at, and the file is read again at the next look.
+                if (old && old->cards)
                 {
-                    file.cards = old.cards;
-                    file.utf16 = old.utf16;
-                    break;
+                    file = *old;
+                    file.path = listed.path;
                 }
-        if (!file.cards)
-            file.cards = ReadCards(file);
+                file.failed = true;
+                if (!file.cards)
+                    file.cards = std::make_shared<std::vector<CStoreCard>>();
+            }
+        }
         snapshot->files.push_back(std::move(file));
     }
-    // Oids clash only by accident (or by a repeated UID): the later card takes the next free one.
-    snapshot->byOid.reserve(snapshot->files.size() * 4);
+    std::vector<LONG> bases, oids;
+    for (const CStoreFile& file : snapshot->files)
+        for (const CStoreCard& card : *file.cards)
+            bases.push_back(card.baseOid);
+    AssignOids(bases, oids, snapshot->byOid);
+    snapshot->entries.reserve(oids.size());
+    size_t position = 0;
     for (uint32_t f = 0; f < snapshot->files.size(); ++f)
-    {
-        const std::vector<CStoreCard>& cards = *snapshot->files[f].cards;
-        for (uint32_t c = 0; c < cards.size(); ++c)
-        {
-            LONG oid = cards[c].baseOid;
-            while (snapshot->byOid.count(oid))
-                oid = oid == 0x7FFFFFFF ? 1 : oid + 1;
-            snapshot->byOid.emplace(oid, static_cast<uint32_t>(snapshot->entries.size()));
-            snapshot->entries.push_back({oid, f, c});
-        }
-    }
+        for (uint32_t c = 0; c < snapshot->files[f].cards->size(); ++c)
+            snapshot->entries.push_back({oids[position++], f, c});
     return snapshot;
 }
 

@@ -199,3 +199,55 @@ TEST(Phone, RequestsThatAreNotTheComposerAreRefused)
     EXPECT_STREQ(L"tel:555", tel);
     EXPECT_EQ(-1, tapiRequestMakeCall(L"no digits", L"", L"", L""));
 }
+
+TEST(Phone, TelAddressesDialTheNumberAsWritten)
+{
+    const struct
+    {
+        const wchar_t* number;
+        const wchar_t* address;
+    } cases[] = {
+        {L"+1 555 0100 x23", L"tel:+15550100;ext=23"},
+        {L"555-0100 ext. 23", L"tel:5550100;ext=23"},
+        {L"555-0100 Extension 7", L"tel:5550100;ext=7"},
+        {L"1-800-FLOWERS", L"tel:18003569377"},
+        {L"+44 (0)20 7946 0958", L"tel:+442079460958"},
+        {L"(030) 1234", L"tel:0301234"},
+        {L"*31#0301234", L"tel:*31%230301234"},
+        {L"+49 30 1234 - ext 5", L"tel:+49301234;ext=5"},
+        {L"n/a", L"tel:"},
+        {L"ext. 23", L"tel:"},
+    };
+    for (const auto& c : cases)
+    {
+        wchar_t tel[64];
+        MakeTelAddress(c.number, tel, 64);
+        EXPECT_STREQ(c.address, tel) << "from " << testing::PrintToString(std::wstring(c.number));
+    }
+}
+
+TEST_F(Actions, ANumberWithNothingToDialIsMissing)
+{
+    Add(1, L"Ann", L"Lee").properties[PIMPR_HOME_TELEPHONE_NUMBER] = L"unknown";
+    CallContact(m_store, 1, L"Ann Lee", m_ui);
+    EXPECT_EQ(L"Phone number is missing!", m_ui.missing);
+    EXPECT_TRUE(g_requests.empty());
+}
+
+TEST(Phone, ComposerAddressesEncodeEverythingButUnreservedInSubjectAndBody)
+{
+    wchar_t address[200];
+    MakeComposerAddress(L"a+b@example.com", L"1+1=2 & more", L"\"yes\"+#?", address, 200);
+    EXPECT_STREQ(L"mailto:a+b@example.com?subject=1%2B1%3D2%20%26%20more&body=%22yes%22%2B%23%3F", address);
+    MakeComposerAddress(L"+44 7700 900123", L"", L"a+b@c", address, 200);
+    EXPECT_STREQ(L"sms:+447700900123?body=a%2Bb%40c", address);
+}
+
+TEST_F(Actions, QuotesNeverBreakTheComposerParameters)
+{
+    CStr parameters;
+    BuildComposerParameters(L"a@example.com", L"Say \"hi\"", L"\"Dear\" you", parameters);
+    EXPECT_STREQ(L"-to \"a@example.com\" -subject \"Say 'hi'\" -body \"'Dear' you\"", parameters);
+    wchar_t to[100], subject[100], body[100];
+    EXPECT_TRUE(ParseComposerParameters(parameters, to, subject, body, 100));
+}

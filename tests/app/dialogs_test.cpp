@@ -2,6 +2,7 @@
 #include "app/optionsdialog.h"
 #include "app/popupdialog.h"
 #include "app/resource.h"
+#include "framework/infowin.h"
 #include "platform/shell/device.h"
 #include "tests/app/fixture.h"
 
@@ -173,5 +174,171 @@ TEST_F(MainProgram, OptionsPageScrollsTheFocusedEditIntoView)
             SendMessageW(container, WM_COMMAND, IDCANCEL, 0);
         });
         Command(app, IDM_OPTIONS);
+    });
+}
+
+namespace {
+
+std::vector<std::wstring> g_calledParties;
+
+void RecordCalledParty(const wchar_t* party)
+{
+    g_calledParties.push_back(party);
+}
+
+} // namespace
+
+TEST_F(MainProgram, CallGoesToThePersonChosenEvenWhenTheListReloadsMeanwhile)
+{
+    FakeContact& anna = FakeStore().contacts[0];
+    anna.properties[PIMPR_MOBILE_TELEPHONE_NUMBER] = L"555-0100";
+    anna.properties[PIMPR_HOME_TELEPHONE_NUMBER] = L"555-0199";
+    g_calledParties.clear();
+    SetCalledPartyRecorder(RecordCalledParty);
+    RunProgram([](CTestedApp& app) {
+        Command(app, IDM_SORT_NAME);
+        ASSERT_EQ(L"Anna", Row(app, 0));
+        WhenOpen(app.GetMainWnd(), [&app](HWND dialog) {
+            // A sync renames her while the numbers are offered: the list reloads inside the popup's loop.
+            FakeStore().contacts[0].name = L"Anne";
+            SendMessageW(app.GetMainWnd(), PIM_ITEM_CHANGED_REMOTE, 1, 0);
+            Flush(100);
+            SendMessageW(dialog, WM_COMMAND, IDOK, 0);
+        });
+        Command(app, IDM_CALL_CONTACT);
+        EXPECT_EQ(L"Anne", Row(app, 0)) << "the list did reload";
+    });
+    SetCalledPartyRecorder(nullptr);
+    ASSERT_EQ(1u, Requests().size());
+    EXPECT_EQ(L"tel:5550100", Requests()[0]);
+    EXPECT_EQ((std::vector<std::wstring>{L"Anna"}), g_calledParties) << "the name as it was when the call began";
+}
+
+TEST_F(MainProgram, OptionsOkKeepsTheTodayOptionsChangedMeanwhile)
+{
+    RunProgram([](CTestedApp& app) {
+        WhenOpen(app.GetMainWnd(), [](HWND container) {
+            CSettings plugIn;
+            plugIn.Read();
+            plugIn.TodayMaxLines = 2;
+            plugIn.Write();
+            SendMessageW(container, WM_COMMAND, IDOK, 0);
+        });
+        Command(app, IDM_OPTIONS);
+        CSettings stored;
+        stored.Read();
+        EXPECT_EQ(2, stored.TodayMaxLines);
+    });
+}
+
+TEST_F(MainProgram, LongTemplatesAreCutToWhatTheOptionsHold)
+{
+    std::wstring longText(20000, L'a');
+    HKEY key = nullptr;
+    RegCreateKeyExW(HKEY_CURRENT_USER, SETTINGS_KEY, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr);
+    for (const wchar_t* name : {L"MessageSubject", L"MessageBody"})
+        RegSetValueExW(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(longText.c_str()),
+                       static_cast<DWORD>((longText.size() + 1) * sizeof(wchar_t)));
+    RegCloseKey(key);
+    bool opened = false;
+    RunProgram([&opened](CTestedApp& app) {
+        EXPECT_EQ(MESSAGE_TEMPLATE_LIMIT, app.Data().GetSettings().MessageBody.GetLength());
+        EXPECT_EQ(MESSAGE_TEMPLATE_LIMIT, app.Data().GetSettings().MessageSubject.GetLength());
+        WhenOpen(app.GetMainWnd(), [&opened](HWND container) {
+            opened = true;
+            HWND page = FindWindowExW(container, nullptr, L"#32770", nullptr);
+            for (int id : {IDC_OPTIONS_SUBJECT, IDC_OPTIONS_BODY})
+            {
+                HWND edit = GetDlgItem(page, id);
+                EXPECT_EQ(MESSAGE_TEMPLATE_LIMIT, static_cast<int>(SendMessageW(edit, EM_GETLIMITTEXT, 0, 0)));
+                EXPECT_EQ(MESSAGE_TEMPLATE_LIMIT, GetWindowTextLengthW(edit));
+            }
+            SendMessageW(container, WM_COMMAND, IDCANCEL, 0);
+        });
+        Command(app, IDM_OPTIONS);
+    });
+    EXPECT_TRUE(opened);
+}
+
+namespace {
+
+// Lets the current user only read the settings key (another account's settings, a locked-down profile).
+void SetSettingsAccess(DWORD access)
+{
+    HKEY key = nullptr;
+    RegCreateKeyExW(HKEY_CURRENT_USER, SETTINGS_KEY, 0, nullptr, 0, READ_CONTROL | WRITE_DAC, nullptr, &key,
+                    nullptr);
+    SID_IDENTIFIER_AUTHORITY world = SECURITY_WORLD_SID_AUTHORITY;
+    PSID everyone = nullptr;
+    AllocateAndInitializeSid(&world, 1, SECURITY_WORLD_RID, 0, 0, 0, 0, 0, 0, 0, &everyone);
+    BYTE aclBytes[256];
+    auto* acl = reinterpret_cast<PACL>(aclBytes);
+    InitializeAcl(acl, sizeof(aclBytes), ACL_REVISION);
+    AddAccessAllowedAce(acl, ACL_REVISION, access, everyone);
+    SECURITY_DESCRIPTOR descriptor;
+    InitializeSecurityDescriptor(&descriptor, SECURITY_DESCRIPTOR_REVISION);
+    SetSecurityDescriptorDacl(&descriptor, TRUE, acl, FALSE);
+    RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, &descriptor);
+    FreeSid(everyone);
+    RegCloseKey(key);
+}
+
+} // namespace
+
+TEST_F(MainProgram, ReadOnlySettingsAreReadAndAFailedSaveIsSaid)
+{
+    CSettings settings;
+    settings.SetDefaults();
+    settings.SortOrder = SORT_BY_NAME;
+    settings.Write();
+    SetSettingsAccess(KEY_READ);
+    HKEY probe = nullptr;
+    bool locked = RegOpenKeyExW(HKEY_CURRENT_USER, SETTINGS_KEY, 0, KEY_SET_VALUE, &probe) != ERROR_SUCCESS;
+    if (probe)
+        RegCloseKey(probe);
+    if (locked)
+    {
+        auto run = [] {
+            std::wstring said;
+            int order = -1;
+            RunProgram([&](CTestedApp& app) {
+                order = app.Data().GetSettings().SortOrder;
+                Command(app, IDM_SORT_DATE);
+                said = app.GetInfoWindow()->GetText().GetBuffer();
+            });
+            exit(order == SORT_BY_NAME && said == L"The settings could not be saved." ? 0 : 3);
+        };
+        EXPECT_EXIT(run(), ::testing::ExitedWithCode(0), "");
+    }
+    SetSettingsAccess(KEY_ALL_ACCESS);
+    EXPECT_TRUE(locked) << "the key could be locked for the test";
+}
+
+TEST_F(MainProgram, DateDialogSetsTheReferenceOnOkOnly)
+{
+    RunProgram([](CTestedApp& app) {
+        SetReference(app, 2026, 5, 10);
+        auto pick = [](WORD year, WORD month, WORD day, UINT answer) {
+            return [=](HWND dialog) {
+                SYSTEMTIME date = {};
+                date.wYear = year;
+                date.wMonth = month;
+                date.wDay = day;
+                HWND picker = GetDlgItem(dialog, IDC_DATE_PICKER);
+                SendMessageW(picker, DTM_SETSYSTEMTIME, GDT_VALID, reinterpret_cast<LPARAM>(&date));
+                SetFocus(picker);
+                // Back goes to the picker; the dialog stays.
+                SendMessageW(dialog, WM_HOTKEY, 0, MAKELPARAM(0, VK_TBACK));
+                EXPECT_TRUE(IsWindowVisible(dialog));
+                SendMessageW(dialog, WM_COMMAND, answer, 0);
+            };
+        };
+        WhenOpen(app.GetMainWnd(), pick(2027, 1, 15, IDOK));
+        Command(app, IDM_SELECT_DATE);
+        EXPECT_EQ(L"15 January", HeaderText(app));
+        EXPECT_EQ(2027, app.Data().GetReference().GetYear());
+        WhenOpen(app.GetMainWnd(), pick(2028, 3, 3, IDCANCEL));
+        Command(app, IDM_SELECT_DATE);
+        EXPECT_EQ(L"15 January", HeaderText(app)) << "Cancel keeps the date";
     });
 }

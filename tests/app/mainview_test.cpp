@@ -116,6 +116,167 @@ TEST_F(MainProgram, FilterNarrowsAtEveryKeystrokeAndClosesOnBack)
     });
 }
 
+TEST_F(MainProgram, BackDeletesTheLastCharacterBeforeItClosesTheFilter)
+{
+    RunProgram([](CTestedApp& app) {
+        CMainView& view = app.View();
+        Command(app, IDM_FILTER);
+        SetWindowTextW(view.GetFilterEdit(), L"x");
+        SendMessageW(view.GetFilterEdit(), EM_SETSEL, 1, 1);
+        SendMessageW(app.GetMainWnd(), WM_HOTKEY, 0, MAKELPARAM(0, VK_TBACK));
+        EXPECT_TRUE(view.IsFilterOpen()) << "the character is deleted, the filter stays";
+        EXPECT_EQ(0, GetWindowTextLengthW(view.GetFilterEdit()));
+        SendMessageW(app.GetMainWnd(), WM_HOTKEY, 0, MAKELPARAM(0, VK_TBACK));
+        EXPECT_FALSE(view.IsFilterOpen()) << "Back in the emptied filter closes it";
+    });
+}
+
+TEST_F(MainProgram, ClearButtonAndArrowKeysWorkThroughTheirRealPaths)
+{
+    RunProgram([](CTestedApp& app) {
+        CMainView& view = app.View();
+        SetReference(app, 2026, 5, 10);
+        Command(app, IDM_SPLIT_MONTH);
+        SetFocus(view.GetList().GetWindow());
+        // The arrow keys reach the period commands through the view's accelerator table.
+        MSG key = {view.GetList().GetWindow(), WM_KEYDOWN, VK_RIGHT, 0, 0, {0, 0}};
+        EXPECT_TRUE(TranslateAcceleratorW(view.GetWnd(), view.GetAccel(), &key));
+        EXPECT_EQ(L"June", HeaderText(app));
+        key.wParam = VK_LEFT;
+        TranslateAcceleratorW(view.GetWnd(), view.GetAccel(), &key);
+        TranslateAcceleratorW(view.GetWnd(), view.GetAccel(), &key);
+        EXPECT_EQ(L"April", HeaderText(app));
+
+        Command(app, IDM_FILTER);
+        SetWindowTextW(view.GetFilterEdit(), L"ann");
+        RECT client;
+        GetClientRect(view.GetWnd(), &client);
+        int h = view.GetHeaderHeight();
+        SendMessageW(view.GetWnd(), WM_LBUTTONDOWN, 0, MAKELPARAM(client.right - h / 2, client.bottom - h / 2));
+        EXPECT_FALSE(view.IsFilterOpen()) << "the clear button's tap closes the filter";
+        EXPECT_EQ(0, GetWindowTextLengthW(view.GetFilterEdit()));
+    });
+}
+
+TEST_F(MainProgram, PaintingTheViewNeverReachesTheList)
+{
+    RunProgram([](CTestedApp& app) {
+        // The view's own painting must leave the list's pixels alone, or every refill blanks the list.
+        HWND list = app.View().GetList().GetWindow();
+        RECT rect;
+        GetWindowRect(list, &rect);
+        MapWindowPoints(nullptr, app.View().GetWnd(), reinterpret_cast<POINT*>(&rect), 2);
+        HDC dc = GetDC(app.View().GetWnd());
+        EXPECT_FALSE(PtVisible(dc, (rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2));
+        EXPECT_TRUE(PtVisible(dc, 2, app.View().GetHeaderHeight() / 2)) << "the header band is the view's";
+        ReleaseDC(app.View().GetWnd(), dc);
+    });
+}
+
+TEST_F(MainProgram, AnEmptyListDrawsTheSeparatorsOfAPage)
+{
+    FakeStore().contacts.clear();
+    RunProgram([](CTestedApp& app) {
+        HWND list = app.View().GetList().GetWindow();
+        RECT client;
+        GetClientRect(list, &client);
+        BITMAPINFO info = {};
+        info.bmiHeader.biSize = sizeof(info.bmiHeader);
+        info.bmiHeader.biWidth = client.right;
+        info.bmiHeader.biHeight = -client.bottom;
+        info.bmiHeader.biPlanes = 1;
+        info.bmiHeader.biBitCount = 32;
+        void* bits = nullptr;
+        HDC dc = CreateCompatibleDC(nullptr);
+        HBITMAP bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+        HGDIOBJ old = SelectObject(dc, bitmap);
+        SendMessageW(list, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT);
+        int pitch = app.View().GetRowHeight();
+        COLORREF separator = GetSysColor(COLOR_BTNFACE);
+        EXPECT_EQ(separator, GetPixel(dc, client.right / 2, pitch - 1)) << "under the first row position";
+        EXPECT_EQ(separator, GetPixel(dc, client.right / 2, 2 * pitch - 1));
+        EXPECT_NE(separator, GetPixel(dc, client.right / 2, pitch / 2));
+        SelectObject(dc, old);
+        DeleteObject(bitmap);
+        DeleteDC(dc);
+    });
+}
+
+TEST_F(MainProgram, SortOrderOutOfRangeIsBroughtIntoRange)
+{
+    HKEY key = nullptr;
+    RegCreateKeyExW(HKEY_CURRENT_USER, SETTINGS_KEY, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr);
+    DWORD value = 99;
+    RegSetValueExW(key, L"SortOrder", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof(value));
+    RegCloseKey(key);
+    RunProgram([](CTestedApp& app) {
+        HMENU menu = LoadMenuW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_MAIN_MENU));
+        HMENU sort = GetSubMenu(GetSubMenu(menu, 0), 3);
+        app.View().OnInitMenuPopup(sort, 3);
+        int checked = 0;
+        for (UINT id : {IDM_SORT_NAME, IDM_SORT_DATE, IDM_SORT_DAYS_LEFT, IDM_SORT_MONTH})
+            checked += (GetMenuState(sort, id, MF_BYCOMMAND) & MF_CHECKED) ? 1 : 0;
+        EXPECT_EQ(1, checked) << "one order is always checked";
+        DestroyMenu(menu);
+        Command(app, IDM_SPLIT_ALL);
+        HKEY written = nullptr;
+        DWORD raw = 0xdeadbeef;
+        DWORD size = sizeof(raw);
+        RegOpenKeyExW(HKEY_CURRENT_USER, SETTINGS_KEY, 0, KEY_READ, &written);
+        RegQueryValueExW(written, L"SortOrder", nullptr, nullptr, reinterpret_cast<BYTE*>(&raw), &size);
+        RegCloseKey(written);
+        EXPECT_LE(raw, 3u) << "what is written back is in range";
+    });
+}
+
+TEST_F(MainProgram, SortKeepsTheTodayOptionsChangedMeanwhile)
+{
+    RunProgram([](CTestedApp& app) {
+        // The plug-in's options dialog, confirmed while the program runs.
+        CSettings plugIn;
+        plugIn.Read();
+        plugIn.TodayMaxLines = 2;
+        plugIn.TodayMaxMonth = 7;
+        plugIn.Write();
+        Command(app, IDM_SORT_NAME);
+        CSettings stored;
+        stored.Read();
+        EXPECT_EQ(SORT_BY_NAME, stored.SortOrder);
+        EXPECT_EQ(2, stored.TodayMaxLines);
+        EXPECT_EQ(7, stored.TodayMaxMonth);
+    });
+}
+
+namespace {
+
+// The user data of the list and the filter edit as they are destroyed, after the view has gone.
+HWND g_list = nullptr;
+HWND g_edit = nullptr;
+std::vector<LONG_PTR> g_userData;
+
+LRESULT CALLBACK WatchDestruction(int code, WPARAM wParam, LPARAM lParam)
+{
+    auto* message = reinterpret_cast<CWPSTRUCT*>(lParam);
+    if (code == HC_ACTION && (message->message == WM_DESTROY || message->message == WM_NCDESTROY) &&
+        (message->hwnd == g_list || message->hwnd == g_edit))
+        g_userData.push_back(GetWindowLongPtrW(message->hwnd, GWLP_USERDATA));
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+} // namespace
+
+TEST_F(MainProgram, ListAndFilterLetGoOfTheViewBeforeItIsDeleted)
+{
+    g_userData.clear();
+    HHOOK hook = SetWindowsHookExW(WH_CALLWNDPROC, WatchDestruction, nullptr, GetCurrentThreadId());
+    RunProgram([](CTestedApp& app) {
+        g_list = app.View().GetList().GetWindow();
+        g_edit = app.View().GetFilterEdit();
+    });
+    UnhookWindowsHookEx(hook);
+    EXPECT_EQ((std::vector<LONG_PTR>{0, 0, 0, 0}), g_userData) << "no window still points at the deleted view";
+}
+
 TEST_F(MainProgram, MenuShowsClearFilterAndTheDatePeriodSubMenu)
 {
     RunProgram([](CTestedApp& app) {
@@ -167,6 +328,7 @@ TEST_F(MainProgram, StoreNotificationsReloadAndKeepTheSelectedContact)
 
         FakeStore().contacts.push_back({6, L"Aaron", OleDate(1999, 1, 1), NO_DATE, false, nullptr, nullptr, {}});
         SendMessageW(app.GetMainWnd(), PIM_ITEM_CHANGED_LOCAL, 0, 0);
+        Flush(50);
         EXPECT_EQ(before + 1, FakeStore().enumerations);
         EXPECT_EQ(7, ListCount(app));
         EXPECT_EQ(4, app.View().GetList().GetSelection()) << "still on Carl, one row lower";
@@ -174,10 +336,32 @@ TEST_F(MainProgram, StoreNotificationsReloadAndKeepTheSelectedContact)
 
         FakeStore().contacts.erase(FakeStore().contacts.begin() + 4);
         SendMessageW(app.GetMainWnd(), PIM_ITEM_CHANGED_REMOTE, 0, 0);
+        Flush(50);
         EXPECT_EQ(0, app.View().GetList().GetSelection()) << "Carl is gone: the first row";
         for (UINT message : {0x8100u, 0x8101u, 0x8105u, 0x8106u})
+        {
             SendMessageW(app.GetMainWnd(), message, 0, 0);
+            Flush(50);
+        }
         EXPECT_EQ(before + 6, FakeStore().enumerations);
+    });
+}
+
+TEST_F(MainProgram, BurstOfStoreNotificationsReloadsOnceAndKeepsTheSelection)
+{
+    RunProgram([](CTestedApp& app) {
+        Command(app, IDM_SORT_NAME);
+        app.View().Refill(3);
+        ASSERT_EQ(L"Carl", Row(app, 3));
+        int before = FakeStore().enumerations;
+        FakeStore().contacts.push_back({6, L"Aaron", OleDate(1999, 1, 1), NO_DATE, false, nullptr, nullptr, {}});
+        // A sync rewriting many cards: one message per card, all queued at once.
+        for (LONG oid = 1; oid <= 200; oid++)
+            PostMessageW(app.GetMainWnd(), PIM_ITEM_CHANGED_REMOTE, static_cast<WPARAM>(oid), 0);
+        Flush(1000);
+        EXPECT_EQ(before + 1, FakeStore().enumerations);
+        EXPECT_EQ(7, ListCount(app));
+        EXPECT_EQ(L"Carl", Row(app, app.View().GetList().GetSelection()));
     });
 }
 

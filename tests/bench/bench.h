@@ -22,6 +22,9 @@ private:
 
 // Each benchmark prints its own table of figures to stdout.
 void ContactStoreBenchmark();
+void ContactWalkBenchmark();
 void EventListBenchmark();
 void MainProgramBenchmark();
 void HostileBookBenchmark();
+void TodayPaintBenchmark();
+void StoreBurstBenchmark();

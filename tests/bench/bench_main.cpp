@@ -15,9 +15,12 @@ struct CBenchmark
 // New benchmarks are added to this table.
 const CBenchmark BENCHMARKS[] = {
     {"store", ContactStoreBenchmark},
+    {"walk", ContactWalkBenchmark},
     {"events", EventListBenchmark},
     {"startup", MainProgramBenchmark},
     {"hostile", HostileBookBenchmark},
+    {"today", TodayPaintBenchmark},
+    {"burst", StoreBurstBenchmark},
 };
 
 } // namespace

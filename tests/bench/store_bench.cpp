@@ -97,3 +97,76 @@ void ContactStoreBenchmark()
     app->Logoff();
     app->Release();
 }
+
+void ContactWalkBenchmark()
+{
+    if (!RegisterContactStore())
+    {
+        printf("festivo_store.dll could not be registered\n");
+        return;
+    }
+    wchar_t temp[MAX_PATH];
+    GetTempPathW(MAX_PATH, temp);
+    std::wstring folder = std::wstring(temp) + L"festivo-walk";
+    CreateDirectoryW(folder.c_str(), nullptr);
+    const int files = 5000;
+    std::string book = Book(files, true);
+    for (int i = 0, start = 0; i < files; ++i)
+    {
+        size_t end = book.find("END:VCARD\r\n", static_cast<size_t>(start)) + 11;
+        WriteAll(folder + L"\\" + std::to_wstring(i) + L".vcf", book.substr(start, end - start));
+        start = static_cast<int>(end);
+    }
+    SetAddressBook(folder);
+    IPOutlookApp2* app = nullptr;
+    if (FAILED(CoCreateInstance(CLSID_Application, nullptr, CLSCTX_INPROC_SERVER, IID_IPOutlookApp2,
+                                reinterpret_cast<void**>(&app))))
+        return;
+    app->Logon(0);
+    int count = 0;
+    double enumerate = Enumerate(app, count);
+    // Contact by contact, as a program that shows each one: oid, name, dates, numbers, picture.
+    CStopwatch watch;
+    IFolder* contacts = nullptr;
+    IPOutlookItemCollection* items = nullptr;
+    app->GetDefaultFolder(olFolderContacts, &contacts);
+    contacts->get_Items(&items);
+    const CEPROPID numbers[] = {PIMPR_MOBILE_TELEPHONE_NUMBER, PIMPR_HOME_TELEPHONE_NUMBER, PIMPR_EMAIL1_ADDRESS};
+    for (int i = 1; i <= count; ++i)
+    {
+        IContact* listed = nullptr;
+        LONG oid = 0;
+        if (FAILED(items->Item(i, &listed)))
+            continue;
+        listed->get_Oid(&oid);
+        listed->Release();
+        IItem* item = nullptr;
+        IContact* contact = nullptr;
+        if (FAILED(app->GetItemFromOid(oid, &contact)) || FAILED(app->GetItemFromOidEx(oid, 0, &item)))
+            continue;
+        BSTR name = nullptr;
+        DATE birthday;
+        contact->get_FileAs(&name);
+        contact->get_Birthday(&birthday);
+        SysFreeString(name);
+        CEPROPVAL* values = nullptr;
+        ULONG size = 0;
+        if (SUCCEEDED(item->GetProps(numbers, CEDB_ALLOWREALLOC, 3, &values, &size, nullptr)))
+            HeapFree(GetProcessHeap(), 0, values);
+        IStream* stream = nullptr;
+        if (SUCCEEDED(item->OpenProperty(PIMPR_PICTURE, GENERIC_READ, &stream)))
+            stream->Release();
+        item->Release();
+        contact->Release();
+    }
+    items->Release();
+    contacts->Release();
+    printf("%d files, one contact each: first enumeration %.0f ms; walk contact by contact (oid, name, date, "
+           "numbers, picture) %.0f ms\n", count, enumerate, watch.Milliseconds());
+    app->Logoff();
+    app->Release();
+    ClearAddressBook();
+    for (int i = 0; i < files; ++i)
+        DeleteFileW((folder + L"\\" + std::to_wstring(i) + L".vcf").c_str());
+    RemoveDirectoryW(folder.c_str());
+}

@@ -125,7 +125,7 @@ TEST_F(Settings, ForeignValuesAreBroughtIntoRange)
     EXPECT_EQ(12, s.TodayMaxMonth);
     EXPECT_EQ(1, s.ShowAnnivasaries);
     EXPECT_EQ(0, s.ShowFutureAge);
-    EXPECT_EQ(9, s.SortOrder) << "an unknown order is kept; it sorts by name";
+    EXPECT_EQ(3, s.SortOrder) << "an order out of range is brought into range";
 
     SetInt(L"SplitMode", 1);
     SetInt(L"SplitPeriod", 0);

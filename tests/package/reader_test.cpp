@@ -110,6 +110,16 @@ TEST_F(ZrsReader, EntriesOutsideTheFileOrNotPicturesGiveNull)
     }
 }
 
+TEST_F(ZrsReader, PicturesFarLargerThanAnyDrawnAreRefused)
+{
+    ASSERT_TRUE(OpenBytes(BuildPackage({{1, SolidPng(512, 512, 0xFF000000)}, {2, SolidPng(2048, 4, 0xFF000000)},
+                                        {3, SolidPng(4, 600, 0xFF000000)}})));
+    EXPECT_EQ("512x512", SizeOf(m_package, 1));
+    EXPECT_EQ("null", SizeOf(m_package, 2));
+    EXPECT_EQ("null", SizeOf(m_package, 3));
+    EXPECT_EQ(nullptr, m_package.LoadBitmap(2));
+}
+
 TEST_F(ZrsReader, FirstOfTwoEqualKeysWins)
 {
     ASSERT_TRUE(OpenBytes(BuildPackage({{5, SolidPng(2, 3, 0xFF000000)}, {5, SolidPng(9, 9, 0xFF000000)}})));

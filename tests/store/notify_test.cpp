@@ -48,7 +48,7 @@ void Pump(DWORD milliseconds, size_t count)
     }
 }
 
-// Enough for the store's half-second poll to have run twice.
+// The longest a change may take to reach a window; a wait ends as soon as the messages are in.
 const DWORD WAIT = 1500;
 
 class NotifyTest : public StoreTest
@@ -189,4 +189,53 @@ TEST_F(NotifyTest, NothingWhileOffOrAfterLogoff)
     Pump(WAIT, 1);
     EXPECT_TRUE(g_recorded.empty());
     EXPECT_EQ(E_INVALIDARG, Notify(app, 7));
+}
+
+TEST_F(NotifyTest, FileThatCannotBeReadKeepsItsContactsUntilItCanBe)
+{
+    std::wstring path = WriteBook(L"a.vcf", Person("Ann", "1980-01-01"));
+    IPOutlookApp2* app = Open(m_window);
+    ASSERT_EQ(S_OK, Notify(app, PIMFOLDERNOTIFICATION_ALL));
+    LONG ann = OidOf(L"Ann");
+
+    // Another program rewrites the file and keeps it open without sharing it for reading.
+    HANDLE held = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, TRUNCATE_EXISTING, 0, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, held);
+    std::string text = Person("Ann", "1980-01-09");
+    DWORD wrote = 0;
+    WriteFile(held, text.data(), static_cast<DWORD>(text.size()), &wrote, nullptr);
+    Pump(WAIT, 1);
+    EXPECT_TRUE(g_recorded.empty());
+    std::vector<CListedContact> during = List();
+    ASSERT_EQ(1u, during.size());
+    EXPECT_EQ(OleDate(1980, 1, 1), during[0].birthday);
+
+    CloseHandle(held);
+    Pump(WAIT, 1);
+    EXPECT_EQ((std::vector<CRecorded>{{m_window, PIM_ITEM_CHANGED_REMOTE, static_cast<WPARAM>(ann)}}), g_recorded);
+    ASSERT_EQ(1u, List().size());
+    EXPECT_EQ(OleDate(1980, 1, 9), List()[0].birthday);
+}
+
+TEST_F(NotifyTest, FileWrittenByAnotherProcessReachesTheWindow)
+{
+    WriteBook(L"a.vcf", Person("Ann", "1980-01-01"));
+    std::wstring source = WriteBook(L"new.txt", Person("Ann", "1980-01-04") + Person("Eve", "1984-01-01"));
+    Notify(Open(m_window), PIMFOLDERNOTIFICATION_ALL);
+    LONG ann = OidOf(L"Ann");
+
+    std::wstring command = L"cmd.exe /c copy /y \"" + source + L"\" \"" + m_dir.File(L"a.vcf") + L"\" >nul";
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION process = {};
+    ASSERT_TRUE(CreateProcessW(nullptr, &command[0], nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr,
+                               &startup, &process));
+    EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(process.hProcess, 10000));
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    Pump(WAIT, 2);
+    LONG eve = OidOf(L"Eve");
+    EXPECT_EQ((std::vector<CRecorded>{{m_window, PIM_ITEM_CHANGED_REMOTE, static_cast<WPARAM>(ann)},
+                                      {m_window, PIM_ITEM_CREATED_REMOTE, static_cast<WPARAM>(eve)}}),
+              g_recorded);
 }

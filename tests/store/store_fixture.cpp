@@ -1,6 +1,7 @@
 // Fixture of the store tests: COM, the registered store, and a scratch address book per test.
 #include "tests/store/store_fixture.h"
 
+#include "platform/store/index.h"
 #include "tests/store/register_store.h"
 
 void StoreTest::SetUpTestSuite()
@@ -16,13 +17,24 @@ void StoreTest::SetUp()
 
 void StoreTest::TearDown()
 {
+    CloseStore();
+    DeleteFileW(IndexPath(m_dir.Path()).c_str());
+    ClearAddressBook();
+}
+
+void StoreTest::CloseStore()
+{
     for (IPOutlookApp2* app : m_apps)
     {
         app->Logoff();
         app->Release();
     }
     m_apps.clear();
-    ClearAddressBook();
+}
+
+void StoreTest::LetStampsSettle()
+{
+    Sleep(STAMP_SETTLE_MS + 50);
 }
 
 IPOutlookApp2* StoreTest::Open(HWND window)

@@ -28,6 +28,10 @@ protected:
     IPOutlookApp2* Open(HWND window = nullptr);
     std::vector<CListedContact> List();
     IItem* ItemOf(LONG oid);
+    // Releases every store object: the store forgets what it read, as when no program runs.
+    void CloseStore();
+    // Waits until files written so far are old enough for their listing to be trusted.
+    static void LetStampsSettle();
     // Writes an address book file into the test's folder, which is the configured address book.
     std::wstring WriteBook(const wchar_t* name, const std::string& text) { return m_dir.Write(name, text); }
 

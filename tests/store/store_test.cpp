@@ -1,4 +1,5 @@
 // The store over address books written by the tests: enumeration, oids, names, dates, properties, picture.
+#include "platform/store/addressbook.h"
 #include "tests/store/register_store.h"
 #include "tests/store/store_fixture.h"
 
@@ -112,6 +113,7 @@ TEST_F(StoreTest, OidsArePositiveUniqueAndStable)
         EXPECT_EQ(first[i].oid, second[i].oid);
 
     // With a UID the oid follows the contact to another file and position.
+    CloseStore();
     WriteBook(L"a.vcf", Named("Moved"));
     WriteBook(L"0.vcf", Named("Other") + Named("Uid", {"UID:urn:uuid:1234"}));
     std::vector<CListedContact> third = List();
@@ -274,5 +276,75 @@ TEST_F(StoreTest, PictureStreamInEveryVersionsForm)
             EXPECT_EQ(nullptr, stream) << i;
         }
         item->Release();
+    }
+}
+
+TEST_F(StoreTest, OidsWithoutUidFollowTheCardNotItsPosition)
+{
+    std::vector<std::string> base;
+    for (const char* name : {"Ann", "Bob", "Cid", "Dan", "Eve"})
+        base.push_back(Card("2.1", {std::string("FN:") + name, "TEL;CELL:+1 555"}));
+    struct Case
+    {
+        const char* what;
+        std::vector<std::string> cards; // the edited file
+        std::vector<int> kept;          // which of the five base cards it still holds, in order
+    } cases[] = {
+        {"card inserted first", {Card("2.1", {"FN:New"}), base[0], base[1], base[2], base[3], base[4]}, {0, 1, 2, 3, 4}},
+        {"card removed", {base[0], base[1], base[3], base[4]}, {0, 1, 3, 4}},
+        {"card changed", {base[0], Card("2.1", {"FN:Bob", "TEL;CELL:+1 999"}), base[2], base[3], base[4]}, {0, 2, 3, 4}},
+        {"identical card added", {base[0], base[1], base[2], base[3], base[4], base[2]}, {0, 1, 2, 3, 4}},
+    };
+    for (const Case& c : cases)
+    {
+        std::string text;
+        for (const std::string& card : base)
+            text += card;
+        WriteBook(L"a.vcf", text);
+        std::vector<CListedContact> before = List();
+        ASSERT_EQ(5u, before.size());
+        CloseStore();
+        text.clear();
+        for (const std::string& card : c.cards)
+            text += card;
+        WriteBook(L"a.vcf", text);
+        std::vector<CListedContact> after = List();
+        ASSERT_EQ(c.cards.size(), after.size()) << c.what;
+        for (int k : c.kept)
+        {
+            bool found = false;
+            for (const CListedContact& now : after)
+                found = found || (now.oid == before[k].oid && now.name == before[k].name);
+            EXPECT_TRUE(found) << c.what << ": " << k;
+        }
+        for (size_t i = 0; i < after.size(); ++i)
+            for (size_t k = 0; k < i; ++k)
+                EXPECT_NE(after[i].oid, after[k].oid) << c.what;
+        CloseStore();
+    }
+}
+
+TEST(OidAssignment, CardsSharingABaseCostAsMuchAsDifferentOnes)
+{
+    struct Case
+    {
+        const char* what;
+        std::vector<LONG> bases;
+    } cases[] = {
+        {"one UID on 20,000 cards", std::vector<LONG>(20000, 5000)},
+        {"two neighbouring bases taking turns", {}},
+    };
+    for (int i = 0; i < 20000; ++i)
+        cases[1].bases.push_back(7000 + i % 2);
+    for (const Case& c : cases)
+    {
+        std::vector<LONG> oids;
+        std::unordered_map<LONG, uint32_t> byOid;
+        size_t looked = AssignOids(c.bases, oids, byOid);
+        EXPECT_LE(looked, 2 * c.bases.size()) << c.what;
+        EXPECT_EQ(c.bases.size(), byOid.size()) << c.what;
+        // The first card keeps its base, later ones take the next free oid, as they always did.
+        EXPECT_EQ(c.bases[0], oids[0]) << c.what;
+        EXPECT_EQ(c.bases[0] + 2, oids[2]) << c.what;
     }
 }

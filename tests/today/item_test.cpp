@@ -7,7 +7,10 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -67,6 +70,16 @@ protected:
     LRESULT Query()
     {
         return SendMessageW(item, WM_TODAYCUSTOM_QUERYREFRESHCACHE, reinterpret_cast<WPARAM>(&record), 0);
+    }
+
+    // The refresh requests the host got, without the colour and background queries of painting.
+    std::vector<HostMessage> Refreshes() const
+    {
+        std::vector<HostMessage> refreshes;
+        for (const HostMessage& m : host->messages)
+            if (m.message == TODAYM_REQUESTREFRESH)
+                refreshes.push_back(m);
+        return refreshes;
     }
 
     int LineHeight()
@@ -174,12 +187,41 @@ TEST_F(TodayItem, StoreChangeReloadsAndAsksForRefresh)
     AddContact(1, L"Anna", OleDate(1990, 12, 6));
     host->messages.clear();
     EXPECT_EQ(0, SendMessageW(item, STORE_CHANGED, 0, 0));
-    ASSERT_EQ(1u, host->messages.size());
-    EXPECT_EQ(TODAYM_REQUESTREFRESH, host->messages[0].message);
-    EXPECT_EQ(reinterpret_cast<WPARAM>(item), host->messages[0].wParam);
-    EXPECT_EQ(0, host->messages[0].lParam);
+    FlushMessages();
+    ASSERT_EQ(1u, Refreshes().size());
+    EXPECT_EQ(reinterpret_cast<WPARAM>(item), Refreshes()[0].wParam);
+    EXPECT_EQ(0, Refreshes()[0].lParam);
     EXPECT_EQ(TRUE, Query());
     EXPECT_EQ(2 * height, record.cyp);
+}
+
+TEST_F(TodayItem, BurstOfStoreChangesReloadsOnce)
+{
+    ASSERT_NE(nullptr, Create());
+    Query();
+    AddContact(1, L"Anna", OleDate(1990, 12, 6));
+    host->messages.clear();
+    int before = FakeStore().enumerations;
+    // A sync rewriting many cards: one message per card, all queued at once.
+    for (LONG oid = 1; oid <= 200; oid++)
+        PostMessageW(item, STORE_CHANGED, static_cast<WPARAM>(oid), 0);
+    FlushMessages(1000);
+    EXPECT_EQ(before + 1, FakeStore().enumerations);
+    EXPECT_EQ(1u, Refreshes().size());
+}
+
+TEST_F(TodayItem, ItemMadeAgainReportsItsHeightAtTheFirstQuery)
+{
+    ASSERT_NE(nullptr, Create());
+    EXPECT_EQ(TRUE, Query());
+    DWORD height = record.cyp;
+    DestroyWindow(item);
+    // A host that keeps the old height in its record while it creates the item again.
+    item = panel->initialize(&record, host->Window());
+    ASSERT_NE(nullptr, item);
+    record.cyp = 0xdeadbeef;
+    EXPECT_EQ(TRUE, Query());
+    EXPECT_EQ(height, record.cyp);
 }
 
 TEST_F(TodayItem, NavigationStaysWithinTheHeaderAndShownLines)
@@ -339,4 +381,122 @@ TEST_F(TodayItem, OpenContactShowsTheSelectedContactsCard)
     SendMessageW(item, WM_COMMAND, IDM_OPENCONTACT, 0);
     EXPECT_EQ(1, FakeStore().displays);
     EXPECT_EQ(0, FakeStore().edits) << "the plug-in shows the card; it does not edit";
+}
+
+namespace {
+
+// Answers the next dialog or message box of the thread from inside its modal loop.
+std::function<void(HWND)> g_onDialog;
+UINT_PTR g_dialogTimer = 0;
+
+BOOL CALLBACK FindThreadDialog(HWND window, LPARAM found)
+{
+    wchar_t name[16] = L"";
+    GetClassNameW(window, name, 16);
+    if (wcscmp(name, L"#32770") != 0 || !IsWindowVisible(window))
+        return TRUE;
+    *reinterpret_cast<HWND*>(found) = window;
+    return FALSE;
+}
+
+void CALLBACK OnDialogTimer(HWND, UINT, UINT_PTR id, DWORD)
+{
+    HWND dialog = nullptr;
+    EnumThreadWindows(GetCurrentThreadId(), FindThreadDialog, reinterpret_cast<LPARAM>(&dialog));
+    if (!dialog)
+        return;
+    KillTimer(nullptr, id);
+    g_dialogTimer = 0;
+    auto action = g_onDialog;
+    g_onDialog = nullptr;
+    action(dialog);
+}
+
+void WhenDialog(const std::function<void(HWND)>& action)
+{
+    g_onDialog = action;
+    g_dialogTimer = SetTimer(nullptr, 0, 20, OnDialogTimer);
+}
+
+std::wstring Text(HWND window)
+{
+    wchar_t text[200] = L"";
+    GetWindowTextW(window, text, 200);
+    return text;
+}
+
+std::vector<std::wstring> g_addresses;
+std::vector<std::wstring> g_parties;
+
+} // namespace
+
+TEST_F(TodayItem, DialAndSendMessageOfferPicksAndSayWhatIsMissing)
+{
+    AddContact(1, L"Anna", OleDate(1990, 12, 6));
+    FakeStore().contacts[0].properties[PIMPR_MOBILE_TELEPHONE_NUMBER] = L"555-0100";
+    FakeStore().contacts[0].properties[PIMPR_HOME_TELEPHONE_NUMBER] = L"555-0199";
+    FakeStore().contacts[0].properties[PIMPR_EMAIL1_ADDRESS] = L"anna@example.com";
+    AddContact(2, L"Bert", OleDate(1980, 12, 20));
+    auto setRecorders = reinterpret_cast<void (*)(void (*)(const wchar_t*), void (*)(const wchar_t*))>(
+        reinterpret_cast<void*>(GetProcAddress(panel->Library(), "SetItemPhoneRecorder")));
+    ASSERT_NE(nullptr, setRecorders);
+    g_addresses.clear();
+    g_parties.clear();
+    setRecorders([](const wchar_t* a) { g_addresses.push_back(a); }, [](const wchar_t* p) { g_parties.push_back(p); });
+    ASSERT_NE(nullptr, Create());
+    Query();
+    SendMessageW(item, WM_TODAYCUSTOM_RECEIVEDSELECTION, VK_DOWN, 0);
+    SendMessageW(item, WM_TODAYCUSTOM_USERNAVIGATION, VK_DOWN, 0);
+
+    std::wstring title;
+    WhenDialog([&title](HWND dialog) {
+        title = Text(dialog);
+        SendMessageW(GetDlgItem(dialog, IDC_PICKLIST), WM_KEYDOWN, VK_DOWN, 0);
+        SendMessageW(dialog, WM_COMMAND, IDOK, 0);
+    });
+    SendMessageW(item, WM_COMMAND, IDM_DIAL, 0);
+    EXPECT_EQ(L"Select phone number:", title);
+    SendMessageW(item, WM_COMMAND, IDM_SENDMESSAGE, 0);
+    EXPECT_EQ((std::vector<std::wstring>{L"tel:5550199",
+                                         L"mailto:anna@example.com?subject=Happy%20Birthday%21&body=Happy%20Birthday%20"
+                                         L"dear%20%20%21"}),
+              g_addresses);
+    EXPECT_EQ((std::vector<std::wstring>{L"Anna"}), g_parties);
+
+    SendMessageW(item, WM_TODAYCUSTOM_USERNAVIGATION, VK_DOWN, 0);
+    std::vector<std::wstring> boxes;
+    for (UINT command : {IDM_DIAL, IDM_SENDMESSAGE})
+    {
+        WhenDialog([&boxes](HWND box) {
+            boxes.push_back(Text(box) + L": " + Text(GetDlgItem(box, 0xFFFF)));
+            SendMessageW(box, WM_COMMAND, IDOK, 0);
+        });
+        SendMessageW(item, WM_COMMAND, command, 0);
+    }
+    EXPECT_EQ((std::vector<std::wstring>{L"Festivo: Phone number is missing!", L"Festivo: Address is missing!"}),
+              boxes);
+    setRecorders(nullptr, nullptr);
+}
+
+TEST_F(TodayItem, OpenFestivoFromAWrongFolderSaysSoInItsOwnBox)
+{
+    const wchar_t folder[] = L"C:\\no-such-folder\\";
+    HKEY key = nullptr;
+    RegCreateKeyExW(HKEY_CURRENT_USER, SETTINGS_KEY, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr);
+    RegSetValueExW(key, L"APPPATH", 0, REG_SZ, reinterpret_cast<const BYTE*>(folder), sizeof(folder));
+    RegCloseKey(key);
+    ASSERT_NE(nullptr, Create());
+    Query();
+    SendMessageW(item, WM_TODAYCUSTOM_RECEIVEDSELECTION, VK_DOWN, 0);
+    std::wstring caption = L"no box";
+    WhenDialog([&caption](HWND box) {
+        caption = Text(box);
+        SendMessageW(box, WM_COMMAND, IDOK, 0);
+    });
+    SendMessageW(item, WM_COMMAND, IDM_OPENFESTIVO, 0);
+    FlushMessages(100);
+    if (g_dialogTimer)
+        KillTimer(nullptr, g_dialogTimer);
+    g_dialogTimer = 0;
+    EXPECT_EQ(L"Festivo", caption) << "the plug-in's own box, not the system's";
 }

@@ -65,3 +65,17 @@ TEST(TodayLineText, DateWithoutAYearShowsNoYearAndNoAge)
     EXPECT_EQ(L"15 Mar: Name [12]", Line(now, UNKNOWN_YEAR, 3, 15, L"yyyy-dd MMM"));
     EXPECT_EQ(L"Today: Name [0]", Line(CTime(2027, 3, 15, 0, 0, 0), UNKNOWN_YEAR, 3, 15));
 }
+
+TEST(TodayLineText, LongDatePictureIsCutOnRead)
+{
+    std::wstring picture(100000, L'd');
+    HKEY key = nullptr;
+    RegCreateKeyExW(HKEY_CURRENT_USER, SETTINGS_KEY, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr);
+    RegSetValueExW(key, L"TodayDateFormat", 0, REG_SZ, reinterpret_cast<const BYTE*>(picture.c_str()),
+                   static_cast<DWORD>((picture.size() + 1) * sizeof(wchar_t)));
+    RegCloseKey(key);
+    CSettings settings;
+    settings.Read();
+    RegDeleteKeyValueW(HKEY_CURRENT_USER, SETTINGS_KEY, L"TodayDateFormat");
+    EXPECT_EQ(DATE_FORMAT_LIMIT, settings.TodayDateFormat.GetLength());
+}

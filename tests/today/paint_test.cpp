@@ -154,6 +154,22 @@ TEST_P(TodayPaint, SelectedLineLiesOnTheHighlightColour)
     EXPECT_EQ(window, shot.At(WIDTH - 1, 2 * line));
 }
 
+TEST_P(TodayPaint, ItemMadeAgainStartsWithoutASelection)
+{
+    Create(true);
+    SendMessageW(item, WM_TODAYCUSTOM_RECEIVEDSELECTION, VK_DOWN, 0);
+    SendMessageW(item, WM_TODAYCUSTOM_USERNAVIGATION, VK_DOWN, 0);
+    DestroyWindow(item);
+    record = TODAYLISTITEM{};
+    record.fEnabled = TRUE;
+    item = panel->initialize(&record, host->Window());
+    ASSERT_NE(nullptr, item);
+    SendMessageW(item, WM_TODAYCUSTOM_QUERYREFRESHCACHE, reinterpret_cast<WPARAM>(&record), 0);
+    SetWindowPos(item, nullptr, 0, 0, WIDTH, static_cast<int>(record.cyp), SWP_NOZORDER);
+    CSnapshot shot(item, 3 * line);
+    EXPECT_NE(HOST_HIGHLIGHT, shot.At(0, line + 1)) << "the host gave no selection to the new item";
+}
+
 TEST_P(TodayPaint, HostBackgroundReplacesTheWindowColour)
 {
     Create(true);

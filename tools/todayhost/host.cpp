@@ -317,9 +317,10 @@ void CTodayHost::OnCommand(int id)
                                      item.options, 0);
     if (result != IDOK)
         return;
-    // The item takes its new settings when its window is created again.
+    // The item takes its new settings when its window is created again; a selected item is told that
+    // it lost the selection first, so that the new window does not show a selection the host forgot.
     if (m_selected == static_cast<int>(index))
-        m_selected = -1;
+        Select(-1, 0);
     if (item.record.hwndCustom)
         DestroyWindow(item.record.hwndCustom);
     CreateItemWindow(item);

@@ -1,0 +1,102 @@
+// Festivo's data path as a whole process: store log-on and the main program's load of every event.
+//   datapath setup <address book>      registers the store and points it at the address book
+//   datapath load [cold]               logs on and loads (cold: the store's index is deleted first), and
+//                                      prints how long each step took
+//   datapath change <file of the book> loads, changes the file as another program would, and prints
+//                                      the milliseconds until the store's notification arrives
+#include "data/datalist.h"
+#include "tests/bench/bench.h"
+#include "tests/store/register_store.h"
+
+#include <shlobj.h>
+
+#include <cstdio>
+#include <string>
+
+namespace {
+
+void DeleteIndexes()
+{
+    wchar_t base[MAX_PATH];
+    if (FAILED(SHGetFolderPathW(nullptr, CSIDL_LOCAL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, base)))
+        return;
+    std::wstring folder = std::wstring(base) + L"\\Festivo\\AddressBooks\\";
+    WIN32_FIND_DATAW data;
+    HANDLE find = FindFirstFileW((folder + L"*.idx").c_str(), &data);
+    if (find == INVALID_HANDLE_VALUE)
+        return;
+    do
+        DeleteFileW((folder + data.cFileName).c_str());
+    while (FindNextFileW(find, &data));
+    FindClose(find);
+}
+
+int Change(const wchar_t* file)
+{
+    HWND window = CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, nullptr, nullptr, nullptr, nullptr);
+    CDataList list;
+    list.Open(window);
+    list.Load();
+    // Another program's edit: the file written again with one more letter in the name.
+    HANDLE h = CreateFileW(file, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    char bytes[4096];
+    DWORD got = 0, wrote = 0;
+    ReadFile(h, bytes, sizeof(bytes), &got, nullptr);
+    std::string text(bytes, got);
+    size_t name = text.find("\nFN:");
+    text.insert(name == std::string::npos ? 0 : name + 4, "X");
+    CStopwatch watch;
+    SetFilePointer(h, 0, nullptr, FILE_BEGIN);
+    WriteFile(h, text.data(), static_cast<DWORD>(text.size()), &wrote, nullptr);
+    CloseHandle(h);
+    double arrived = -1;
+    while (arrived < 0 && watch.Milliseconds() < 5000)
+    {
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))
+        {
+            if (msg.hwnd == window && msg.message >= 0x8100 && msg.message <= 0x8107)
+                arrived = watch.Milliseconds();
+            DispatchMessageW(&msg);
+        }
+    }
+    printf("%.0f\n", arrived);
+    list.Close();
+    DestroyWindow(window);
+    return arrived < 0 ? 1 : 0;
+}
+
+} // namespace
+
+int wmain(int argc, wchar_t** argv)
+{
+    CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+    int status = 0;
+    std::wstring mode = argc > 1 ? argv[1] : L"";
+    if (mode == L"setup" && argc > 2)
+    {
+        status = RegisterContactStore() ? 0 : 1;
+        SetAddressBook(argv[2]);
+    }
+    else if (mode == L"load")
+    {
+        if (argc > 2 && std::wstring(argv[2]) == L"cold")
+            DeleteIndexes();
+        CStopwatch watch;
+        CDataList list;
+        list.Open(nullptr);
+        double opened = watch.Milliseconds();
+        list.Load();
+        double loaded = watch.Milliseconds();
+        status = list.GetTotalCount() > 0 ? 0 : 1;
+        list.Close();
+        printf("log-on %.0f ms, load %.0f ms, log-off %.0f ms\n", opened, loaded - opened, watch.Milliseconds() - loaded);
+    }
+    else if (mode == L"change" && argc > 2)
+        status = Change(argv[2]);
+    else
+        status = 2;
+    CoUninitialize();
+    return status;
+}

@@ -1,0 +1,128 @@
+// The persistent index: a start reads only files whose listing changed, and never shows what the files no longer hold.
+#include "platform/store/index.h"
+#include "tests/store/store_fixture.h"
+
+#include <fstream>
+#include <iterator>
+
+namespace {
+
+std::string Person(const std::string& name, const std::string& birthday)
+{
+    return Card("3.0", {"UID:u-" + name, "FN:" + name, "BDAY:" + birthday});
+}
+
+std::vector<std::wstring> Described(const std::vector<CListedContact>& contacts)
+{
+    std::vector<std::wstring> result;
+    for (const CListedContact& c : contacts)
+    {
+        SYSTEMTIME st = {};
+        VariantTimeToSystemTime(c.birthday, &st);
+        wchar_t text[80];
+        swprintf(text, 80, L"%ls %04u-%02u-%02u", c.name.c_str(), st.wYear, st.wMonth, st.wDay);
+        result.push_back(text);
+    }
+    return result;
+}
+
+std::string ReadFileBytes(const std::wstring& path)
+{
+    std::ifstream in(path.c_str(), std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+void WriteFileBytes(const std::wstring& path, const std::string& bytes)
+{
+    std::ofstream(path.c_str(), std::ios::binary | std::ios::trunc) << bytes;
+}
+
+class IndexTest : public StoreTest
+{
+protected:
+    // Ann in a.vcf and Bob in b.vcf, read once and kept in the index; then no program runs.
+    void IndexTwoFiles()
+    {
+        DeleteFileW(m_dir.File(L"c.vcf").c_str());
+        WriteBook(L"a.vcf", Person("Ann", "1980-01-01"));
+        WriteBook(L"b.vcf", Person("Bob", "1981-01-01"));
+        LetStampsSettle();
+        ASSERT_EQ((std::vector<std::wstring>{L"Ann 1980-01-01", L"Bob 1981-01-01"}), Described(List()));
+        CloseStore();
+    }
+};
+
+} // namespace
+
+TEST_F(IndexTest, ChangesMadeWhileNoProgramRanShowAtStart)
+{
+    struct Case
+    {
+        const char* what;
+        void (*change)(const CTempDir& dir);
+        std::vector<std::wstring> expected;
+    } cases[] = {
+        {"file added", [](const CTempDir& d) { d.Write(L"c.vcf", Person("Cid", "1982-01-01")); },
+         {L"Ann 1980-01-01", L"Bob 1981-01-01", L"Cid 1982-01-01"}},
+        {"file removed", [](const CTempDir& d) { DeleteFileW(d.File(L"a.vcf").c_str()); }, {L"Bob 1981-01-01"}},
+        {"file renamed", [](const CTempDir& d) { MoveFileW(d.File(L"a.vcf").c_str(), d.File(L"c.vcf").c_str()); },
+         {L"Bob 1981-01-01", L"Ann 1980-01-01"}},
+        {"file rewritten with the same size and times",
+         [](const CTempDir& d) {
+             std::wstring path = d.File(L"a.vcf");
+             HANDLE h = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+             FILETIME written;
+             GetFileTime(h, nullptr, nullptr, &written);
+             CloseHandle(h);
+             d.Write(L"a.vcf", Person("Ann", "1980-01-02"));
+             h = CreateFileW(path.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+             SetFileTime(h, nullptr, nullptr, &written);
+             CloseHandle(h);
+         },
+         {L"Ann 1980-01-02", L"Bob 1981-01-01"}},
+        {"file grown", [](const CTempDir& d) { d.Write(L"b.vcf", Person("Bob", "1981-01-01") + Person("Dan", "1983-01-01")); },
+         {L"Ann 1980-01-01", L"Bob 1981-01-01", L"Dan 1983-01-01"}},
+        {"file emptied", [](const CTempDir& d) { d.Write(L"a.vcf", ""); }, {L"Bob 1981-01-01"}},
+    };
+    for (const Case& c : cases)
+    {
+        IndexTwoFiles();
+        c.change(m_dir);
+        EXPECT_EQ(c.expected, Described(List())) << c.what;
+        CloseStore();
+    }
+}
+
+TEST_F(IndexTest, UnchangedFilesAreTakenFromTheIndexUnread)
+{
+    IndexTwoFiles();
+    // A file that cannot be opened now still shows what the index holds of it, as its listing is unchanged.
+    HANDLE held = CreateFileW(m_dir.File(L"b.vcf").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, held);
+    EXPECT_EQ((std::vector<std::wstring>{L"Ann 1980-01-01", L"Bob 1981-01-01"}), Described(List()));
+    CloseHandle(held);
+}
+
+TEST_F(IndexTest, DamagedIndexIsIgnored)
+{
+    struct Case
+    {
+        const char* what;
+        void (*damage)(std::string& index);
+    } cases[] = {
+        {"a name changed", [](std::string& b) { b[b.find("Bob")] = 'X'; }},
+        {"cut short", [](std::string& b) { b.resize(b.size() - 9); }},
+        {"empty", [](std::string& b) { b.clear(); }},
+    };
+    for (const Case& c : cases)
+    {
+        IndexTwoFiles();
+        std::wstring path = IndexPath(m_dir.Path());
+        std::string bytes = ReadFileBytes(path);
+        ASSERT_NE(std::string::npos, bytes.find("Bob")) << c.what;
+        c.damage(bytes);
+        WriteFileBytes(path, bytes);
+        EXPECT_EQ((std::vector<std::wstring>{L"Ann 1980-01-01", L"Bob 1981-01-01"}), Described(List())) << c.what;
+        CloseStore();
+    }
+}

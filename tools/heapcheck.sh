@@ -1,0 +1,33 @@
+#!/usr/bin/env bash
+# Runs the window suites once more under Wine's heap checking, which fills freed memory with 0xfeeefeee:
+# a window procedure that touches a freed object then raises an exception that Wine swallows in its
+# callback dispatcher and reports on stderr. Any such report, or any report of the heap, fails the run.
+# Expects WINEPREFIX with a running wineserver (as tools/test.sh sets up). Arguments: ctest's -R regex.
+set -uo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=${FESTIVO_BUILD:-$root/build}
+filter=""
+while [ $# -gt 0 ]; do
+  case "$1" in
+    -R) filter=${2:-}; shift ;;
+  esac
+  shift
+done
+status=0
+for suite in framework_tests app_tests today_tests; do
+  if [ -n "$filter" ] && ! [[ $suite =~ $filter ]]; then
+    continue
+  fi
+  log=$build/heapcheck-$suite.log
+  (cd "$build/bin" && WINEDEBUG=-all,err+seh,err+heap,warn+heap wine "$suite.exe" --gtest_color=no >/dev/null 2>"$log")
+  reports=$(grep -E 'ignoring exception|exception .* in window proc|:heap:' "$log" || true)
+  if [ -n "$reports" ]; then
+    echo "heap check of $suite: Wine reported $(printf '%s\n' "$reports" | wc -l) problem(s), first ones:" >&2
+    printf '%s\n' "$reports" | head -n 5 >&2
+    echo "(full stderr in $log; run one test with WINEDEBUG=err+seh,warn+heap to find it)" >&2
+    status=1
+  else
+    echo "heap check of $suite: no swallowed exception, no heap report"
+  fi
+done
+exit $status
