@@ -474,7 +474,6 @@ TEST_F(CardTest, SaveKeepsTheFilesPermissionsAndLinks)
     {
         std::wstring file = c.link ? m_dir.File(L"real\\book.vcf") : m_dir.File(L"book.vcf");
         std::wstring link = m_dir.File(L"book.vcf");
-        DeleteFileW(link.c_str());
         std::ofstream(file.c_str(), std::ios::binary) << Anna();
         ASSERT_TRUE(SetUnixMode(file, c.mode));
         if (c.link)
@@ -491,9 +490,9 @@ TEST_F(CardTest, SaveKeepsTheFilesPermissionsAndLinks)
         EXPECT_EQ(c.link, IsUnixLink(link));
         item->Release();
         m_item = nullptr;
+        RemoveUnixFile(link);
         DeleteFileW(file.c_str());
     }
-    DeleteFileW(m_dir.File(L"book.vcf").c_str());
     RemoveDirectoryW(m_dir.File(L"real").c_str());
 }
 

@@ -80,3 +80,9 @@ bool MakeUnixLink(const std::string& target, const std::wstring& link)
     return !unix.empty() &&
            LinuxCall(88, reinterpret_cast<long long>(target.c_str()), reinterpret_cast<long long>(unix.c_str())) == 0;
 }
+
+bool RemoveUnixFile(const std::wstring& path)
+{
+    std::string unix = UnixPath(path);
+    return !unix.empty() && LinuxCall(87, reinterpret_cast<long long>(unix.c_str()), 0) == 0;
+}

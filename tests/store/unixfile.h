@@ -11,3 +11,5 @@ bool SetUnixMode(const std::wstring& path, long mode);
 bool IsUnixLink(const std::wstring& path);
 // Creates link pointing to target (as written, so a relative target stays relative).
 bool MakeUnixLink(const std::string& target, const std::wstring& link);
+// Removes a file or a link itself (Wine does not delete a link through the Windows calls).
+bool RemoveUnixFile(const std::wstring& path);

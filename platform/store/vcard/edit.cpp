@@ -175,23 +175,28 @@ public:
             }
     }
 
-    // Inserts a new property before the property at index (-1: before the END line).
+    // Inserts a new property before the property at index (-1: after the last property).
     void Insert(int before, const std::string& nameAndParams, const std::string& value)
     {
         std::string line = nameAndParams;
         if (Version() == "2.1" && !IsAscii(value))
             line += ";CHARSET=UTF-8";
         line += ":" + value;
-        size_t at = before >= 0 ? m_card.properties[before].begin : m_endLine;
+        // At the end, right after the last property: whatever lies between it and the END line
+        // (blank lines, a folded END) stays as it is.
+        size_t at = before >= 0 ? m_card.properties[before].begin
+                                : m_card.properties.empty() ? m_endLine : m_card.properties.back().end;
         std::string lines = Lines(FoldLine(line));
         // A value whose last line ends in a quoted-printable soft break would take the new line
-        // as its continuation: the new property then goes before it.
+        // as its continuation, and an empty AGENT must stay right before its nested card: the new
+        // property then goes before it.
         for (const CVCardProperty& p : m_card.properties)
             if (p.end == at)
             {
                 std::string own = m_text.substr(p.begin, p.end - p.begin);
                 if (CVCardReader::UnfoldProperty((own + lines).data(), own.size() + lines.size()) !=
-                    CVCardReader::UnfoldProperty(own.data(), own.size()))
+                        CVCardReader::UnfoldProperty(own.data(), own.size()) ||
+                    (p.name == "AGENT" && Trim(p.value).empty()))
                     at = p.begin;
                 break;
             }
