@@ -392,7 +392,8 @@ void EditComponents(CCardEditor& editor, const CVCard& card, int index, size_t m
     if (editor.Read(index, raw))
     {
         std::vector<std::string> parts = RawComponents(raw.value);
-        bool alike = ComponentsDecodeAlike(p, parts);
+        // A value that ends in a soft break took the lines after it; written again it would take others.
+        bool alike = ComponentsDecodeAlike(p, parts) && (raw.value.empty() || raw.value.back() != '=');
         if (parts.size() < minimum)
             parts.resize(minimum);
         for (const auto& change : changes)

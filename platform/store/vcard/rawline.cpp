@@ -105,6 +105,9 @@ bool CRawLine::Read(const std::string& text, size_t begin, size_t end)
     if (begin > end || end > text.size())
         return false;
     std::string line = CVCardReader::UnfoldProperty(text.data() + begin, end - begin);
+    // A line break left inside the logical line would end the property early once written again.
+    if (line.find_first_of("\r\n") != std::string::npos)
+        return false;
     size_t i = 0, n = line.size();
     while (i < n && line[i] != ';' && line[i] != ':')
         ++i;
