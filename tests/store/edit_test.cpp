@@ -174,3 +174,14 @@ TEST(CardEdit, TypeListsAndPlainDatesAreWrittenAsStrictReadersReadThem)
     tel.value = "1";
     EXPECT_EQ("TEL;TYPE=HOME,VOICE:1\r\n", FormatProperty(tel, "3.0"));
 }
+
+TEST(CardEdit, AndroidEventDateIsShownAndNeverRewritten)
+{
+    std::string text = "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:A\r\n"
+                       "X-ANDROID-CUSTOM:vnd.android.cursor.item/contact_event;2001-06-09;1;;;;;;;;;;;;;\r\nEND:VCARD\r\n";
+    CCardFields fields = FieldsOf(text);
+    EXPECT_EQ(2001, fields.anniversary.year);
+    EXPECT_EQ(6, fields.anniversary.month);
+    EXPECT_EQ(9, fields.anniversary.day);
+    EXPECT_EQ(text, Edited(text, [](CCardFields& f) { f.anniversary = {2002, 7, 10}; }));
+}

@@ -52,7 +52,7 @@ CVCardDate DateOf(const CVCard& card, int index)
     if (index < 0)
         return date;
     const CVCardProperty& p = card.properties[index];
-    if (!ParseVCardDate(p.value, date))
+    if (!ParseVCardDate(EventDateText(p), date))
         return CVCardDate();
     const std::string* omit = p.Param("X-APPLE-OMIT-YEAR");
     if (omit && Trim(*omit) == std::to_string(date.year))
@@ -284,7 +284,8 @@ void EditDate(CCardEditor& editor, const CVCard& card, int index, const CVCardDa
     }
     const CVCardProperty& p = card.properties[index];
     CRawLine raw;
-    if (p.undecodable || !editor.Read(index, raw))
+    // An Android event carries its date among other fields: it is shown, never rewritten.
+    if (p.undecodable || p.name == "X-ANDROID-CUSTOM" || !editor.Read(index, raw))
         return;
     bool apple = p.Param("X-APPLE-OMIT-YEAR") != nullptr;
     std::vector<std::string> params;
@@ -497,7 +498,9 @@ void ReadOnlyFields(const CVCard& card, bool readOnly[FIELD_COUNT])
     readOnly[FIELD_FIRST_NAME] = readOnly[FIELD_LAST_NAME] = undecodable(record.nProperty);
     readOnly[FIELD_DISPLAY_NAME] = undecodable(record.fnProperty);
     readOnly[FIELD_BIRTHDAY] = undecodable(record.birthdayProperty);
-    readOnly[FIELD_ANNIVERSARY] = undecodable(record.anniversaryProperty);
+    readOnly[FIELD_ANNIVERSARY] = undecodable(record.anniversaryProperty) ||
+                                  (record.anniversaryProperty >= 0 &&
+                                   card.properties[record.anniversaryProperty].name == "X-ANDROID-CUSTOM");
     for (int i = 0; i < PHONE_SLOTS; ++i)
         readOnly[FIELD_PHONE + i] = undecodable(record.phoneProperty[i]);
     for (int i = 0; i < EMAIL_SLOTS; ++i)
