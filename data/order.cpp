@@ -67,7 +67,12 @@ void CDataList::Order(int order, const CTime& reference)
     std::sort(keyed.begin(), keyed.end(), [](const KeyedItem& a, const KeyedItem& b) {
         if (a.key != b.key)
             return a.key < b.key;
-        return a.name < b.name;
+        if (a.name != b.name)
+            return a.name < b.name;
+        // A total order: events of equal key and name keep their places from one load to the next.
+        if (a.item->oid != b.item->oid)
+            return a.item->oid < b.item->oid;
+        return a.item->kind < b.item->kind;
     });
     for (uint32_t i = 0; i < count; i++)
         m_items.At(i) = keyed[i].item;
