@@ -1,6 +1,7 @@
 // CDataList ordering, split, filter and the view of positions that the lists show.
 #include "data/datalist.h"
 
+#include "data/match.h"
 #include "data/zodiac.h"
 
 #include <algorithm>
@@ -119,9 +120,9 @@ bool CDataList::Passes(const CDataItem* item) const
         return false;
     if (m_filter.IsEmpty())
         return true;
-    CStr lower(item->GetName());
-    lower.MakeLower();
-    return lower.Find(m_filter, 0) >= 0;
+    int start = 0;
+    int length = 0;
+    return FindInName(item->GetName(), m_filter, start, length);
 }
 
 void CDataList::BuildView()

@@ -276,7 +276,7 @@ TEST_F(DataList, SplitByMonthAndSign)
     EXPECT_EQ(SORT_BY_MONTH, stored.SortOrder);
 }
 
-TEST_F(DataList, FilterIgnoresCaseAndCombinesWithSplitAndOrder)
+TEST_F(DataList, FilterIgnoresCaseAndAccentsAndCombinesWithSplitAndOrder)
 {
     Add(1, L"Anna", OleDate(1990, 5, 3));
     Add(2, L"JOANNE", OleDate(1990, 6, 3));
@@ -289,6 +289,14 @@ TEST_F(DataList, FilterIgnoresCaseAndCombinesWithSplitAndOrder)
     EXPECT_EQ((Names_t{L"Anna", L"Hannah", L"JOANNE"}), Names(list));
     list.SetFilter(L"ANN");
     EXPECT_STREQ(L"ann", list.GetFilter());
+    Add(5, L"\u00C1ngeles", OleDate(1990, 7, 3));
+    Add(6, L"Mads S\u00F8rensen", OleDate(1990, 8, 3));
+    list.Load();
+    list.SetFilter(L"angel");
+    EXPECT_EQ((Names_t{L"\u00C1ngeles"}), Names(list)) << "accents do not count either";
+    list.SetFilter(L"sorensen");
+    EXPECT_EQ((Names_t{L"Mads S\u00F8rensen"}), Names(list));
+    list.SetFilter(L"ann");
     list.SetSplit(SPLIT_BY_MONTH, 5);
     EXPECT_EQ((Names_t{L"Anna", L"Hannah"}), Names(list));
     list.Sort(SORT_BY_MONTH);
