@@ -261,6 +261,11 @@ void CTodayHost::OnKey(int key)
 {
     if (key == VK_RETURN)
     {
+        // The loop has already queued this key's character: a menu the item opens would take it for a
+        // choice of nothing and close before the user sees it.
+        MSG pending;
+        if (PeekMessageW(&pending, m_window, WM_CHAR, WM_CHAR, PM_NOREMOVE) && pending.wParam == L'\r')
+            PeekMessageW(&pending, m_window, WM_CHAR, WM_CHAR, PM_REMOVE);
         if (m_selected >= 0)
             SendMessageW(m_items[static_cast<size_t>(m_selected)].record.hwndCustom, WM_TODAYCUSTOM_ACTION,
                          VK_RETURN, 0);
