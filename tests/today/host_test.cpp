@@ -1,4 +1,4 @@
-// The desktop's Today screen hosting the real plug-in: keys as the message loop delivers them.
+// The desktop's Today screen hosting the real plug-in: keys as the message loop delivers them, settings changes.
 #include "tests/today/panel.h"
 
 #include "data/settings.h"
@@ -138,4 +138,41 @@ TEST_F(TodayHost, EnterOnASelectedLineOpensItsMenuAndWaitsForTheUser)
     MenuWatch line = PressEnter();
     EXPECT_EQ((std::vector<std::wstring>{L"Open contact", L"Send message", L"Dial", L"", L"Cancel"}), line.texts);
     EXPECT_TRUE(line.waited);
+}
+
+TEST_F(TodayHost, SettingsChangeRecreatesTheItemsAndKeepsTheSelectedLine)
+{
+    FakeStore().contacts.push_back({1, L"Anna", OleDate(1990, 12, 6), OleDate(2015, 12, 8), false, nullptr, nullptr,
+                                    {}});
+    AddContact(2, L"Bert", OleDate(1980, 12, 20));
+    ASSERT_TRUE(host.Create(GetModuleHandleW(nullptr)));
+    FlushMessages();
+    int lines = 4;
+    int line = ItemHeight() / lines;
+    ASSERT_GT(line, 0);
+    ASSERT_EQ(lines * line, ItemHeight()) << "the header, Anna, her anniversary and Bert";
+    for (int i = 0; i < 4; i++)
+        Press(VK_DOWN);
+
+    // Festivo's options drop the anniversaries; Bert's line moves up from the fourth line to the third.
+    CSettings settings;
+    settings.Read();
+    settings.ShowAnnivasaries = 0;
+    settings.Write();
+    FlushMessages(1500);
+    EXPECT_EQ(3 * line, ItemHeight()) << "the anniversary is still shown";
+
+    // The selection stays in the item, on its last line: two steps up reach the header.
+    Press(VK_UP);
+    MenuWatch anna = PressEnter();
+    EXPECT_EQ((std::vector<std::wstring>{L"Open contact", L"Send message", L"Dial", L"", L"Cancel"}), anna.texts);
+    Press(VK_UP);
+    MenuWatch header = PressEnter();
+    EXPECT_EQ((std::vector<std::wstring>{L"Open Festivo", L"", L"Cancel"}), header.texts);
+
+    // Writing the same values again changes nothing the items show: they are not created again.
+    HWND item = Item();
+    settings.Write();
+    FlushMessages(1000);
+    EXPECT_EQ(item, Item());
 }
