@@ -42,6 +42,9 @@ protected:
 private:
     static LRESULT CALLBACK SubclassProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT Dispatch(UINT message, WPARAM wParam, LPARAM lParam);
+    // Invalidates a row across the whole width of the list, where the rows are drawn.
+    void InvalidateRow(int index);
     LRESULT OnSize(WPARAM wParam, LPARAM lParam);
     LRESULT OnPaint();
 

@@ -263,3 +263,30 @@ TEST_F(MainProgram, HoldOnARowSelectsItAndOffersTheThreeActions)
         EXPECT_EQ(2, app.View().GetList().GetSelection()) << "the held row is the one acted on";
     });
 }
+
+TEST_F(MainProgram, MovingTheSelectionLeavesNoTraceOfTheOldRow)
+{
+    RunProgram([](CTestedApp& app) {
+        HWND list = app.View().GetList().GetWindow();
+        SetFocus(list);
+        RedrawWindow(list, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+        RECT old = {LVIR_BOUNDS, 0, 0, 0};
+        SendMessageW(list, LVM_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&old));
+        RECT client;
+        GetClientRect(list, &client);
+        SendMessageW(list, WM_KEYDOWN, VK_DOWN, 0);
+        Flush(100);
+        UpdateWindow(list);
+        COLORREF highlight = GetSysColor(COLOR_HIGHLIGHT);
+        HDC dc = GetDC(list);
+        int traces = 0;
+        for (int y = old.top; y < old.bottom; y++)
+            for (int x = client.left; x < client.right; x++)
+                if (GetPixel(dc, x, y) == highlight)
+                    traces++;
+        ReleaseDC(list, dc);
+        EXPECT_EQ(1, app.View().GetList().GetSelection());
+        EXPECT_EQ(0, traces) << "pixels of the highlight left in the old row " << old.left << "," << old.top << "-"
+                             << old.right << "," << old.bottom << " of " << client.right;
+    });
+}
