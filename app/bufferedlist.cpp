@@ -176,6 +176,8 @@ LRESULT CBufferedList::Dispatch(UINT message, WPARAM wParam, LPARAM lParam)
         return OnPaint();
     case WM_LBUTTONDOWN:
         return OnLButtonDown(wParam, lParam);
+    case WM_CHAR:
+        return OnChar(wParam, lParam);
     default:
         return CallPrevious(message, wParam, lParam);
     }
@@ -257,4 +259,9 @@ LRESULT CBufferedList::OnPaint()
 LRESULT CBufferedList::OnLButtonDown(WPARAM wParam, LPARAM lParam)
 {
     return CallPrevious(WM_LBUTTONDOWN, wParam, lParam);
+}
+
+LRESULT CBufferedList::OnChar(WPARAM wParam, LPARAM lParam)
+{
+    return CallPrevious(WM_CHAR, wParam, lParam);
 }

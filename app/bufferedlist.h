@@ -37,6 +37,8 @@ protected:
     // Takes over window: user data, subclassing, extended styles and the column.
     void Attach(HWND window, HWND owner, int controlId, DWORD extendedStyle, const wchar_t* function);
     virtual LRESULT OnLButtonDown(WPARAM wParam, LPARAM lParam);
+    // A character typed while the list has the focus; the list's own search by default.
+    virtual LRESULT OnChar(WPARAM wParam, LPARAM lParam);
     HWND GetOwner() const { return m_owner; }
 
 private:

@@ -51,6 +51,10 @@ private:
     void OnSize(int width, int height);
     void OnLButtonDown(int x, int y);
     void OnDrawItem(DRAWITEMSTRUCT* draw);
+    // Enter or a double click on a row shows the contact's card.
+    void OnListNotify(const NMHDR* header);
+    void ShowCard(int row);
+    void OnTypedInList(wchar_t typed);
     void OnMeasureItem(MEASUREITEMSTRUCT* measure);
     void StepPeriod(bool next);
     void ToggleFilter();

@@ -10,6 +10,8 @@
 #include "platform/shell/device.h"
 #include "platform/shell/shell.h"
 
+#include <commctrl.h>
+
 namespace {
 
 const int kVerticalScrollStyle = WS_VSCROLL;
@@ -23,11 +25,28 @@ int VerticalPx(int n)
     return (n * dpi + 48) / 96;
 }
 
+// The edits keep a turn of the wheel only while it scrolls their own text; otherwise it scrolls the page.
+LRESULT CALLBACK EditWheelProc(HWND edit, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id, DWORD_PTR)
+{
+    if (message == WM_MOUSEWHEEL)
+    {
+        LRESULT first = SendMessageW(edit, EM_GETFIRSTVISIBLELINE, 0, 0);
+        LRESULT result = DefSubclassProc(edit, message, wParam, lParam);
+        bool multiLine = (GetWindowLongW(edit, GWL_STYLE) & ES_MULTILINE) != 0;
+        if (multiLine && SendMessageW(edit, EM_GETFIRSTVISIBLELINE, 0, 0) != first)
+            return result;
+        return SendMessageW(GetParent(edit), message, wParam, lParam);
+    }
+    if (message == WM_NCDESTROY)
+        RemoveWindowSubclass(edit, EditWheelProc, id);
+    return DefSubclassProc(edit, message, wParam, lParam);
+}
+
 } // namespace
 
 COptionsDialog::COptionsDialog(CDataList* data)
     : m_data(data), m_page(nullptr), m_pageLeft(0), m_pageTop(0), m_lastFocus(nullptr), m_generalPicture(nullptr),
-      m_templatePicture(nullptr), m_headingFont(nullptr)
+      m_templatePicture(nullptr), m_headingFont(nullptr), m_wheelRest(0)
 {
 }
 
@@ -104,6 +123,9 @@ INT_PTR COptionsDialog::DialogProc(UINT message, WPARAM wParam, LPARAM lParam)
     case WM_VSCROLL:
         OnVScroll(wParam);
         return 0;
+    case WM_MOUSEWHEEL:
+        OnMouseWheel(GET_WHEEL_DELTA_WPARAM(wParam));
+        return 0;
     default:
         if (ForwardBackKey(message, wParam, lParam))
             return 0;
@@ -156,6 +178,26 @@ void COptionsDialog::OnVScroll(WPARAM wParam)
     GetWindowRect(m_page, &page);
     SetWindowPos(m_page, nullptr, m_pageLeft, -position, 0, 0, SWP_NOZORDER | SWP_NOSIZE);
     m_pageTop = -position;
+}
+
+void COptionsDialog::OnMouseWheel(int delta)
+{
+    if (GetApp()->GetPlatform() == PLATFORM_SMARTPHONE)
+        return;
+    UINT lines = 3;
+    SystemParametersInfoW(SPI_GETWHEELSCROLLLINES, 0, &lines, 0);
+    if (lines == 0)
+        return;
+    if (lines == WHEEL_PAGESCROLL)
+    {
+        OnVScroll(delta < 0 ? SB_PAGEDOWN : SB_PAGEUP);
+        return;
+    }
+    m_wheelRest += delta * static_cast<int>(lines);
+    int steps = m_wheelRest / WHEEL_DELTA;
+    m_wheelRest -= steps * WHEEL_DELTA;
+    for (int i = 0; i < (steps < 0 ? -steps : steps); i++)
+        OnVScroll(steps < 0 ? SB_LINEDOWN : SB_LINEUP);
 }
 
 void COptionsDialog::UpdateScrolling()
@@ -249,6 +291,8 @@ void COptionsDialog::OnPageInit(HWND page)
     CheckDlgButton(page, IDC_OPTIONS_FUTURE_AGE, settings.ShowFutureAge ? BST_CHECKED : BST_UNCHECKED);
     SetDlgItemTextW(page, IDC_OPTIONS_SUBJECT, settings.MessageSubject);
     SetDlgItemTextW(page, IDC_OPTIONS_BODY, settings.MessageBody);
+    SetWindowSubclass(GetDlgItem(page, IDC_OPTIONS_SUBJECT), EditWheelProc, 0, 0);
+    SetWindowSubclass(GetDlgItem(page, IDC_OPTIONS_BODY), EditWheelProc, 0, 0);
 
     int iconWidth = GetSystemMetrics(SM_CXSMICON);
     int generalKey = iconWidth <= 16 ? 91 : iconWidth > 22 ? 93 : 92;

@@ -290,3 +290,42 @@ TEST_F(MainProgram, MovingTheSelectionLeavesNoTraceOfTheOldRow)
                              << old.right << "," << old.bottom << " of " << client.right;
     });
 }
+
+TEST_F(MainProgram, EnterAndDoubleClickOpenTheCardAndTypingOpensTheFilter)
+{
+    RunProgram([](CTestedApp& app) {
+        Command(app, IDM_SORT_NAME);
+        CMainView& view = app.View();
+        HWND list = view.GetList().GetWindow();
+        SetFocus(list);
+        SendMessageW(list, WM_KEYDOWN, VK_RETURN, 0);
+        Flush(50);
+        EXPECT_EQ(1, FakeStore().displays) << "Enter shows the selected contact's card";
+        RECT row = {LVIR_BOUNDS, 0, 0, 0};
+        SendMessageW(list, LVM_GETITEMRECT, 2, reinterpret_cast<LPARAM>(&row));
+        SendMessageW(list, WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(row.left + 40, row.top + 5));
+        Flush(50);
+        EXPECT_EQ(2, FakeStore().displays) << "so does a double click";
+        EXPECT_EQ(2, view.GetList().GetSelection());
+        EXPECT_EQ(0, FakeStore().edits);
+
+        SetFocus(list);
+        SendMessageW(list, WM_CHAR, L'j', 0);
+        ASSERT_TRUE(view.IsFilterOpen()) << "a letter typed in the list opens the filter";
+        EXPECT_EQ(view.GetFilterEdit(), GetFocus());
+        wchar_t text[16] = L"";
+        GetWindowTextW(view.GetFilterEdit(), text, 16);
+        EXPECT_STREQ(L"j", text);
+        EXPECT_EQ(1, ListCount(app)) << "JOANNE";
+
+        SetWindowTextW(view.GetFilterEdit(), L"jo");
+        SendMessageW(view.GetFilterEdit(), WM_CHAR, 1, 0);
+        DWORD start = 0xdeadbeef;
+        DWORD end = 0xdeadbeef;
+        SendMessageW(view.GetFilterEdit(), EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+        EXPECT_EQ(0u, start) << "Ctrl+A selects the whole filter text";
+        EXPECT_EQ(2u, end);
+        GetWindowTextW(view.GetFilterEdit(), text, 16);
+        EXPECT_STREQ(L"jo", text);
+    });
+}
