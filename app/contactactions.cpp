@@ -96,7 +96,7 @@ void BuildComposerParameters(const wchar_t* address, const wchar_t* subject, con
     out.Append(L"\"");
 }
 
-void ComposeMessage(const wchar_t* address, const wchar_t* subject, const wchar_t* body)
+bool ComposeMessage(const wchar_t* address, const wchar_t* subject, const wchar_t* body)
 {
     CStr parameters;
     BuildComposerParameters(address, subject, body, parameters);
@@ -105,7 +105,7 @@ void ComposeMessage(const wchar_t* address, const wchar_t* subject, const wchar_
     request.lpFile = COMPOSER_PROGRAM;
     request.lpParameters = parameters;
     request.nShow = SW_SHOWNORMAL;
-    ShellExecuteRequest(&request);
+    return ShellExecuteRequest(&request) != FALSE;
 }
 
 bool ChooseEntry(CStrList& items, CActionUi& ui, const wchar_t* missing, const wchar_t* title, CStr& choice)
@@ -132,8 +132,10 @@ void CallContact(IPOutlookApp2* store, LONG oid, const wchar_t* name, CActionUi&
     CStrList numbers;
     GatherPhoneNumbers(store, oid, numbers);
     CStr choice;
-    if (ChooseEntry(numbers, ui, L"Phone number is missing!", L"Select phone number:", choice) && !choice.IsEmpty())
-        tapiRequestMakeCall(choice, L"", name, L"");
+    if (!ChooseEntry(numbers, ui, L"Phone number is missing!", L"Select phone number:", choice) || choice.IsEmpty())
+        return;
+    if (tapiRequestMakeCall(choice, L"", name, L"") == TAPIERR_NOREQUESTRECIPIENT)
+        ui.ShowMissing(L"No program for calls (tel:) is set up on this computer.");
 }
 
 void SendGreeting(IPOutlookApp2* store, LONG oid, const CSettings& settings, CActionUi& ui)
@@ -146,5 +148,10 @@ void SendGreeting(IPOutlookApp2* store, LONG oid, const CSettings& settings, CAc
     CStr subject(settings.MessageSubject);
     CStr body(settings.MessageBody);
     FillTemplates(store, oid, subject, body);
-    ComposeMessage(choice, subject, body);
+    if (ComposeMessage(choice, subject, body))
+        return;
+    if (IsTextMessageAddress(choice))
+        ui.ShowMissing(L"No program for text messages (sms:) is set up on this computer.");
+    else
+        ui.ShowMissing(L"No e-mail program (mailto:) is set up on this computer.");
 }
