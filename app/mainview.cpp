@@ -33,7 +33,7 @@ int LineHeight(HDC dc, HFONT font)
 
 CMainView::CMainView()
     : m_headerFont(nullptr), m_resources(), m_headerHeight(0), m_filterOpen(false), m_filterEdit(nullptr),
-      m_filterPrevious(nullptr)
+      m_filterPrevious(nullptr), m_bookReported(false), m_awaited()
 {
 }
 
@@ -63,6 +63,7 @@ void CMainView::OnCreate()
     GetData()->Load();
     Refill(0);
     m_list.RecreateColumns(true);
+    ReportUnreadableBook();
     SendMessageW(GetApp()->GetMenuBar(), SHCMBM_OVERRIDEKEY, VK_TBACK, kOverrideNotifyNoDefault);
     CreateFilterEdit();
     // The view was sized before its list existed: lay the header band and the list out now.

@@ -64,6 +64,8 @@ private:
     void OnSplitPeriod(UINT id);
     bool RunContactCommand(UINT id);
     void PaintClearButton(HDC dc, const RECT& square);
+    // Says once that the address book could not be read; again only after a good load in between.
+    void ReportUnreadableBook();
 
     static LRESULT CALLBACK FilterEditProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT OnFilterEditMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
@@ -75,4 +77,12 @@ private:
     bool m_filterOpen;
     HWND m_filterEdit;
     WNDPROC m_filterPrevious;
+    bool m_bookReported;
+    // The event selected when the address book could no longer be read: selected again when it returns.
+    struct AwaitedEvent
+    {
+        bool valid;
+        LONG oid;
+        bool anniversary;
+    } m_awaited;
 };

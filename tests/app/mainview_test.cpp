@@ -1,6 +1,7 @@
 // The main view driven through its real window: commands, header, filter, keys, refresh, menus.
 #include "app/resource.h"
 #include "data/zodiac.h"
+#include "framework/infowin.h"
 #include "framework/menu.h"
 #include "platform/shell/shell.h"
 #include "tests/app/fixture.h"
@@ -327,5 +328,36 @@ TEST_F(MainProgram, EnterAndDoubleClickOpenTheCardAndTypingOpensTheFilter)
         EXPECT_EQ(2u, end);
         GetWindowTextW(view.GetFilterEdit(), text, 16);
         EXPECT_STREQ(L"jo", text);
+    });
+}
+
+TEST_F(MainProgram, UnreadableAddressBookIsSaidOnceAndItsReturnKeepsTheSelection)
+{
+    RunProgram([](CTestedApp& app) {
+        Command(app, IDM_SORT_NAME);
+        app.View().Refill(3);
+        ASSERT_EQ(L"Carl", Row(app, 3));
+        HWND info = app.GetInfoWindow()->GetWnd();
+        EXPECT_FALSE(IsWindowVisible(info));
+
+        FakeStore().itemsResult = HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND);
+        FakeStore().itemsError = L"C:\\users\\me\\contacts.vcf";
+        SendMessageW(app.GetMainWnd(), PIM_ITEM_DELETED_LOCAL, 0, 0);
+        EXPECT_EQ(0, ListCount(app));
+        EXPECT_TRUE(IsWindowVisible(info)) << "the information window says the address book could not be read";
+        app.GetInfoWindow()->Hide();
+        SendMessageW(app.GetMainWnd(), PIM_ITEM_DELETED_LOCAL, 0, 0);
+        EXPECT_FALSE(IsWindowVisible(info)) << "said once, not at every check";
+
+        FakeStore().itemsResult = S_OK;
+        SendMessageW(app.GetMainWnd(), PIM_ITEM_CREATED_LOCAL, 0, 0);
+        EXPECT_EQ(6, ListCount(app));
+        EXPECT_EQ(3, app.View().GetList().GetSelection()) << "the list returns with Carl selected";
+        EXPECT_FALSE(IsWindowVisible(info));
+
+        FakeStore().itemsResult = HRESULT_FROM_WIN32(ERROR_ACCESS_DENIED);
+        SendMessageW(app.GetMainWnd(), PIM_ITEM_CHANGED_LOCAL, 0, 0);
+        EXPECT_TRUE(IsWindowVisible(info)) << "said again after the address book was read in between";
+        FakeStore().itemsResult = S_OK;
     });
 }
