@@ -182,8 +182,6 @@ void COptionsDialog::OnVScroll(WPARAM wParam)
 
 void COptionsDialog::OnMouseWheel(int delta)
 {
-    if (GetApp()->GetPlatform() == PLATFORM_SMARTPHONE)
-        return;
     UINT lines = 3;
     SystemParametersInfoW(SPI_GETWHEELSCROLLLINES, 0, &lines, 0);
     if (lines == 0)
@@ -202,8 +200,10 @@ void COptionsDialog::OnMouseWheel(int delta)
 
 void COptionsDialog::UpdateScrolling()
 {
-    if (GetApp()->GetPlatform() == PLATFORM_SMARTPHONE || !m_page)
+    if (!m_page)
         return;
+    // A Smartphone does not follow the focus, but its scroll bar still spans exactly the page.
+    bool followFocus = GetApp()->GetPlatform() != PLATFORM_SMARTPHONE;
     RECT client;
     GetClientRect(GetWnd(), &client);
     RECT pageRect;
@@ -215,7 +215,7 @@ void COptionsDialog::UpdateScrolling()
     int d = 0;
     HWND focus = GetFocus();
     bool onPage = focus && GetParent(focus) == m_page;
-    if (onPage)
+    if (onPage && followFocus)
     {
         RECT control;
         GetWindowRect(focus, &control);
@@ -226,7 +226,7 @@ void COptionsDialog::UpdateScrolling()
             d = control.top - VerticalPx(2);
     }
     int position = y + d;
-    if (onPage && position > maximum - c)
+    if ((onPage || !followFocus) && position > maximum - c)
         position = maximum - c;
     if (position < 1)
         position = 0;

@@ -19,7 +19,7 @@ public:
     void OnCommand(UINT id, UINT code, HWND control) override;
     INT_PTR DialogProc(UINT message, WPARAM wParam, LPARAM lParam) override;
 
-    // Brings the page's focused control into view and sets the scroll bar; not on a Smartphone.
+    // Sets the scroll bar to the page and brings the page's focused control into view (not on a Smartphone).
     void UpdateScrolling();
 
 private:

@@ -201,3 +201,23 @@ TEST_F(MainProgram, MouseWheelScrollsTheOptionsPage)
         Command(app, IDM_OPTIONS);
     });
 }
+
+TEST_F(MainProgram, SmartphoneOptionsPageScrollsNoFurtherThanItsContent)
+{
+    CDeviceProfile smartphone(L"Smartphone", 96);
+    RunProgram([](CTestedApp& app) {
+        WhenOpen(app.GetMainWnd(), [](HWND container) {
+            HWND page = FindWindowExW(container, nullptr, L"#32770", nullptr);
+            SendMessageW(container, WM_VSCROLL, SB_BOTTOM, 0);
+            RECT client;
+            RECT pageRect;
+            GetClientRect(container, &client);
+            GetWindowRect(page, &pageRect);
+            MapWindowPoints(nullptr, container, reinterpret_cast<POINT*>(&pageRect), 2);
+            EXPECT_GE(pageRect.bottom, client.bottom) << "the page's end never rises above the container's";
+            EXPECT_LE(pageRect.top, 0);
+            SendMessageW(container, WM_COMMAND, IDCANCEL, 0);
+        });
+        Command(app, IDM_OPTIONS);
+    });
+}
