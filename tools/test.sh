@@ -18,5 +18,6 @@ wine "$build/bin/wine-desktop.exe" >/dev/null 2>&1 </dev/null || echo "warning: 
 status=0
 # One suite at a time: the suites share the prefix registry (settings key, address book of the store).
 ctest --test-dir "$build" --output-on-failure "$@" || status=$?
+FESTIVO_BUILD=$build python3 tests/carddav/run.py || status=$?
 FESTIVO_BUILD=$build tests/fuzz/run.sh || status=$?
 exit $status

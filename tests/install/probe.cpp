@@ -1,0 +1,215 @@
+// install_probe.exe: an installed Festivo seen as a user sees it: Start menu entries, their targets, windows.
+#include <windows.h>
+#include <commctrl.h>
+#include <shlobj.h>
+#include <shobjidl.h>
+
+#include <cstdio>
+#include <cwchar>
+#include <functional>
+#include <string>
+
+namespace {
+
+void Print(const std::wstring& text)
+{
+    int size = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr);
+    std::string bytes(size > 0 ? size - 1 : 0, '\0');
+    if (size > 1)
+        WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, &bytes[0], size, nullptr, nullptr);
+    std::printf("%s\n", bytes.c_str());
+    std::fflush(stdout);
+}
+
+int Fail(const std::wstring& text)
+{
+    Print(L"install_probe: " + text);
+    return 1;
+}
+
+std::wstring ClassOf(HWND window)
+{
+    wchar_t name[64] = {};
+    GetClassNameW(window, name, 64);
+    return name;
+}
+
+std::wstring TitleOf(HWND window)
+{
+    wchar_t title[128] = {};
+    GetWindowTextW(window, title, 128);
+    return title;
+}
+
+// The first visible descendant of that class, or null.
+HWND FindChild(HWND parent, const wchar_t* className)
+{
+    struct Search { const wchar_t* name; HWND found; } search = {className, nullptr};
+    EnumChildWindows(parent, [](HWND child, LPARAM data) -> BOOL {
+        auto* s = reinterpret_cast<Search*>(data);
+        if (IsWindowVisible(child) && ClassOf(child) == s->name)
+        {
+            s->found = child;
+            return FALSE;
+        }
+        return TRUE;
+    }, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+struct CTopWindows
+{
+    DWORD pid;
+    std::function<void(HWND)> visit;
+};
+
+void ForEachTopWindow(DWORD pid, const std::function<void(HWND)>& visit)
+{
+    CTopWindows walk = {pid, visit};
+    EnumWindows([](HWND window, LPARAM data) -> BOOL {
+        auto* w = reinterpret_cast<CTopWindows*>(data);
+        DWORD owner = 0;
+        GetWindowThreadProcessId(window, &owner);
+        if (owner == w->pid)
+            w->visit(window);
+        return TRUE;
+    }, reinterpret_cast<LPARAM>(&walk));
+}
+
+// Starts the program in its own folder, waits until one of its windows passes the check, then closes
+// its windows and waits for it to end; a program that does not end is ended, and the probe fails.
+int RunAndCheck(const std::wstring& exe, int seconds, const std::function<bool(HWND, std::wstring&)>& check)
+{
+    std::wstring folder = exe.substr(0, exe.find_last_of(L'\\'));
+    std::wstring command = L"\"" + exe + L"\"";
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION process = {};
+    if (!CreateProcessW(exe.c_str(), &command[0], nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(), &startup,
+                        &process))
+        return Fail(L"cannot start " + exe + L" (error " + std::to_wstring(GetLastError()) + L")");
+    CloseHandle(process.hThread);
+
+    std::wstring seen;
+    bool passed = false;
+    bool ended = false;
+    for (DWORD start = GetTickCount(); !passed && GetTickCount() - start < static_cast<DWORD>(seconds) * 1000;)
+    {
+        if (WaitForSingleObject(process.hProcess, 100) == WAIT_OBJECT_0)
+        {
+            ended = true;
+            break;
+        }
+        ForEachTopWindow(process.dwProcessId, [&](HWND window) {
+            if (!passed && IsWindowVisible(window))
+                passed = check(window, seen);
+        });
+    }
+    ForEachTopWindow(process.dwProcessId, [](HWND window) { PostMessageW(window, WM_CLOSE, 0, 0); });
+    bool closed = ended || WaitForSingleObject(process.hProcess, 15000) == WAIT_OBJECT_0;
+    if (!closed)
+        TerminateProcess(process.hProcess, 1);
+    DWORD code = 0;
+    GetExitCodeProcess(process.hProcess, &code);
+    CloseHandle(process.hProcess);
+    if (!seen.empty())
+        Print(seen);
+    if (ended)
+        return Fail(exe + L" ended by itself with exit code " + std::to_wstring(static_cast<long>(code)));
+    if (!passed)
+        return Fail(exe + L" did not show what was expected in " + std::to_wstring(seconds) + L" s");
+    if (!closed)
+        return Fail(exe + L" did not end when its windows were closed");
+    return 0;
+}
+
+// The full path of a Start menu entry, from all users' menu or the user's own.
+int Menu(const wchar_t* entry)
+{
+    const int folders[] = {CSIDL_COMMON_PROGRAMS, CSIDL_PROGRAMS};
+    for (int id : folders)
+    {
+        wchar_t path[MAX_PATH] = {};
+        if (SHGetFolderPathW(nullptr, id, nullptr, SHGFP_TYPE_CURRENT, path) != S_OK)
+            continue;
+        std::wstring full = std::wstring(path) + L"\\" + entry;
+        if (GetFileAttributesW(full.c_str()) != INVALID_FILE_ATTRIBUTES)
+        {
+            Print(full);
+            return 0;
+        }
+    }
+    return Fail(std::wstring(L"no Start menu entry ") + entry);
+}
+
+// The shortcut's target and its working folder, one a line.
+int Link(const wchar_t* file)
+{
+    CoInitialize(nullptr);
+    IShellLinkW* link = nullptr;
+    IPersistFile* persist = nullptr;
+    wchar_t target[MAX_PATH] = {};
+    wchar_t folder[MAX_PATH] = {};
+    bool ok = SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
+                                         reinterpret_cast<void**>(&link))) &&
+              SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&persist))) &&
+              SUCCEEDED(persist->Load(file, STGM_READ)) &&
+              SUCCEEDED(link->GetPath(target, MAX_PATH, nullptr, SLGP_RAWPATH)) &&
+              SUCCEEDED(link->GetWorkingDirectory(folder, MAX_PATH));
+    if (persist)
+        persist->Release();
+    if (link)
+        link->Release();
+    CoUninitialize();
+    if (!ok)
+        return Fail(std::wstring(L"cannot read the shortcut ") + file);
+    Print(target);
+    Print(folder);
+    return 0;
+}
+
+// Festivo's main window lists that many event rows.
+int Festivo(const wchar_t* exe, int rows, int seconds)
+{
+    return RunAndCheck(exe, seconds, [rows](HWND window, std::wstring& seen) {
+        if (TitleOf(window) != L"Festivo")
+            return false;
+        HWND list = FindChild(window, WC_LISTVIEWW);
+        DWORD_PTR count = 0;
+        if (!list || !SendMessageTimeoutW(list, LVM_GETITEMCOUNT, 0, 0, SMTO_ABORTIFHUNG, 2000, &count))
+            return false;
+        seen = L"rows " + std::to_wstring(count);
+        return static_cast<int>(count) == rows;
+    });
+}
+
+// The Today screen lays out the Festivo item with a size of its own.
+int Today(const wchar_t* exe, int seconds)
+{
+    return RunAndCheck(exe, seconds, [](HWND window, std::wstring& seen) {
+        if (TitleOf(window) != L"Today")
+            return false;
+        HWND item = FindChild(window, L"FestivoTodayPPC");
+        RECT box = {};
+        if (!item || !GetClientRect(item, &box))
+            return false;
+        seen = L"item " + std::to_wstring(box.right) + L"x" + std::to_wstring(box.bottom);
+        return box.right > 0 && box.bottom > 0;
+    });
+}
+
+} // namespace
+
+int wmain(int argc, wchar_t** argv)
+{
+    std::wstring command = argc > 1 ? argv[1] : L"";
+    if (command == L"menu" && argc == 3)
+        return Menu(argv[2]);
+    if (command == L"link" && argc == 3)
+        return Link(argv[2]);
+    if (command == L"festivo" && argc == 5)
+        return Festivo(argv[2], _wtoi(argv[3]), _wtoi(argv[4]));
+    if (command == L"today" && argc == 4)
+        return Today(argv[2], _wtoi(argv[3]));
+    return Fail(L"usage: install_probe menu ENTRY | link FILE | festivo EXE ROWS SECONDS | today EXE SECONDS");
+}
