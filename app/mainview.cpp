@@ -179,7 +179,7 @@ LRESULT CMainView::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
         return TRUE;
     case WM_NOTIFY:
         OnListNotify(reinterpret_cast<const NMHDR*>(lParam));
-        return 0;
+        return CVelaView::WindowProc(message, wParam, lParam);
     case WM_LIST_TYPED:
         OnTypedInList(static_cast<wchar_t>(wParam));
         return 0;

@@ -41,23 +41,32 @@ TRIVERTEX Vertex(int x, int y, COLORREF colour)
 std::vector<BYTE> ReadValues(HKEY key)
 {
     std::vector<BYTE> all;
+    DWORD longestName = 0;
+    DWORD longestData = 0;
+    if (RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &longestName,
+                         &longestData, nullptr, nullptr) != ERROR_SUCCESS)
+        return all;
+    std::vector<wchar_t> name(longestName + 1);
+    std::vector<BYTE> data(longestData + 1);
     for (DWORD i = 0;; i++)
     {
-        wchar_t name[256];
-        DWORD nameLength = 256;
+        DWORD nameLength = static_cast<DWORD>(name.size());
         DWORD type = 0;
-        BYTE data[4096];
-        DWORD size = sizeof(data);
-        LONG result = RegEnumValueW(key, i, name, &nameLength, nullptr, &type, data, &size);
+        DWORD size = static_cast<DWORD>(data.size());
+        LONG result = RegEnumValueW(key, i, name.data(), &nameLength, nullptr, &type, data.data(), &size);
         if (result == ERROR_NO_MORE_ITEMS)
             break;
         if (result != ERROR_SUCCESS)
+        {
+            // Written meanwhile: a value that does not fit counts as a change.
+            all.push_back(0xFF);
             continue;
-        const BYTE* nameBytes = reinterpret_cast<const BYTE*>(name);
+        }
+        const BYTE* nameBytes = reinterpret_cast<const BYTE*>(name.data());
         all.insert(all.end(), nameBytes, nameBytes + (nameLength + 1) * sizeof(wchar_t));
         const BYTE* typeBytes = reinterpret_cast<const BYTE*>(&type);
         all.insert(all.end(), typeBytes, typeBytes + sizeof(type));
-        all.insert(all.end(), data, data + size);
+        all.insert(all.end(), data.data(), data.data() + size);
     }
     return all;
 }
