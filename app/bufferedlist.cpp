@@ -144,6 +144,38 @@ LRESULT CALLBACK CBufferedList::SubclassProc(HWND window, UINT message, WPARAM w
 
 LRESULT CBufferedList::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
 {
+    if (message == WM_PAINT || message == WM_ERASEBKGND || message == WM_DESTROY || message == WM_NCDESTROY)
+        return Dispatch(message, wParam, lParam);
+    // The list invalidates only its own box of a row whose selection changes, a little narrower than the
+    // row as drawn: the old highlight would stay on at the edges.
+    int before = static_cast<int>(CallPrevious(LVM_GETSELECTIONMARK, 0, 0));
+    LRESULT result = Dispatch(message, wParam, lParam);
+    int after = static_cast<int>(CallPrevious(LVM_GETSELECTIONMARK, 0, 0));
+    if (after != before)
+    {
+        InvalidateRow(before);
+        InvalidateRow(after);
+    }
+    return result;
+}
+
+void CBufferedList::InvalidateRow(int index)
+{
+    if (index < 0)
+        return;
+    RECT row = {};
+    row.left = LVIR_BOUNDS;
+    if (!CallPrevious(LVM_GETITEMRECT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&row)))
+        return;
+    RECT client;
+    GetClientRect(m_window, &client);
+    row.left = client.left;
+    row.right = client.right;
+    InvalidateRect(m_window, &row, FALSE);
+}
+
+LRESULT CBufferedList::Dispatch(UINT message, WPARAM wParam, LPARAM lParam)
+{
     switch (message)
     {
     case WM_SIZE:
@@ -156,6 +188,8 @@ LRESULT CBufferedList::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
         return OnPrintClient(reinterpret_cast<HDC>(wParam));
     case WM_LBUTTONDOWN:
         return OnLButtonDown(wParam, lParam);
+    case WM_CHAR:
+        return OnChar(wParam, lParam);
     default:
         return CallPrevious(message, wParam, lParam);
     }
@@ -261,4 +295,9 @@ void CBufferedList::PaintBuffer(const RECT& area)
 LRESULT CBufferedList::OnLButtonDown(WPARAM wParam, LPARAM lParam)
 {
     return CallPrevious(WM_LBUTTONDOWN, wParam, lParam);
+}
+
+LRESULT CBufferedList::OnChar(WPARAM wParam, LPARAM lParam)
+{
+    return CallPrevious(WM_CHAR, wParam, lParam);
 }

@@ -39,11 +39,16 @@ protected:
     // Takes over window: user data, subclassing, extended styles and the column.
     void Attach(HWND window, HWND owner, int controlId, DWORD extendedStyle, const wchar_t* function);
     virtual LRESULT OnLButtonDown(WPARAM wParam, LPARAM lParam);
+    // A character typed while the list has the focus; the list's own search by default.
+    virtual LRESULT OnChar(WPARAM wParam, LPARAM lParam);
     HWND GetOwner() const { return m_owner; }
 
 private:
     static LRESULT CALLBACK SubclassProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT Dispatch(UINT message, WPARAM wParam, LPARAM lParam);
+    // Invalidates a row across the whole width of the list, where the rows are drawn.
+    void InvalidateRow(int index);
     LRESULT OnSize(WPARAM wParam, LPARAM lParam);
     LRESULT OnPaint();
     // Draws the rows that meet area into the back buffer.

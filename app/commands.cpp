@@ -7,6 +7,7 @@
 #include "app/resource.h"
 #include "core/error.h"
 #include "data/zodiac.h"
+#include "framework/infowin.h"
 #include "framework/menu.h"
 #include "platform/shell/shell.h"
 #include "platform/store/contactstore.h"
@@ -217,13 +218,32 @@ void CMainView::Refresh()
     GetApp()->ShowStatus(L"Refreshing...", 0x11, 700);
     CDataList* data = GetData();
     int selected = m_list.GetSelection();
-    bool remembered = selected >= 0 && static_cast<uint32_t>(selected) < data->GetCount();
-    LONG oid = remembered ? data->GetItem(selected)->oid : 0;
-    bool anniversary = remembered && data->GetItem(selected)->IsAnniversary();
+    AwaitedEvent event = m_awaited;
+    if (selected >= 0 && static_cast<uint32_t>(selected) < data->GetCount())
+        event = {true, data->GetItem(selected)->oid, data->GetItem(selected)->IsAnniversary()};
     data->Load();
-    int found = remembered ? data->FindInView(oid, anniversary) : -1;
+    // While the address book cannot be read the list is empty; the selection waits for its return.
+    m_awaited = data->GetUnreadableBook().IsEmpty() ? AwaitedEvent() : event;
+    int found = event.valid ? data->FindInView(event.oid, event.anniversary) : -1;
     Refill(found >= 0 ? found : 0);
     GetApp()->HideStatus();
+    ReportUnreadableBook();
+}
+
+void CMainView::ReportUnreadableBook()
+{
+    const CStr& book = GetData()->GetUnreadableBook();
+    if (book.IsEmpty())
+    {
+        m_bookReported = false;
+        return;
+    }
+    if (m_bookReported)
+        return;
+    m_bookReported = true;
+    CStr text(L"The address book could not be read: ");
+    text.Append(book);
+    GetApp()->ShowInfo(text, 8000, INFO_HCENTER | INFO_VCENTER);
 }
 
 void CMainView::OnInitMenuPopup(HMENU menu, UINT position)

@@ -98,7 +98,7 @@ void BuildComposerParameters(const wchar_t* address, const wchar_t* subject, con
     out.Append(L"\"");
 }
 
-void ComposeMessage(const wchar_t* address, const wchar_t* subject, const wchar_t* body)
+bool ComposeMessage(const wchar_t* address, const wchar_t* subject, const wchar_t* body)
 {
     CStr parameters;
     BuildComposerParameters(address, subject, body, parameters);
@@ -107,7 +107,7 @@ void ComposeMessage(const wchar_t* address, const wchar_t* subject, const wchar_
     request.lpFile = COMPOSER_PROGRAM;
     request.lpParameters = parameters;
     request.nShow = SW_SHOWNORMAL;
-    ShellExecuteRequest(&request);
+    return ShellExecuteRequest(&request) != FALSE;
 }
 
 bool ChooseEntry(CStrList& items, CActionUi& ui, const wchar_t* missing, const wchar_t* title, CStr& choice)
@@ -142,7 +142,8 @@ void CallContact(IPOutlookApp2* store, LONG oid, const wchar_t* name, CActionUi&
         ui.ShowMissing(L"Phone number is missing!");
         return;
     }
-    tapiRequestMakeCall(choice, L"", name, L"");
+    if (tapiRequestMakeCall(choice, L"", name, L"") == TAPIERR_NOREQUESTRECIPIENT)
+        ui.ShowMissing(L"No program for calls (tel:) is set up on this computer.");
 }
 
 void SendGreeting(IPOutlookApp2* store, LONG oid, const CSettings& settings, CActionUi& ui)
@@ -155,5 +156,10 @@ void SendGreeting(IPOutlookApp2* store, LONG oid, const CSettings& settings, CAc
     CStr subject(settings.MessageSubject);
     CStr body(settings.MessageBody);
     FillTemplates(store, oid, subject, body);
-    ComposeMessage(choice, subject, body);
+    if (ComposeMessage(choice, subject, body))
+        return;
+    if (IsTextMessageAddress(choice))
+        ui.ShowMissing(L"No program for text messages (sms:) is set up on this computer.");
+    else
+        ui.ShowMissing(L"No e-mail program (mailto:) is set up on this computer.");
 }

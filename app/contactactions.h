@@ -27,10 +27,12 @@ void GatherMessageAddresses(IPOutlookApp2* store, LONG oid, CStrList& out);
 void FillTemplates(IPOutlookApp2* store, LONG oid, CStr& subject, CStr& body);
 // -to "address" -subject "subject" -body "body"
 void BuildComposerParameters(const wchar_t* address, const wchar_t* subject, const wchar_t* body, CStr& out);
-void ComposeMessage(const wchar_t* address, const wchar_t* subject, const wchar_t* body);
+// False when no program on the machine takes the message.
+bool ComposeMessage(const wchar_t* address, const wchar_t* subject, const wchar_t* body);
 
 // One entry out of items: none gives the missing note, one is taken, several are offered.
 bool ChooseEntry(CStrList& items, CActionUi& ui, const wchar_t* missing, const wchar_t* title, CStr& choice);
 
+// Both say which kind of program is missing when no program on the machine takes the request.
 void CallContact(IPOutlookApp2* store, LONG oid, const wchar_t* name, CActionUi& ui);
 void SendGreeting(IPOutlookApp2* store, LONG oid, const CSettings& settings, CActionUi& ui);

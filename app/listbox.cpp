@@ -6,6 +6,7 @@
 #include "platform/shell/shell.h"
 
 #include <commctrl.h>
+#include <cwctype>
 
 namespace {
 
@@ -24,6 +25,15 @@ void CControlListBox::Construct(HWND parent, HWND owner)
                                   GetModuleHandleW(nullptr), this);
     Assert(window != nullptr, ERR_ERROR, L"CControlListBox::Construct", __LINE__);
     Attach(window, owner, IDC_EVENT_LIST, kListExStyle, L"CControlListBox::RecreateColumns");
+}
+
+LRESULT CControlListBox::OnChar(WPARAM wParam, LPARAM lParam)
+{
+    wchar_t typed = static_cast<wchar_t>(wParam);
+    if (typed < L' ' || typed == 0x7F || iswspace(typed))
+        return CallPrevious(WM_CHAR, wParam, lParam);
+    SendMessageW(GetOwner(), WM_LIST_TYPED, wParam, 0);
+    return 0;
 }
 
 LRESULT CControlListBox::OnLButtonDown(WPARAM wParam, LPARAM lParam)

@@ -3,6 +3,11 @@
 
 #include "app/bufferedlist.h"
 
+#include <windows.h>
+
+// Sent to the list's owner for a character typed in the list: wParam is the character.
+const UINT WM_LIST_TYPED = WM_APP + 40;
+
 class CControlListBox : public CBufferedList
 {
 public:
@@ -11,4 +16,6 @@ public:
 
 protected:
     LRESULT OnLButtonDown(WPARAM wParam, LPARAM lParam) override;
+    // A letter or digit typed in the list starts the name filter with it, as a desktop user expects.
+    LRESULT OnChar(WPARAM wParam, LPARAM lParam) override;
 };

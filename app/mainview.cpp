@@ -8,6 +8,7 @@
 #include "data/zodiac.h"
 #include "package/zrs.h"
 #include "platform/shell/shell.h"
+#include "platform/store/contactstore.h"
 
 #include <commctrl.h>
 
@@ -37,7 +38,7 @@ void ReportSettingsNotSaved()
 
 CMainView::CMainView()
     : m_headerFont(nullptr), m_resources(), m_headerHeight(0), m_filterOpen(false), m_filterEdit(nullptr),
-      m_filterPrevious(nullptr)
+      m_filterPrevious(nullptr), m_bookReported(false), m_awaited()
 {
 }
 
@@ -67,6 +68,7 @@ void CMainView::OnCreate()
     GetData()->Load();
     Refill(0);
     m_list.RecreateColumns(true);
+    ReportUnreadableBook();
     SendMessageW(GetApp()->GetMenuBar(), SHCMBM_OVERRIDEKEY, VK_TBACK, kOverrideNotifyNoDefault);
     CreateFilterEdit();
     // The view was sized before its list existed: lay the header band and the list out now.
@@ -187,6 +189,12 @@ LRESULT CMainView::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
     case WM_MEASUREITEM:
         OnMeasureItem(reinterpret_cast<MEASUREITEMSTRUCT*>(lParam));
         return TRUE;
+    case WM_NOTIFY:
+        OnListNotify(reinterpret_cast<const NMHDR*>(lParam));
+        return CVelaView::WindowProc(message, wParam, lParam);
+    case WM_LIST_TYPED:
+        OnTypedInList(static_cast<wchar_t>(wParam));
+        return 0;
     case WM_HOTKEY:
         if (HIWORD(lParam) == VK_TBACK && !m_filterOpen)
             SHSendBackToFocusWindow(message, wParam, lParam);
@@ -372,6 +380,45 @@ void CMainView::OnLButtonDown(int x, int y)
         SendMessageW(GetWnd(), WM_COMMAND, chosen, 0);
 }
 
+void CMainView::OnListNotify(const NMHDR* header)
+{
+    if (!header || header->hwndFrom != m_list.GetWindow())
+        return;
+    if (header->code == NM_RETURN)
+    {
+        ShowCard(m_list.GetSelection());
+    }
+    else if (header->code == NM_DBLCLK)
+    {
+        int row = reinterpret_cast<const NMITEMACTIVATE*>(header)->iItem;
+        if (row < 0 || row >= m_list.GetCount())
+            return;
+        m_list.Select(row);
+        ShowCard(row);
+    }
+}
+
+void CMainView::ShowCard(int row)
+{
+    CDataList* data = GetData();
+    IPOutlookApp2* store = data->GetStore();
+    if (row < 0 || static_cast<uint32_t>(row) >= data->GetCount() || !store)
+        return;
+    IItem* contact = nullptr;
+    if (SUCCEEDED(store->GetItemFromOidEx(data->GetItem(static_cast<uint32_t>(row))->oid, 0, &contact)) && contact)
+    {
+        contact->Display(GetWnd());
+        contact->Release();
+    }
+}
+
+void CMainView::OnTypedInList(wchar_t typed)
+{
+    if (!m_filterOpen)
+        ToggleFilter();
+    SendMessageW(m_filterEdit, WM_CHAR, typed, 0);
+}
+
 void CMainView::OnHotKey(int virtualKey)
 {
     if (virtualKey == VK_TBACK)
@@ -396,6 +443,12 @@ LRESULT CALLBACK CMainView::FilterEditProc(HWND window, UINT message, WPARAM wPa
 
 LRESULT CMainView::OnFilterEditMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
+    // Ctrl+A arrives as its control character: the whole text is selected, nothing is typed.
+    if (message == WM_CHAR && wParam == 1)
+    {
+        SendMessageW(window, EM_SETSEL, 0, -1);
+        return 0;
+    }
     if (message == WM_KEYDOWN && wParam == VK_BACK && GetWindowTextLengthW(window) == 0)
         SendMessageW(GetWnd(), WM_COMMAND, IDM_FILTER, 0);
     else if (message == WM_KEYDOWN && (wParam == VK_UP || wParam == VK_DOWN))

@@ -52,6 +52,10 @@ private:
     void OnSize(int width, int height);
     void OnLButtonDown(int x, int y);
     void OnDrawItem(DRAWITEMSTRUCT* draw);
+    // Enter or a double click on a row shows the contact's card.
+    void OnListNotify(const NMHDR* header);
+    void ShowCard(int row);
+    void OnTypedInList(wchar_t typed);
     void OnMeasureItem(MEASUREITEMSTRUCT* measure);
     void StepPeriod(bool next);
     void ToggleFilter();
@@ -63,6 +67,8 @@ private:
     void ReportSave(bool saved);
     bool RunContactCommand(UINT id);
     void PaintClearButton(HDC dc, const RECT& square);
+    // Says once that the address book could not be read; again only after a good load in between.
+    void ReportUnreadableBook();
 
     static LRESULT CALLBACK FilterEditProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT OnFilterEditMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
@@ -74,6 +80,14 @@ private:
     bool m_filterOpen;
     HWND m_filterEdit;
     WNDPROC m_filterPrevious;
+    bool m_bookReported;
+    // The event selected when the address book could no longer be read: selected again when it returns.
+    struct AwaitedEvent
+    {
+        bool valid;
+        LONG oid;
+        bool anniversary;
+    } m_awaited;
 };
 
 // "The settings could not be saved." in the information window.

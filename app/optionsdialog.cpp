@@ -11,6 +11,8 @@
 #include "platform/shell/device.h"
 #include "platform/shell/shell.h"
 
+#include <commctrl.h>
+
 namespace {
 
 const int kVerticalScrollStyle = WS_VSCROLL;
@@ -24,11 +26,28 @@ int VerticalPx(int n)
     return (n * dpi + 48) / 96;
 }
 
+// The edits keep a turn of the wheel only while it scrolls their own text; otherwise it scrolls the page.
+LRESULT CALLBACK EditWheelProc(HWND edit, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id, DWORD_PTR)
+{
+    if (message == WM_MOUSEWHEEL)
+    {
+        LRESULT first = SendMessageW(edit, EM_GETFIRSTVISIBLELINE, 0, 0);
+        LRESULT result = DefSubclassProc(edit, message, wParam, lParam);
+        bool multiLine = (GetWindowLongW(edit, GWL_STYLE) & ES_MULTILINE) != 0;
+        if (multiLine && SendMessageW(edit, EM_GETFIRSTVISIBLELINE, 0, 0) != first)
+            return result;
+        return SendMessageW(GetParent(edit), message, wParam, lParam);
+    }
+    if (message == WM_NCDESTROY)
+        RemoveWindowSubclass(edit, EditWheelProc, id);
+    return DefSubclassProc(edit, message, wParam, lParam);
+}
+
 } // namespace
 
 COptionsDialog::COptionsDialog(CDataList* data)
     : m_data(data), m_page(nullptr), m_pageLeft(0), m_pageTop(0), m_lastFocus(nullptr), m_generalPicture(nullptr),
-      m_templatePicture(nullptr), m_headingFont(nullptr)
+      m_templatePicture(nullptr), m_headingFont(nullptr), m_wheelRest(0)
 {
 }
 
@@ -108,6 +127,9 @@ INT_PTR COptionsDialog::DialogProc(UINT message, WPARAM wParam, LPARAM lParam)
     case WM_VSCROLL:
         OnVScroll(wParam);
         return 0;
+    case WM_MOUSEWHEEL:
+        OnMouseWheel(GET_WHEEL_DELTA_WPARAM(wParam));
+        return 0;
     default:
         if (ForwardBackKey(message, wParam, lParam))
             return 0;
@@ -162,10 +184,30 @@ void COptionsDialog::OnVScroll(WPARAM wParam)
     m_pageTop = -position;
 }
 
+void COptionsDialog::OnMouseWheel(int delta)
+{
+    UINT lines = 3;
+    SystemParametersInfoW(SPI_GETWHEELSCROLLLINES, 0, &lines, 0);
+    if (lines == 0)
+        return;
+    if (lines == WHEEL_PAGESCROLL)
+    {
+        OnVScroll(delta < 0 ? SB_PAGEDOWN : SB_PAGEUP);
+        return;
+    }
+    m_wheelRest += delta * static_cast<int>(lines);
+    int steps = m_wheelRest / WHEEL_DELTA;
+    m_wheelRest -= steps * WHEEL_DELTA;
+    for (int i = 0; i < (steps < 0 ? -steps : steps); i++)
+        OnVScroll(steps < 0 ? SB_LINEDOWN : SB_LINEUP);
+}
+
 void COptionsDialog::UpdateScrolling()
 {
-    if (GetApp()->GetPlatform() == PLATFORM_SMARTPHONE || !m_page)
+    if (!m_page)
         return;
+    // A Smartphone does not follow the focus, but its scroll bar still spans exactly the page.
+    bool followFocus = GetApp()->GetPlatform() != PLATFORM_SMARTPHONE;
     RECT client;
     GetClientRect(GetWnd(), &client);
     RECT pageRect;
@@ -177,7 +219,7 @@ void COptionsDialog::UpdateScrolling()
     int d = 0;
     HWND focus = GetFocus();
     bool onPage = focus && GetParent(focus) == m_page;
-    if (onPage)
+    if (onPage && followFocus)
     {
         RECT control;
         GetWindowRect(focus, &control);
@@ -188,7 +230,7 @@ void COptionsDialog::UpdateScrolling()
             d = control.top - VerticalPx(2);
     }
     int position = y + d;
-    if (onPage && position > maximum - c)
+    if ((onPage || !followFocus) && position > maximum - c)
         position = maximum - c;
     if (position < 1)
         position = 0;
@@ -255,6 +297,8 @@ void COptionsDialog::OnPageInit(HWND page)
     SendDlgItemMessageW(page, IDC_OPTIONS_BODY, EM_LIMITTEXT, MESSAGE_TEMPLATE_LIMIT, 0);
     SetDlgItemTextW(page, IDC_OPTIONS_SUBJECT, settings.MessageSubject);
     SetDlgItemTextW(page, IDC_OPTIONS_BODY, settings.MessageBody);
+    SetWindowSubclass(GetDlgItem(page, IDC_OPTIONS_SUBJECT), EditWheelProc, 0, 0);
+    SetWindowSubclass(GetDlgItem(page, IDC_OPTIONS_BODY), EditWheelProc, 0, 0);
 
     int iconWidth = GetSystemMetrics(SM_CXSMICON);
     int generalKey = iconWidth <= 16 ? 91 : iconWidth > 22 ? 93 : 92;

@@ -19,7 +19,7 @@ public:
     void OnCommand(UINT id, UINT code, HWND control) override;
     INT_PTR DialogProc(UINT message, WPARAM wParam, LPARAM lParam) override;
 
-    // Brings the page's focused control into view and sets the scroll bar; not on a Smartphone.
+    // Sets the scroll bar to the page and brings the page's focused control into view (not on a Smartphone).
     void UpdateScrolling();
 
 private:
@@ -29,6 +29,8 @@ private:
     void PlaceHeading(int headingId, int pictureId);
     void OnContainerSize();
     void OnVScroll(WPARAM wParam);
+    // The mouse wheel scrolls the page by the desktop's lines per notch.
+    void OnMouseWheel(int delta);
     void Save();
 
     CDataList* m_data;
@@ -39,6 +41,8 @@ private:
     HBITMAP m_generalPicture;
     HBITMAP m_templatePicture;
     HFONT m_headingFont;
+    // Wheel movement not yet turned into whole lines (fine-grained wheels send small steps).
+    int m_wheelRest;
 };
 
 // Runs the options dialog over the program's event list; true when it ended with OK or Cancel.

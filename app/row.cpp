@@ -2,6 +2,7 @@
 #include "app/row.h"
 
 #include "app/bufferedlist.h"
+#include "data/match.h"
 #include "platform/shell/device.h"
 #include "package/contactpicture.h"
 #include "package/zrs.h"
@@ -21,18 +22,7 @@ void FormatDateLine(const CDataList& list, const CDataItem* item, CStr& out)
 
 bool FindFilterMatch(const wchar_t* name, const wchar_t* filter, int& before, int& length)
 {
-    if (!filter || !filter[0])
-        return false;
-    CStr lowerName(name);
-    lowerName.MakeLower();
-    CStr lowerFilter(filter);
-    lowerFilter.MakeLower();
-    int hit = lowerName.Find(lowerFilter, 0);
-    if (hit < 0)
-        return false;
-    before = hit;
-    length = lowerFilter.GetLength();
-    return true;
+    return FindInName(name, filter, before, length);
 }
 
 HBITMAP LoadContactPictureOf(IPOutlookApp2* store, LONG oid, int boxWidth, int boxHeight, int& width, int& height)

@@ -28,8 +28,8 @@ struct RowResources
 // "05 Mar 1980 (28y) [12]"; an event without a known year shows "15 Mar [12]".
 void FormatDateLine(const CDataList& list, const CDataItem* item, CStr& out);
 
-// Splits name around the first case-insensitive match of filter: lengths of the part before the
-// match and of the match; false when filter is empty or not found.
+// Splits name around the first match of filter, found without regard to case or accents: lengths of
+// the part before the match and of the match; false when filter is empty or not found.
 bool FindFilterMatch(const wchar_t* name, const wchar_t* filter, int& before, int& length);
 
 // The contact's picture fitted into the box, or null; the caller deletes the bitmap.

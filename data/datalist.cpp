@@ -108,8 +108,23 @@ void CDataList::LoadUpcoming(const CTime& today)
     Order(SORT_BY_DAYS_LEFT, today);
 }
 
+void CDataList::NoteUnreadableBook()
+{
+    IErrorInfo* info = nullptr;
+    BSTR description = nullptr;
+    if (GetErrorInfo(0, &info) == S_OK && info)
+    {
+        if (FAILED(info->GetDescription(&description)))
+            description = nullptr;
+        info->Release();
+    }
+    m_unreadableBook = description && description[0] ? description : L"the address book";
+    SysFreeString(description);
+}
+
 void CDataList::ReadEvents(const CTime* today, const CTime* limit)
 {
+    m_unreadableBook.Empty();
     if (!m_store)
         return;
     IFolder* folder = nullptr;
@@ -118,6 +133,7 @@ void CDataList::ReadEvents(const CTime* today, const CTime* limit)
     IPOutlookItemCollection* contacts = nullptr;
     if (FAILED(folder->get_Items(&contacts)) || !contacts)
     {
+        NoteUnreadableBook();
         folder->Release();
         return;
     }

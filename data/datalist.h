@@ -57,10 +57,14 @@ public:
     CSettings& GetSettings() { return m_settings; }
     const CSettings& GetSettings() const { return m_settings; }
     IPOutlookApp2* GetStore() const { return m_store; }
+    // The address book the last load could not read, as the store names it; empty after a good load.
+    const CStr& GetUnreadableBook() const { return m_unreadableBook; }
 
 private:
     // Reads every event of the store; with a limit, only those whose next occurrence is not after it.
     void ReadEvents(const CTime* today, const CTime* limit);
+    // Takes the store's description of the address book it could not read.
+    void NoteUnreadableBook();
     void AddEvent(LONG oid, BSTR name, DATE date, int kind, const CTime* today, const CTime* limit);
     void Order(int order, const CTime& reference);
     bool Passes(const CDataItem* item) const;
@@ -71,4 +75,5 @@ private:
     CStr m_filter;
     CTime m_reference;
     CSettings m_settings;
+    CStr m_unreadableBook;
 };

@@ -1,6 +1,7 @@
 // CDataList ordering, split, filter and the view of positions that the lists show.
 #include "data/datalist.h"
 
+#include "data/match.h"
 #include "data/zodiac.h"
 
 #include <algorithm>
@@ -67,7 +68,12 @@ void CDataList::Order(int order, const CTime& reference)
     std::sort(keyed.begin(), keyed.end(), [](const KeyedItem& a, const KeyedItem& b) {
         if (a.key != b.key)
             return a.key < b.key;
-        return a.name < b.name;
+        if (a.name != b.name)
+            return a.name < b.name;
+        // A total order: events of equal key and name keep their places from one load to the next.
+        if (a.item->oid != b.item->oid)
+            return a.item->oid < b.item->oid;
+        return a.item->kind < b.item->kind;
     });
     for (uint32_t i = 0; i < count; i++)
         m_items.At(i) = keyed[i].item;
@@ -123,9 +129,9 @@ bool CDataList::Passes(const CDataItem* item) const
         return false;
     if (m_filter.IsEmpty())
         return true;
-    CStr lower(item->GetName());
-    lower.MakeLower();
-    return lower.Find(m_filter, 0) >= 0;
+    int start = 0;
+    int length = 0;
+    return FindInName(item->GetName(), m_filter, start, length);
 }
 
 void CDataList::BuildView()

@@ -7,6 +7,7 @@
 #include "today/resource.h"
 
 #include <cwchar>
+#include <initializer_list>
 
 namespace {
 
@@ -15,6 +16,27 @@ HFONT g_titleFont = nullptr;
 SHACTIVATEINFO g_activation;
 bool g_suppress = false;
 
+// The two fields end inside the dialog at every resolution: a field reaching past the right margin
+// (the template's font grows faster than the screen) is narrowed to end at the margin.
+void FitFields(HWND dialog)
+{
+    RECT margin = {7, 0, 0, 0};
+    MapDialogRect(dialog, &margin);
+    RECT client;
+    GetClientRect(dialog, &client);
+    for (int id : {IDC_MAXLINES, IDC_MAXMONTHS})
+    {
+        HWND field = GetDlgItem(dialog, id);
+        RECT rect;
+        if (!field || !GetWindowRect(field, &rect))
+            continue;
+        MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&rect), 2);
+        int right = client.right - margin.left;
+        if (rect.right > right && right > rect.left)
+            MoveWindow(field, rect.left, rect.top, right - rect.left, rect.bottom - rect.top, FALSE);
+    }
+}
+
 void OnInitOptions(HWND dialog)
 {
     g_activation = {};
@@ -22,6 +44,7 @@ void OnInitOptions(HWND dialog)
     SHINITDLGINFO init = {SHIDIM_FLAGS, dialog,
                           SHIDIF_DONEBUTTON | SHIDIF_SIZEDLGFULLSCREEN | SHIDIF_SIPDOWN | SHIDIF_EMPTYMENU};
     SHInitDialog(&init);
+    FitFields(dialog);
     SHMENUBARINFO bar = {};
     bar.cbSize = sizeof(bar);
     bar.hwndParent = dialog;

@@ -35,8 +35,12 @@ private:
 
 BOOL CTodayItem::OnReceivedSelection(int key)
 {
+    // A line kept from the item's previous window stays selected while it is still shown.
+    uint32_t shown = events ? events->GetShownCount() : 0;
     if (selectedLine == -1)
         selectedLine = 0;
+    else if (static_cast<uint32_t>(selectedLine) > shown)
+        selectedLine = static_cast<int>(shown);
     return key == VK_UP || key == VK_DOWN;
 }
 

@@ -12,15 +12,33 @@ namespace {
 
 PhoneRecorder g_recorder = nullptr;
 CalledPartyRecorder g_partyRecorder = nullptr;
+// How long a program started for an address may take to give up: a broker that finds no program for
+// the address (the Wine desktop's) exits with a failure at once.
+const DWORD kGiveUpMilliseconds = 1000;
 
-void Open(const wchar_t* address)
+// Hands the address to the desktop program registered for its scheme; false when there is none.
+bool Open(const wchar_t* address)
 {
     if (g_recorder)
+        return g_recorder(address);
+    SHELLEXECUTEINFOW info = {};
+    info.cbSize = sizeof(info);
+    info.fMask = SEE_MASK_FLAG_NO_UI | SEE_MASK_NOCLOSEPROCESS;
+    info.lpVerb = L"open";
+    info.lpFile = address;
+    info.nShow = SW_SHOWNORMAL;
+    if (!ShellExecuteExW(&info))
+        return false;
+    bool taken = true;
+    if (info.hProcess)
     {
-        g_recorder(address);
-        return;
+        DWORD code = 0;
+        if (WaitForSingleObject(info.hProcess, kGiveUpMilliseconds) == WAIT_OBJECT_0 &&
+            GetExitCodeProcess(info.hProcess, &code) && code != 0)
+            taken = false;
+        CloseHandle(info.hProcess);
     }
-    ShellExecuteW(nullptr, L"open", address, nullptr, nullptr, SW_SHOWNORMAL);
+    return taken;
 }
 
 void CopyCut(const std::wstring& text, wchar_t* out, int size)
@@ -200,8 +218,7 @@ LONG tapiRequestMakeCall(const wchar_t* destination, const wchar_t*, const wchar
         return -1;
     if (g_partyRecorder)
         g_partyRecorder(calledParty ? calledParty : L"");
-    Open(address);
-    return 0;
+    return Open(address) ? 0 : TAPIERR_NOREQUESTRECIPIENT;
 }
 
 bool ParseComposerParameters(const wchar_t* parameters, wchar_t* to, wchar_t* subject, wchar_t* body, int size)
@@ -215,6 +232,11 @@ bool ParseComposerParameters(const wchar_t* parameters, wchar_t* to, wchar_t* su
     CopyCut(values[1], subject, size);
     CopyCut(values[2], body, size);
     return true;
+}
+
+bool IsTextMessageAddress(const wchar_t* to)
+{
+    return to && IsPhoneNumber(to);
 }
 
 void MakeComposerAddress(const wchar_t* to, const wchar_t* subject, const wchar_t* body, wchar_t* out, int size)
@@ -247,6 +269,10 @@ BOOL ShellExecuteRequest(SHELLEXECUTEINFOW* info)
     // Every character may become a three-byte UTF-8 sequence written as three %XX escapes.
     std::wstring address(9 * 3 * kSize + 64, L'\0');
     MakeComposerAddress(to.c_str(), subject.c_str(), body.c_str(), &address[0], static_cast<int>(address.size()));
-    Open(address.c_str());
+    if (!Open(address.c_str()))
+    {
+        SetLastError(ERROR_NO_ASSOCIATION);
+        return FALSE;
+    }
     return TRUE;
 }

@@ -4,14 +4,22 @@
 #include <windows.h>
 #include <shellapi.h>
 
-// The platform's call request: number, application name, called party, comment. 0 on success.
+// The call request's answer when no program takes calls.
+constexpr LONG TAPIERR_NOREQUESTRECIPIENT = -2;
+
+// The platform's call request: number, application name, called party, comment. 0 on success,
+// TAPIERR_NOREQUESTRECIPIENT when no desktop program takes tel: addresses.
 LONG tapiRequestMakeCall(const wchar_t* destination, const wchar_t* application, const wchar_t* calledParty,
                          const wchar_t* comment);
 
 // The shell's execute request. A request for the handheld's message composer (\windows\tmail.exe with
 // -to "..." -subject "..." -body "...") opens a mailto: address (sms: for a telephone number) instead;
-// any other request goes to the desktop shell as it is.
+// any other request goes to the desktop shell as it is. When no desktop program takes the composer's
+// address the result is FALSE with the last error ERROR_NO_ASSOCIATION.
 BOOL ShellExecuteRequest(SHELLEXECUTEINFOW* info);
+
+// True when the composer writes to this address as a text message (sms:), not as an e-mail (mailto:).
+bool IsTextMessageAddress(const wchar_t* to);
 
 // The message composer's program path on the handheld.
 extern const wchar_t* const COMPOSER_PROGRAM;
@@ -27,8 +35,9 @@ bool ParseComposerParameters(const wchar_t* parameters, wchar_t* to, wchar_t* su
 // mailto:to?subject=...&body=... or sms:number?body=..., percent-encoded as UTF-8.
 void MakeComposerAddress(const wchar_t* to, const wchar_t* subject, const wchar_t* body, wchar_t* out, int size);
 
-// Tests observe the requests instead of starting programs: the recorder gets each desktop address.
-typedef void (*PhoneRecorder)(const wchar_t* address);
+// Tests observe the requests instead of starting programs: the recorder gets each desktop address and
+// answers whether a program took it.
+typedef bool (*PhoneRecorder)(const wchar_t* address);
 void SetPhoneRecorder(PhoneRecorder recorder);
 // And who each call was for: the recorder gets the called party of every call request it lets through.
 typedef void (*CalledPartyRecorder)(const wchar_t* calledParty);

@@ -249,6 +249,22 @@ HMENU SubMenuOf(const MenuBar* bar, UINT command)
     return nullptr;
 }
 
+// Shown once as an active window, the bar becomes a window of its own to the desktop's window manager,
+// stacked with its owner instead of above every program; the activation then goes back where it was
+// (to the owner when that was nothing it could go back to).
+void ShowBar(HWND bar, HWND owner)
+{
+    HWND active = GetActiveWindow();
+    HWND focus = GetFocus();
+    SetWindowPos(bar, nullptr, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_SHOWWINDOW);
+    HWND back = active && active != bar && IsWindowEnabled(active) ? active : GetAncestor(owner, GA_ROOT);
+    if (!back || !IsWindowVisible(back) || !IsWindowEnabled(back))
+        return;
+    SetActiveWindow(back);
+    if (focus && (focus == back || IsChild(back, focus)))
+        SetFocus(focus);
+}
+
 // The bar follows its parent: below it when it moves or changes size, hidden and shown with it.
 LRESULT CALLBACK ParentSubclassProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id, DWORD_PTR data)
 {
@@ -260,11 +276,18 @@ LRESULT CALLBACK ParentSubclassProc(HWND hwnd, UINT message, WPARAM wParam, LPAR
         if (pos->flags & SWP_HIDEWINDOW)
             ShowWindow(barWindow, SW_HIDE);
         else if ((pos->flags & SWP_SHOWWINDOW) && !(BarOf(barWindow)->flags & SHCMBF_HIDDEN))
-            ShowWindow(barWindow, SW_SHOWNA);
+            ShowBar(barWindow, hwnd);
     }
     else if (message == WM_NCDESTROY)
         RemoveWindowSubclass(hwnd, ParentSubclassProc, id);
     return DefSubclassProc(hwnd, message, wParam, lParam);
+}
+
+void ActivateOwner(const MenuBar* bar)
+{
+    HWND top = GetAncestor(bar->owner, GA_ROOT);
+    if (top && IsWindowEnabled(top) && GetForegroundWindow() != top)
+        SetForegroundWindow(top);
 }
 
 void OnDestroy(HWND hwnd, MenuBar* bar)
@@ -295,6 +318,9 @@ LRESULT CALLBACK MenuBarProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPar
         Paint(hwnd, bar);
         return 0;
     case WM_MOUSEACTIVATE:
+        // The bar takes no activation of its own, but a tap on it brings its program's window to the front
+        // with the keyboard, as a tap on the device's menu bar does.
+        ActivateOwner(bar);
         return MA_NOACTIVATE;
     case WM_LBUTTONDOWN:
         OnButtonDown(hwnd, bar, lParam);
@@ -377,7 +403,7 @@ BOOL SHCreateMenuBar(SHMENUBARINFO* info)
                       reinterpret_cast<DWORD_PTR>(hwnd));
     Place(hwnd, info->hwndParent);
     if (!(info->dwFlags & SHCMBF_HIDDEN) && IsWindowVisible(info->hwndParent))
-        ShowWindow(hwnd, SW_SHOWNA);
+        ShowBar(hwnd, info->hwndParent);
     info->hwndMB = hwnd;
     return TRUE;
 }

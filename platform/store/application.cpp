@@ -134,10 +134,55 @@ HRESULT STDMETHODCALLTYPE CFolder::QueryInterface(REFIID iid, void** object)
     return S_OK;
 }
 
+namespace {
+
+// The reason the configured address book cannot be read, or 0 when it can (or none is configured).
+DWORD AddressBookProblem(const std::wstring& location)
+{
+    if (location.empty())
+        return 0;
+    DWORD attributes = GetFileAttributesW(location.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES)
+        return GetLastError() ? GetLastError() : ERROR_FILE_NOT_FOUND;
+    if (attributes & FILE_ATTRIBUTE_DIRECTORY)
+        return 0;
+    HANDLE file = CreateFileW(location.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                              nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return GetLastError() ? GetLastError() : ERROR_READ_FAULT;
+    CloseHandle(file);
+    return 0;
+}
+
+void SetErrorDescription(const std::wstring& description)
+{
+    ICreateErrorInfo* create = nullptr;
+    if (FAILED(CreateErrorInfo(&create)) || !create)
+        return;
+    create->SetGUID(IID_IFolder);
+    create->SetDescription(const_cast<LPOLESTR>(description.c_str()));
+    IErrorInfo* info = nullptr;
+    if (SUCCEEDED(create->QueryInterface(IID_IErrorInfo, reinterpret_cast<void**>(&info))) && info)
+    {
+        SetErrorInfo(0, info);
+        info->Release();
+    }
+    create->Release();
+}
+
+} // namespace
+
 HRESULT STDMETHODCALLTYPE CFolder::get_Items(IPOutlookItemCollection** result)
 {
     if (!result)
         return E_POINTER;
+    *result = nullptr;
+    std::wstring location = ReadAddressBookLocation();
+    if (DWORD problem = AddressBookProblem(location))
+    {
+        SetErrorDescription(location);
+        return HRESULT_FROM_WIN32(problem);
+    }
     *result = new CItemCollection(TheAddressBook().Current());
     return S_OK;
 }

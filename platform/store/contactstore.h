@@ -105,6 +105,8 @@ struct IPOutlookApp2 : public IUnknown
 
 struct IFolder : public IUnknown
 {
+    // Fails when the address book is set but cannot be read (missing, or no access); the thread's error
+    // information (GetErrorInfo) then describes it by its location.
     virtual HRESULT STDMETHODCALLTYPE get_Items(IPOutlookItemCollection** result) = 0;
 };
 

@@ -12,10 +12,13 @@
 namespace {
 
 std::vector<std::wstring> g_requests;
+// Whether a desktop program takes the recorded addresses.
+bool g_taken = true;
 
-void Record(const wchar_t* address)
+bool Record(const wchar_t* address)
 {
     g_requests.push_back(address);
+    return g_taken;
 }
 
 // Records what the action asks of the user and answers picks as told.
@@ -47,6 +50,7 @@ protected:
         CoCreateInstance(CLSID_Application, nullptr, CLSCTX_INPROC_SERVER, IID_IPOutlookApp2,
                          reinterpret_cast<void**>(&m_store));
         g_requests.clear();
+        g_taken = true;
         SetPhoneRecorder(Record);
         m_settings.SetDefaults();
     }
@@ -127,6 +131,30 @@ TEST_F(Actions, MissingNumbersAndAddressesAreSaid)
     CallContact(m_store, 99, L"Nobody", m_ui);
     EXPECT_EQ(L"Phone number is missing!", m_ui.missing) << "an unknown contact has no numbers";
     EXPECT_TRUE(g_requests.empty());
+}
+
+TEST_F(Actions, MissingProgramsAreNamedByKind)
+{
+    FakeContact& c = Add(1, L"Ann", L"Lee");
+    c.properties[PIMPR_MOBILE_TELEPHONE_NUMBER] = L"555-0100";
+    c.properties[PIMPR_SMS] = L"555-0101";
+    c.properties[PIMPR_EMAIL1_ADDRESS] = L"ann@example.com";
+    g_taken = false;
+    CallContact(m_store, 1, L"Ann Lee", m_ui);
+    EXPECT_EQ(L"No program for calls (tel:) is set up on this computer.", m_ui.missing);
+    m_ui.answer = 0;
+    SendGreeting(m_store, 1, m_settings, m_ui);
+    EXPECT_EQ(L"No program for text messages (sms:) is set up on this computer.", m_ui.missing);
+    m_ui.answer = 1;
+    SendGreeting(m_store, 1, m_settings, m_ui);
+    EXPECT_EQ(L"No e-mail program (mailto:) is set up on this computer.", m_ui.missing);
+    EXPECT_EQ(3u, g_requests.size());
+
+    m_ui.missing.clear();
+    g_taken = true;
+    CallContact(m_store, 1, L"Ann Lee", m_ui);
+    SendGreeting(m_store, 1, m_settings, m_ui);
+    EXPECT_TRUE(m_ui.missing.empty()) << "nothing is said when a program took the request";
 }
 
 TEST_F(Actions, TextMessageAddressComesFirst)
@@ -250,4 +278,11 @@ TEST_F(Actions, QuotesNeverBreakTheComposerParameters)
     EXPECT_STREQ(L"-to \"a@example.com\" -subject \"Say 'hi'\" -body \"'Dear' you\"", parameters);
     wchar_t to[100], subject[100], body[100];
     EXPECT_TRUE(ParseComposerParameters(parameters, to, subject, body, 100));
+}
+
+TEST(Phone, CallWithoutAProgramForTelAddressesIsRefused)
+{
+    // The test prefix's desktop, like a bare Wine desktop, has no program for tel: addresses.
+    SetPhoneRecorder(nullptr);
+    EXPECT_EQ(TAPIERR_NOREQUESTRECIPIENT, tapiRequestMakeCall(L"555-0100", L"", L"", L""));
 }

@@ -342,3 +342,49 @@ TEST_F(MainProgram, DateDialogSetsTheReferenceOnOkOnly)
         EXPECT_EQ(L"15 January", HeaderText(app)) << "Cancel keeps the date";
     });
 }
+
+TEST_F(MainProgram, MouseWheelScrollsTheOptionsPage)
+{
+    RunProgram([](CTestedApp& app) {
+        WhenOpen(app.GetMainWnd(), [](HWND container) {
+            HWND page = FindWindowExW(container, nullptr, L"#32770", nullptr);
+            HWND subject = GetDlgItem(page, IDC_OPTIONS_SUBJECT);
+            SetFocus(subject);
+            SendMessageW(page, WM_NULL, 0, 0);
+            EXPECT_EQ(0, GetScrollPos(container, SB_VERT));
+            // The wheel message goes to the focused control, which passes it to its parents.
+            SendMessageW(subject, WM_MOUSEWHEEL, MAKEWPARAM(0, -WHEEL_DELTA), 0);
+            int down = GetScrollPos(container, SB_VERT);
+            EXPECT_GT(down, 0) << "a turn of the wheel towards the user scrolls down";
+            RECT pageRect;
+            GetWindowRect(page, &pageRect);
+            POINT origin = {0, 0};
+            ClientToScreen(container, &origin);
+            EXPECT_EQ(origin.y - down, pageRect.top) << "the page moves with the scroll bar";
+            SendMessageW(subject, WM_MOUSEWHEEL, MAKEWPARAM(0, WHEEL_DELTA), 0);
+            EXPECT_EQ(0, GetScrollPos(container, SB_VERT));
+            SendMessageW(container, WM_COMMAND, IDCANCEL, 0);
+        });
+        Command(app, IDM_OPTIONS);
+    });
+}
+
+TEST_F(MainProgram, SmartphoneOptionsPageScrollsNoFurtherThanItsContent)
+{
+    CDeviceProfile smartphone(L"Smartphone", 96);
+    RunProgram([](CTestedApp& app) {
+        WhenOpen(app.GetMainWnd(), [](HWND container) {
+            HWND page = FindWindowExW(container, nullptr, L"#32770", nullptr);
+            SendMessageW(container, WM_VSCROLL, SB_BOTTOM, 0);
+            RECT client;
+            RECT pageRect;
+            GetClientRect(container, &client);
+            GetWindowRect(page, &pageRect);
+            MapWindowPoints(nullptr, container, reinterpret_cast<POINT*>(&pageRect), 2);
+            EXPECT_GE(pageRect.bottom, client.bottom) << "the page's end never rises above the container's";
+            EXPECT_LE(pageRect.top, 0);
+            SendMessageW(container, WM_COMMAND, IDCANCEL, 0);
+        });
+        Command(app, IDM_OPTIONS);
+    });
+}

@@ -25,7 +25,10 @@ protected:
         RegDeleteKeyW(HKEY_LOCAL_MACHINE, TODAY_ITEM_KEY);
         m_store = new CFakeStoreRegistration();
         Requests().clear();
-        SetPhoneRecorder([](const wchar_t* address) { Requests().push_back(address); });
+        SetPhoneRecorder([](const wchar_t* address) {
+            Requests().push_back(address);
+            return true;
+        });
         Add(1, L"Anna", OleDate(1990, 5, 5));
         Add(2, L"JOANNE", OleDate(1985, 6, 3));
         Add(3, L"Hannah", OleDate(2000, 2, 1));

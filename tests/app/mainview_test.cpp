@@ -1,6 +1,7 @@
 // The main view driven through its real window: commands, header, filter, keys, refresh, menus.
 #include "app/resource.h"
 #include "data/zodiac.h"
+#include "framework/infowin.h"
 #include "framework/menu.h"
 #include "platform/shell/shell.h"
 #include "tests/app/fixture.h"
@@ -445,5 +446,106 @@ TEST_F(MainProgram, HoldOnARowSelectsItAndOffersTheThreeActions)
         Flush(1000);
         EXPECT_EQ((std::vector<std::wstring>{L"Edit contact", L"Call contact", L"Send message"}), g_menuItems);
         EXPECT_EQ(2, app.View().GetList().GetSelection()) << "the held row is the one acted on";
+    });
+}
+
+TEST_F(MainProgram, MovingTheSelectionLeavesNoTraceOfTheOldRow)
+{
+    RunProgram([](CTestedApp& app) {
+        HWND list = app.View().GetList().GetWindow();
+        SetFocus(list);
+        RedrawWindow(list, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+        RECT old = {LVIR_BOUNDS, 0, 0, 0};
+        SendMessageW(list, LVM_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&old));
+        RECT client;
+        GetClientRect(list, &client);
+        SendMessageW(list, WM_KEYDOWN, VK_DOWN, 0);
+        Flush(100);
+        UpdateWindow(list);
+        COLORREF highlight = GetSysColor(COLOR_HIGHLIGHT);
+        HDC dc = GetDC(list);
+        int traces = 0;
+        for (int y = old.top; y < old.bottom; y++)
+            for (int x = client.left; x < client.right; x++)
+                if (GetPixel(dc, x, y) == highlight)
+                    traces++;
+        ReleaseDC(list, dc);
+        EXPECT_EQ(1, app.View().GetList().GetSelection());
+        EXPECT_EQ(0, traces) << "pixels of the highlight left in the old row " << old.left << "," << old.top << "-"
+                             << old.right << "," << old.bottom << " of " << client.right;
+    });
+}
+
+TEST_F(MainProgram, EnterAndDoubleClickOpenTheCardAndTypingOpensTheFilter)
+{
+    RunProgram([](CTestedApp& app) {
+        Command(app, IDM_SORT_NAME);
+        CMainView& view = app.View();
+        HWND list = view.GetList().GetWindow();
+        SetFocus(list);
+        SendMessageW(list, WM_KEYDOWN, VK_RETURN, 0);
+        Flush(50);
+        EXPECT_EQ(1, FakeStore().displays) << "Enter shows the selected contact's card";
+        RECT row = {LVIR_BOUNDS, 0, 0, 0};
+        SendMessageW(list, LVM_GETITEMRECT, 2, reinterpret_cast<LPARAM>(&row));
+        SendMessageW(list, WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(row.left + 40, row.top + 5));
+        Flush(50);
+        EXPECT_EQ(2, FakeStore().displays) << "so does a double click";
+        EXPECT_EQ(2, view.GetList().GetSelection());
+        EXPECT_EQ(0, FakeStore().edits);
+
+        SetFocus(list);
+        SendMessageW(list, WM_CHAR, L'j', 0);
+        ASSERT_TRUE(view.IsFilterOpen()) << "a letter typed in the list opens the filter";
+        EXPECT_EQ(view.GetFilterEdit(), GetFocus());
+        wchar_t text[16] = L"";
+        GetWindowTextW(view.GetFilterEdit(), text, 16);
+        EXPECT_STREQ(L"j", text);
+        EXPECT_EQ(1, ListCount(app)) << "JOANNE";
+
+        SetWindowTextW(view.GetFilterEdit(), L"jo");
+        SendMessageW(view.GetFilterEdit(), WM_CHAR, 1, 0);
+        DWORD start = 0xdeadbeef;
+        DWORD end = 0xdeadbeef;
+        SendMessageW(view.GetFilterEdit(), EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+        EXPECT_EQ(0u, start) << "Ctrl+A selects the whole filter text";
+        EXPECT_EQ(2u, end);
+        GetWindowTextW(view.GetFilterEdit(), text, 16);
+        EXPECT_STREQ(L"jo", text);
+    });
+}
+
+TEST_F(MainProgram, UnreadableAddressBookIsSaidOnceAndItsReturnKeepsTheSelection)
+{
+    RunProgram([](CTestedApp& app) {
+        Command(app, IDM_SORT_NAME);
+        app.View().Refill(3);
+        ASSERT_EQ(L"Carl", Row(app, 3));
+        HWND info = app.GetInfoWindow()->GetWnd();
+        EXPECT_FALSE(IsWindowVisible(info));
+
+        FakeStore().itemsResult = HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND);
+        FakeStore().itemsError = L"C:\\users\\me\\contacts.vcf";
+        SendMessageW(app.GetMainWnd(), PIM_ITEM_DELETED_LOCAL, 0, 0);
+        Flush(100);
+        EXPECT_EQ(0, ListCount(app));
+        EXPECT_TRUE(IsWindowVisible(info)) << "the information window says the address book could not be read";
+        app.GetInfoWindow()->Hide();
+        SendMessageW(app.GetMainWnd(), PIM_ITEM_DELETED_LOCAL, 0, 0);
+        Flush(100);
+        EXPECT_FALSE(IsWindowVisible(info)) << "said once, not at every check";
+
+        FakeStore().itemsResult = S_OK;
+        SendMessageW(app.GetMainWnd(), PIM_ITEM_CREATED_LOCAL, 0, 0);
+        Flush(100);
+        EXPECT_EQ(6, ListCount(app));
+        EXPECT_EQ(3, app.View().GetList().GetSelection()) << "the list returns with Carl selected";
+        EXPECT_FALSE(IsWindowVisible(info));
+
+        FakeStore().itemsResult = HRESULT_FROM_WIN32(ERROR_ACCESS_DENIED);
+        SendMessageW(app.GetMainWnd(), PIM_ITEM_CHANGED_LOCAL, 0, 0);
+        Flush(100);
+        EXPECT_TRUE(IsWindowVisible(info)) << "said again after the address book was read in between";
+        FakeStore().itemsResult = S_OK;
     });
 }

@@ -76,15 +76,34 @@ TEST_F(Rows, DateLineWithAgeAndDaysLeft)
     EXPECT_EQ(L"05 Mar 1980 (27y) [12]", Line(list, 0));
 }
 
-TEST(RowFilter, MatchIsFoundWithoutRegardToCase)
+TEST(RowFilter, MatchIsFoundWithoutRegardToCaseOrAccents)
 {
-    int before = 0xdeadbeef;
-    int length = 0xdeadbeef;
-    ASSERT_TRUE(FindFilterMatch(L"Joanna", L"an", before, length));
-    EXPECT_EQ(2, before);
-    EXPECT_EQ(2, length);
-    ASSERT_TRUE(FindFilterMatch(L"JOANNE", L"ann", before, length));
-    EXPECT_EQ(2, before);
+    struct Case
+    {
+        const wchar_t* name;
+        const wchar_t* filter;
+        int before;
+        int length;
+    };
+    const Case cases[] = {
+        {L"Joanna", L"an", 2, 2},
+        {L"JOANNE", L"ann", 2, 3},
+        {L"\u00C1ngeles", L"angel", 0, 5},
+        {L"Mads S\u00F8rensen", L"sorensen", 5, 8},
+        // A decomposed accent is part of the letter it sits on: the underline takes it along.
+        {L"A\u0301ngel Ruiz", L"angel", 0, 6},
+        {L"Jos\u00E9", L"JOSE", 0, 4},
+    };
+    for (const Case& c : cases)
+    {
+        int before = 0xdeadbeef;
+        int length = 0xdeadbeef;
+        ASSERT_TRUE(FindFilterMatch(c.name, c.filter, before, length)) << c.filter;
+        EXPECT_EQ(c.before, before) << c.filter;
+        EXPECT_EQ(c.length, length) << c.filter;
+    }
+    int before = 0;
+    int length = 0;
     EXPECT_FALSE(FindFilterMatch(L"Bob", L"ann", before, length));
     EXPECT_FALSE(FindFilterMatch(L"Bob", L"", before, length));
     EXPECT_FALSE(FindFilterMatch(L"Bob", nullptr, before, length));

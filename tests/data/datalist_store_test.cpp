@@ -78,3 +78,21 @@ TEST_F(EventsFromTheStore, UpcomingEventsOfTheAddressBook)
     EXPECT_STREQ(L"Anna Berg", list.GetItem(0)->GetName());
     EXPECT_STREQ(L"Lena Leap", list.GetItem(1)->GetName());
 }
+
+TEST_F(EventsFromTheStore, AnAddressBookThatCannotBeReadIsNamedUntilItReturns)
+{
+    CDataList list;
+    ASSERT_EQ(S_OK, list.Open(nullptr));
+    list.Load();
+    EXPECT_STREQ(L"", list.GetUnreadableBook());
+    std::wstring book = m_dir.File(L"contacts.vcf");
+    std::wstring away = m_dir.File(L"away.vcf");
+    ASSERT_TRUE(MoveFileW(book.c_str(), away.c_str()));
+    list.Load();
+    EXPECT_EQ(0u, list.GetCount());
+    EXPECT_EQ(book, std::wstring(list.GetUnreadableBook())) << "the store names the address book";
+    ASSERT_TRUE(MoveFileW(away.c_str(), book.c_str()));
+    list.Load();
+    EXPECT_STREQ(L"", list.GetUnreadableBook());
+    EXPECT_EQ(4u, list.GetCount());
+}

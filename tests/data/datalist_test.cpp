@@ -231,6 +231,27 @@ TEST_F(DataList, EveryOrderFallsBackToTheNameWithoutCase)
     EXPECT_EQ(7, list.GetSettings().SortOrder);
 }
 
+TEST_F(DataList, EqualKeysAndNamesFallBackToContactAndKind)
+{
+    // Two people of one name, one of them married on his birthday: every order keeps them in one place.
+    Add(9, L"Sam", OleDate(1990, 6, 1), OleDate(2010, 6, 1));
+    Add(3, L"sam", OleDate(1990, 6, 1));
+    Add(5, L"Sam", OleDate(1990, 6, 1), OleDate(2010, 6, 1));
+    CDataList list;
+    OpenAt(list, 2026, 12, 6);
+    typedef std::vector<std::pair<LONG, bool>> Events;
+    const Events sameDay = {{3, false}, {5, false}, {5, true}, {9, false}, {9, true}};
+    const Events byDate = {{3, false}, {5, false}, {9, false}, {5, true}, {9, true}};
+    for (int order : {SORT_BY_NAME, SORT_BY_DATE, SORT_BY_DAYS_LEFT, SORT_BY_MONTH})
+    {
+        list.Sort(order);
+        Events events;
+        for (uint32_t i = 0; i < list.GetCount(); i++)
+            events.push_back({list.GetItem(i)->oid, list.GetItem(i)->IsAnniversary()});
+        EXPECT_EQ(order == SORT_BY_DATE ? byDate : sameDay, events) << "order " << order;
+    }
+}
+
 TEST_F(DataList, SplitByMonthAndSign)
 {
     Add(1, L"Feb 18", OleDate(1990, 2, 18));
@@ -255,7 +276,7 @@ TEST_F(DataList, SplitByMonthAndSign)
     EXPECT_EQ(SORT_BY_MONTH, stored.SortOrder);
 }
 
-TEST_F(DataList, FilterIgnoresCaseAndCombinesWithSplitAndOrder)
+TEST_F(DataList, FilterIgnoresCaseAndAccentsAndCombinesWithSplitAndOrder)
 {
     Add(1, L"Anna", OleDate(1990, 5, 3));
     Add(2, L"JOANNE", OleDate(1990, 6, 3));
@@ -268,6 +289,14 @@ TEST_F(DataList, FilterIgnoresCaseAndCombinesWithSplitAndOrder)
     EXPECT_EQ((Names_t{L"Anna", L"Hannah", L"JOANNE"}), Names(list));
     list.SetFilter(L"ANN");
     EXPECT_STREQ(L"ann", list.GetFilter());
+    Add(5, L"\u00C1ngeles", OleDate(1990, 7, 3));
+    Add(6, L"Mads S\u00F8rensen", OleDate(1990, 8, 3));
+    list.Load();
+    list.SetFilter(L"angel");
+    EXPECT_EQ((Names_t{L"\u00C1ngeles"}), Names(list)) << "accents do not count either";
+    list.SetFilter(L"sorensen");
+    EXPECT_EQ((Names_t{L"Mads S\u00F8rensen"}), Names(list));
+    list.SetFilter(L"ann");
     list.SetSplit(SPLIT_BY_MONTH, 5);
     EXPECT_EQ((Names_t{L"Anna", L"Hannah"}), Names(list));
     list.Sort(SORT_BY_MONTH);

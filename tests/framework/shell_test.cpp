@@ -85,6 +85,23 @@ TEST_F(ShellTest, MenuBarSitsBelowItsParentAndFollowsIt)
     EXPECT_EQ(nullptr, SHFindMenuBar(owner));
 }
 
+TEST_F(ShellTest, MenuBarLeavesItsOwnerActiveAndATapBringsTheOwnerToTheFront)
+{
+    SetForegroundWindow(owner);
+    HWND bar = CreateBar(owner, IDR_MENUBAR_OKCANCEL);
+    ASSERT_NE(nullptr, bar);
+    EXPECT_EQ(owner, GetActiveWindow()) << "showing the bar keeps the activation with its owner";
+
+    HWND other = CreateWindowExW(0, L"Static", L"Another program", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 300, 0, 100, 100,
+                                 nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+    SetForegroundWindow(other);
+    ASSERT_EQ(other, GetForegroundWindow());
+    EXPECT_EQ(MA_NOACTIVATE, SendMessageW(bar, WM_MOUSEACTIVATE, reinterpret_cast<WPARAM>(bar),
+                                          MAKELPARAM(HTCLIENT, WM_LBUTTONDOWN)));
+    EXPECT_EQ(owner, GetForegroundWindow()) << "a tap on the bar brings its program's window to the front";
+    DestroyWindow(other);
+}
+
 TEST_F(ShellTest, MenuBarFromMissingResourceFails)
 {
     SHMENUBARINFO info = {};

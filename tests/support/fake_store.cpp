@@ -157,6 +157,21 @@ public:
     HRESULT STDMETHODCALLTYPE get_Items(IPOutlookItemCollection** result) override
     {
         FakeStore().enumerations++;
+        if (FAILED(FakeStore().itemsResult))
+        {
+            ICreateErrorInfo* create = nullptr;
+            if (SUCCEEDED(CreateErrorInfo(&create)))
+            {
+                create->SetDescription(const_cast<LPOLESTR>(FakeStore().itemsError.c_str()));
+                IErrorInfo* info = nullptr;
+                create->QueryInterface(IID_IErrorInfo, reinterpret_cast<void**>(&info));
+                SetErrorInfo(0, info);
+                info->Release();
+                create->Release();
+            }
+            *result = nullptr;
+            return FakeStore().itemsResult;
+        }
         *result = new CCollection();
         return S_OK;
     }

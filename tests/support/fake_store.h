@@ -31,6 +31,10 @@ struct FakeStoreState
     // What creating the store gives: a failure stands for a device without a contact store.
     HRESULT createResult = S_OK;
     HRESULT logonResult = S_OK;
+    // What listing the contacts gives: a failure stands for an address book that cannot be read, which
+    // the error information then names.
+    HRESULT itemsResult = S_OK;
+    std::wstring itemsError;
     int enumerations = 0;
     int edits = 0;
     int displays = 0;

@@ -134,3 +134,24 @@ TEST_F(TodayOptions, OutOfRangeStoredValueIsShownCorrected)
     SendMessageW(dialog, WM_COMMAND, IDOK, 0);
     EXPECT_EQ(6, Stored().TodayMaxLines);
 }
+
+TEST_F(TodayOptions, FieldsEndInsideANarrowScreen)
+{
+    // The template's font grows faster with the resolution than the screen does: at 192 dpi the fields
+    // reach past the screen's right edge as they would past a host as wide as the screen at 96 dpi.
+    DestroyWindow(dialog);
+    SetWindowPos(host->Window(), nullptr, 0, 0, 240, 320, SWP_NOZORDER | SWP_NOMOVE);
+    dialog = CreateDialogParamW(panel->Library(), MAKEINTRESOURCEW(500), host->Window(),
+                                reinterpret_cast<DLGPROC>(panel->options), 0);
+    ASSERT_NE(nullptr, dialog);
+    RECT client;
+    GetClientRect(dialog, &client);
+    for (int id : {110, 111})
+    {
+        RECT field = {LONG(0xdeadbeef), LONG(0xdeadbeef), LONG(0xdeadbeef), LONG(0xdeadbeef)};
+        GetWindowRect(GetDlgItem(dialog, id), &field);
+        MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&field), 2);
+        EXPECT_LT(field.right, client.right) << "field " << id;
+        EXPECT_GT(field.right - field.left, 0) << "field " << id;
+    }
+}

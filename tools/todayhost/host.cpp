@@ -1,6 +1,7 @@
 // The Today screen window: date band, item layout, polling, selection, keys, colours, background, options.
 #include "tools/todayhost/host.h"
 
+#include "data/settings.h"
 #include "platform/shell/device.h"
 
 #include <string>
@@ -10,6 +11,8 @@ namespace {
 const wchar_t* const HOST_CLASS = L"FestivoTodayHost";
 const UINT_PTR POLL_TIMER = 1;
 const UINT POLL_INTERVAL = 2000;
+const UINT_PTR SETTINGS_TIMER = 2;
+const UINT SETTINGS_INTERVAL = 250;
 // Posted to the host itself: query one item soon (wParam = its window).
 const UINT WM_HOST_QUERYITEM = WM_APP + 1;
 const int ID_OPTIONS_FIRST = 1000;
@@ -32,6 +35,40 @@ TRIVERTEX Vertex(int x, int y, COLORREF colour)
     v.Green = static_cast<COLOR16>(GetGValue(colour) << 8);
     v.Blue = static_cast<COLOR16>(GetBValue(colour) << 8);
     return v;
+}
+
+// Every value of the key, names, types and data one after another.
+std::vector<BYTE> ReadValues(HKEY key)
+{
+    std::vector<BYTE> all;
+    DWORD longestName = 0;
+    DWORD longestData = 0;
+    if (RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &longestName,
+                         &longestData, nullptr, nullptr) != ERROR_SUCCESS)
+        return all;
+    std::vector<wchar_t> name(longestName + 1);
+    std::vector<BYTE> data(longestData + 1);
+    for (DWORD i = 0;; i++)
+    {
+        DWORD nameLength = static_cast<DWORD>(name.size());
+        DWORD type = 0;
+        DWORD size = static_cast<DWORD>(data.size());
+        LONG result = RegEnumValueW(key, i, name.data(), &nameLength, nullptr, &type, data.data(), &size);
+        if (result == ERROR_NO_MORE_ITEMS)
+            break;
+        if (result != ERROR_SUCCESS)
+        {
+            // Written meanwhile: a value that does not fit counts as a change.
+            all.push_back(0xFF);
+            continue;
+        }
+        const BYTE* nameBytes = reinterpret_cast<const BYTE*>(name.data());
+        all.insert(all.end(), nameBytes, nameBytes + (nameLength + 1) * sizeof(wchar_t));
+        const BYTE* typeBytes = reinterpret_cast<const BYTE*>(&type);
+        all.insert(all.end(), typeBytes, typeBytes + sizeof(type));
+        all.insert(all.end(), data.data(), data.data() + size);
+    }
+    return all;
 }
 
 } // namespace
@@ -88,7 +125,10 @@ LRESULT CTodayHost::OnMessage(UINT message, WPARAM wParam, LPARAM lParam)
         Layout();
         return 0;
     case WM_TIMER:
-        OnTimer();
+        if (wParam == SETTINGS_TIMER)
+            OnSettingsTimer();
+        else
+            OnTimer();
         return 0;
     case WM_KEYDOWN:
         OnKey(static_cast<int>(wParam));
@@ -133,11 +173,23 @@ void CTodayHost::OnCreate()
     CreateItems();
     BuildMenu();
     SetTimer(m_window, POLL_TIMER, POLL_INTERVAL, nullptr);
+    m_settingsChanged = CreateEventW(nullptr, FALSE, FALSE, nullptr);
+    WatchSettings();
+    if (m_settingsKey)
+        m_settingsSeen = ReadValues(m_settingsKey);
+    SetTimer(m_window, SETTINGS_TIMER, SETTINGS_INTERVAL, nullptr);
 }
 
 void CTodayHost::OnDestroy()
 {
     KillTimer(m_window, POLL_TIMER);
+    KillTimer(m_window, SETTINGS_TIMER);
+    if (m_settingsKey)
+        RegCloseKey(m_settingsKey);
+    m_settingsKey = nullptr;
+    if (m_settingsChanged)
+        CloseHandle(m_settingsChanged);
+    m_settingsChanged = nullptr;
     DestroyItems();
     FreeItems(m_items);
     DeleteObject(m_dateFont);
@@ -166,6 +218,57 @@ void CTodayHost::DestroyItems()
         item.record.hwndCustom = nullptr;
     }
     m_selected = -1;
+}
+
+void CTodayHost::RecreateItems()
+{
+    for (CHostedItem& item : m_items)
+    {
+        if (item.record.hwndCustom)
+            DestroyWindow(item.record.hwndCustom);
+        CreateItemWindow(item);
+    }
+    if (m_selected >= 0)
+    {
+        HWND selected = m_items[static_cast<size_t>(m_selected)].record.hwndCustom;
+        if (selected)
+            SendMessageW(selected, WM_TODAYCUSTOM_RECEIVEDSELECTION, 0, 0);
+        else
+            m_selected = -1;
+    }
+    Query(true, nullptr);
+}
+
+void CTodayHost::WatchSettings()
+{
+    if (m_settingsKey && RegNotifyChangeKeyValue(m_settingsKey, TRUE, REG_NOTIFY_CHANGE_NAME |
+                                                 REG_NOTIFY_CHANGE_LAST_SET, m_settingsChanged, TRUE) ==
+                             ERROR_SUCCESS)
+        return;
+    // First use, or the key was deleted under the handle: open it anew.
+    if (m_settingsKey)
+        RegCloseKey(m_settingsKey);
+    m_settingsKey = nullptr;
+    if (RegCreateKeyExW(HKEY_CURRENT_USER, SETTINGS_KEY, 0, nullptr, 0, KEY_READ | KEY_NOTIFY, nullptr,
+                        &m_settingsKey, nullptr) != ERROR_SUCCESS)
+    {
+        m_settingsKey = nullptr;
+        return;
+    }
+    RegNotifyChangeKeyValue(m_settingsKey, TRUE, REG_NOTIFY_CHANGE_NAME | REG_NOTIFY_CHANGE_LAST_SET,
+                            m_settingsChanged, TRUE);
+}
+
+void CTodayHost::OnSettingsTimer()
+{
+    if (!m_settingsChanged || WaitForSingleObject(m_settingsChanged, 0) != WAIT_OBJECT_0)
+        return;
+    WatchSettings();
+    if (!m_settingsKey || ReadValues(m_settingsKey) == m_settingsSeen)
+        return;
+    RecreateItems();
+    // The items may have written the settings while they were created.
+    m_settingsSeen = ReadValues(m_settingsKey);
 }
 
 void CTodayHost::BuildMenu()
@@ -261,6 +364,11 @@ void CTodayHost::OnKey(int key)
 {
     if (key == VK_RETURN)
     {
+        // The loop has already queued this key's character: a menu the item opens would take it for a
+        // choice of nothing and close before the user sees it.
+        MSG pending;
+        if (PeekMessageW(&pending, m_window, WM_CHAR, WM_CHAR, PM_NOREMOVE) && pending.wParam == L'\r')
+            PeekMessageW(&pending, m_window, WM_CHAR, WM_CHAR, PM_REMOVE);
         if (m_selected >= 0)
             SendMessageW(m_items[static_cast<size_t>(m_selected)].record.hwndCustom, WM_TODAYCUSTOM_ACTION,
                          VK_RETURN, 0);

@@ -42,6 +42,12 @@ private:
 
     void CreateItems();
     void DestroyItems();
+    // Creates every item window again, as the device does after a settings change; the selected item
+    // keeps the selection.
+    void RecreateItems();
+    // Arms the change notification of the items' settings key.
+    void WatchSettings();
+    void OnSettingsTimer();
     void CreateItemWindow(CHostedItem& item);
     // Asks every item (or one) for its height; lays all items out again when one has changed.
     void Query(bool force, HWND only);
@@ -57,4 +63,8 @@ private:
     int m_dateHeight = 0;
     int m_selected = -1;
     std::vector<CHostedItem> m_items;
+    HKEY m_settingsKey = nullptr;
+    HANDLE m_settingsChanged = nullptr;
+    // The settings as the items were created with them: a write of the same values changes nothing.
+    std::vector<BYTE> m_settingsSeen;
 };

@@ -1,0 +1,178 @@
+// The desktop's Today screen hosting the real plug-in: keys as the message loop delivers them, settings changes.
+#include "tests/today/panel.h"
+
+#include "data/settings.h"
+#include "tests/support/fixtures.h"
+#include "tools/todayhost/host.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace {
+
+const wchar_t* const ITEM_KEY = L"Software\\Microsoft\\Today\\Items\\Festivo";
+
+void SetDword(HKEY key, const wchar_t* name, DWORD value)
+{
+    RegSetValueExW(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof(value));
+}
+
+// Reads the popup menu an item opens and whether it waited for the user, then closes it.
+struct MenuWatch
+{
+    HWND item = nullptr;
+    WNDPROC previous = nullptr;
+    std::vector<std::wstring> texts;
+    bool waited = false;
+};
+MenuWatch* g_watch = nullptr;
+
+LRESULT CALLBACK WatchProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_INITMENUPOPUP)
+    {
+        HMENU menu = reinterpret_cast<HMENU>(wParam);
+        for (int i = 0; i < GetMenuItemCount(menu); i++)
+        {
+            wchar_t text[64] = {};
+            GetMenuStringW(menu, static_cast<UINT>(i), text, 64, MF_BYPOSITION);
+            g_watch->texts.push_back(text);
+        }
+    }
+    if (message == WM_ENTERIDLE)
+    {
+        g_watch->waited = true;
+        EndMenu();
+    }
+    return CallWindowProcW(g_watch->previous, window, message, wParam, lParam);
+}
+
+class TodayHost : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+        DeleteUserKey(SETTINGS_KEY);
+        FakeStore() = FakeStoreState();
+        m_registration = std::make_unique<CFakeStoreRegistration>();
+        panel = std::make_unique<CPanel>();
+        ASSERT_TRUE(panel->Loaded());
+        panel->SetDate(2026, 12, 2);
+        RegDeleteTreeW(HKEY_LOCAL_MACHINE, TODAY_ITEMS_KEY);
+        HKEY key = nullptr;
+        RegCreateKeyExW(HKEY_LOCAL_MACHINE, ITEM_KEY, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr);
+        const wchar_t dll[] = L"FestivoPanel.dll";
+        RegSetValueExW(key, L"DLL", 0, REG_SZ, reinterpret_cast<const BYTE*>(dll), sizeof(dll));
+        SetDword(key, L"Type", 4);
+        SetDword(key, L"Enabled", 1);
+        SetDword(key, L"Options", 1);
+        SetDword(key, L"Selectability", 2);
+        RegCloseKey(key);
+    }
+    void TearDown() override
+    {
+        if (IsWindow(host.GetWindow()))
+            DestroyWindow(host.GetWindow());
+        FlushMessages();
+        RegDeleteTreeW(HKEY_LOCAL_MACHINE, TODAY_ITEMS_KEY);
+        panel.reset();
+        m_registration.reset();
+        DeleteUserKey(SETTINGS_KEY);
+        CoUninitialize();
+    }
+
+    HWND Item() const { return FindWindowExW(host.GetWindow(), nullptr, L"FestivoTodayPPC", nullptr); }
+
+    int ItemHeight() const
+    {
+        RECT rect = {};
+        GetClientRect(Item(), &rect);
+        return rect.bottom;
+    }
+
+    // A key pressed on the keyboard: posted, then translated and dispatched by the loop.
+    void Press(UINT key)
+    {
+        LPARAM down = MAKELPARAM(1, MapVirtualKeyW(key, MAPVK_VK_TO_VSC));
+        PostMessageW(host.GetWindow(), WM_KEYDOWN, key, down);
+        PostMessageW(host.GetWindow(), WM_KEYUP, key, down | 0xC0000000);
+        FlushMessages();
+    }
+
+    // Presses Enter with the item's menu watched.
+    MenuWatch PressEnter()
+    {
+        MenuWatch watch;
+        watch.item = Item();
+        g_watch = &watch;
+        watch.previous = reinterpret_cast<WNDPROC>(
+            SetWindowLongPtrW(watch.item, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(WatchProc)));
+        Press(VK_RETURN);
+        SetWindowLongPtrW(watch.item, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(watch.previous));
+        g_watch = nullptr;
+        return watch;
+    }
+
+    std::unique_ptr<CPanel> panel;
+    CTodayHost host;
+
+private:
+    std::unique_ptr<CFakeStoreRegistration> m_registration;
+};
+
+} // namespace
+
+TEST_F(TodayHost, EnterOnASelectedLineOpensItsMenuAndWaitsForTheUser)
+{
+    AddContact(1, L"Anna", OleDate(1990, 12, 6));
+    ASSERT_TRUE(host.Create(GetModuleHandleW(nullptr)));
+    ASSERT_NE(nullptr, Item());
+    Press(VK_DOWN);
+    MenuWatch header = PressEnter();
+    EXPECT_EQ((std::vector<std::wstring>{L"Open Festivo", L"", L"Cancel"}), header.texts);
+    EXPECT_TRUE(header.waited) << "the menu closed before the user could choose";
+
+    Press(VK_DOWN);
+    MenuWatch line = PressEnter();
+    EXPECT_EQ((std::vector<std::wstring>{L"Open contact", L"Send message", L"Dial", L"", L"Cancel"}), line.texts);
+    EXPECT_TRUE(line.waited);
+}
+
+TEST_F(TodayHost, SettingsChangeRecreatesTheItemsAndKeepsTheSelectedLine)
+{
+    FakeStore().contacts.push_back({1, L"Anna", OleDate(1990, 12, 6), OleDate(2015, 12, 8), false, nullptr, nullptr,
+                                    {}});
+    AddContact(2, L"Bert", OleDate(1980, 12, 20));
+    ASSERT_TRUE(host.Create(GetModuleHandleW(nullptr)));
+    FlushMessages();
+    int lines = 4;
+    int line = ItemHeight() / lines;
+    ASSERT_GT(line, 0);
+    ASSERT_EQ(lines * line, ItemHeight()) << "the header, Anna, her anniversary and Bert";
+    for (int i = 0; i < 4; i++)
+        Press(VK_DOWN);
+
+    // Festivo's options drop the anniversaries; Bert's line moves up from the fourth line to the third.
+    CSettings settings;
+    settings.Read();
+    settings.ShowAnnivasaries = 0;
+    settings.Write();
+    FlushMessages(1500);
+    EXPECT_EQ(3 * line, ItemHeight()) << "the anniversary is still shown";
+
+    // The selection stays in the item, on its last line: two steps up reach the header.
+    Press(VK_UP);
+    MenuWatch anna = PressEnter();
+    EXPECT_EQ((std::vector<std::wstring>{L"Open contact", L"Send message", L"Dial", L"", L"Cancel"}), anna.texts);
+    Press(VK_UP);
+    MenuWatch header = PressEnter();
+    EXPECT_EQ((std::vector<std::wstring>{L"Open Festivo", L"", L"Cancel"}), header.texts);
+
+    // Writing the same values again changes nothing the items show: they are not created again.
+    HWND item = Item();
+    settings.Write();
+    FlushMessages(1000);
+    EXPECT_EQ(item, Item());
+}
