@@ -35,13 +35,33 @@ void Gather(IPOutlookApp2* store, LONG oid, const CEPROPID* ids, WORD count, CSt
     item->Release();
 }
 
-void ReplacePlaceholder(CStr& text, const wchar_t* placeholder, BSTR value)
+// Replaces every %firstname% and %lastname% (any case) in one pass from the start; the search goes
+// on after each inserted name, so a name that itself reads like a placeholder is sent as it is.
+void ReplacePlaceholders(CStr& text, BSTR first, BSTR last)
 {
-    CStr lower(text.GetBuffer());
-    lower.MakeLower();
-    int at = lower.Find(placeholder, 0);
-    if (at >= 0)
-        text.Replace(at, static_cast<int>(wcslen(placeholder)), value ? value : L"");
+    const wchar_t* placeholders[] = {L"%firstname%", L"%lastname%"};
+    const wchar_t* values[] = {first ? first : L"", last ? last : L""};
+    int from = 0;
+    for (;;)
+    {
+        CStr lower(text.GetBuffer());
+        lower.MakeLower();
+        int at = -1;
+        int which = 0;
+        for (int i = 0; i < 2; i++)
+        {
+            int hit = lower.Find(placeholders[i], from);
+            if (hit >= 0 && (at < 0 || hit < at))
+            {
+                at = hit;
+                which = i;
+            }
+        }
+        if (at < 0)
+            return;
+        text.Replace(at, static_cast<int>(wcslen(placeholders[which])), values[which]);
+        from = at + static_cast<int>(wcslen(values[which]));
+    }
 }
 
 } // namespace
@@ -73,8 +93,7 @@ void FillTemplates(IPOutlookApp2* store, LONG oid, CStr& subject, CStr& body)
     CStr* texts[] = {&subject, &body};
     for (CStr* text : texts)
     {
-        ReplacePlaceholder(*text, L"%firstname%", first);
-        ReplacePlaceholder(*text, L"%lastname%", last);
+        ReplacePlaceholders(*text, first, last);
         text->ReplaceAll(L"\"", L"'");
     }
     SysFreeString(first);

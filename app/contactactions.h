@@ -23,7 +23,7 @@ public:
 void GatherPhoneNumbers(IPOutlookApp2* store, LONG oid, CStrList& out);
 // Appends the text-message address, then the three e-mail addresses.
 void GatherMessageAddresses(IPOutlookApp2* store, LONG oid, CStrList& out);
-// Replaces the first %FirstName% and %LastName% (any case) and turns double quotes into apostrophes.
+// Replaces every %FirstName% and %LastName% (any case) and turns double quotes into apostrophes.
 void FillTemplates(IPOutlookApp2* store, LONG oid, CStr& subject, CStr& body);
 // -to "address" -subject "subject" -body "body"
 void BuildComposerParameters(const wchar_t* address, const wchar_t* subject, const wchar_t* body, CStr& out);

@@ -169,13 +169,13 @@ TEST_F(Actions, TextMessageAddressComesFirst)
     EXPECT_STREQ(L"two@example.com", *addresses.GetAt(1));
 }
 
-TEST_F(Actions, TemplatesReplaceOnlyTheFirstPlaceholder)
+TEST_F(Actions, TemplatesReplaceEveryPlaceholder)
 {
     Add(1, L"Ann", L"O\"Neil");
     CStr subject(L"Hi %FIRSTNAME%, %FirstName%!");
     CStr body(L"Happy Birthday dear %FirstName% %LastName%!");
     FillTemplates(m_store, 1, subject, body);
-    EXPECT_STREQ(L"Hi Ann, %FirstName%!", subject);
+    EXPECT_STREQ(L"Hi Ann, Ann!", subject);
     EXPECT_STREQ(L"Happy Birthday dear Ann O'Neil!", body);
 
     Add(2, nullptr, L"Lee");
@@ -183,6 +183,12 @@ TEST_F(Actions, TemplatesReplaceOnlyTheFirstPlaceholder)
     CStr body2(L"Happy Birthday dear %FirstName% %LastName%!");
     FillTemplates(m_store, 2, subject2, body2);
     EXPECT_STREQ(L"Happy Birthday dear  Lee!", body2) << "two spaces where the first name was";
+
+    Add(3, L"%LastName%", L"Lee");
+    CStr subject3(L"%LastName%/%FirstName%/%lastname%");
+    CStr body3;
+    FillTemplates(m_store, 3, subject3, body3);
+    EXPECT_STREQ(L"Lee/%LastName%/Lee", subject3) << "a name is never expanded again";
 
     CStr untouched(L"\"%FirstName%\"");
     CStr other;
