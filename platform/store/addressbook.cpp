@@ -83,6 +83,16 @@ bool AnyFailed(const CSnapshot& snapshot)
     return false;
 }
 
+// Whether the address book's cards are those of the collections one level down in its folder.
+bool InCollections(const CSnapshot& snapshot)
+{
+    if (snapshot.files.empty())
+        return false;
+    const std::wstring& path = snapshot.files.front().path;
+    return path.size() > snapshot.location.size() + 1 &&
+           path.find(L'\\', snapshot.location.size() + 1) != std::wstring::npos;
+}
+
 ULONGLONG Now()
 {
     FILETIME now;
@@ -159,7 +169,9 @@ void CAddressBook::StartLocked(const std::wstring& location)
     ULONGLONG listedAt = Now();
     m_watch.reset(new CDirectoryWatch());
     m_watch->SetListener(m_listener, m_listenerMessage);
-    m_watch->Start(WatchedFolder(location));
+    // A folder's cards may sit one level down, in collections.
+    std::wstring watched = WatchedFolder(location);
+    m_watch->Start(watched, watched == location);
     CSnapshot indexed;
     bool known = LoadIndex(location, indexed);
     CBuildOptions options;
@@ -204,6 +216,9 @@ void CAddressBook::UpdateLocked(bool full)
     for (const std::wstring& name : report.names)
         if (IsAddressBookName(location, folder, name))
         {
+            // A card in a collection, or a card beside collections: which files make the book may change.
+            if (folder && (name.find(L'\\') != std::wstring::npos || InCollections(*m_snapshot)))
+                report.full = true;
             std::wstring path = folder ? location + L"\\" + name : location;
             std::wstring lower = LowerPath(path);
             if (seen.insert(lower).second)
@@ -227,7 +242,11 @@ void CAddressBook::UpdateLocked(bool full)
         return;
     // Only what the notifications named is looked at; the rest is watched and taken over.
     options.trustRecent = true;
-    ReplaceLocked(BuildSnapshot(location, UpdatedListing(*m_snapshot, paths), m_snapshot.get(), options));
+    std::vector<CListedFile> listing = UpdatedListing(*m_snapshot, paths);
+    // The folder's last own card gone: its collections, if any, are the address book now.
+    if (listing.empty() && folder)
+        listing = ListAddressBook(location);
+    ReplaceLocked(BuildSnapshot(location, listing, m_snapshot.get(), options));
 }
 
 std::shared_ptr<const CSnapshot> CAddressBook::Current()

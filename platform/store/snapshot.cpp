@@ -192,6 +192,52 @@ bool PathLess(const std::wstring& a, const std::wstring& b)
            CSTR_LESS_THAN;
 }
 
+namespace {
+
+// Appends the folder's .vcf files; with subfolders given, also the names of its subfolders.
+void ListFolder(const std::wstring& location, std::vector<CListedFile>& files, std::vector<std::wstring>* subfolders)
+{
+    // One directory read returns many entries with their sizes and times, the change time included.
+    HANDLE folder = CreateFileW(LongPath(location).c_str(), FILE_LIST_DIRECTORY,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (folder == INVALID_HANDLE_VALUE)
+        return;
+    std::vector<ULONGLONG> buffer(64 * 1024 / sizeof(ULONGLONG));
+    const DWORD bufferBytes = static_cast<DWORD>(buffer.size() * sizeof(ULONGLONG));
+    FILE_INFO_BY_HANDLE_CLASS kind = FileIdBothDirectoryRestartInfo;
+    while (GetFileInformationByHandleEx(folder, kind, buffer.data(), bufferBytes))
+    {
+        kind = FileIdBothDirectoryInfo;
+        const BYTE* base = reinterpret_cast<const BYTE*>(buffer.data());
+        for (DWORD offset = 0;;)
+        {
+            const FILE_ID_BOTH_DIR_INFO* info = reinterpret_cast<const FILE_ID_BOTH_DIR_INFO*>(base + offset);
+            size_t length = info->FileNameLength / sizeof(wchar_t);
+            std::wstring name(info->FileName, length);
+            if (!(info->FileAttributes & FILE_ATTRIBUTE_DIRECTORY) && EndsWithVcf(info->FileName, length))
+            {
+                CListedFile file;
+                file.path = location + L"\\" + name;
+                file.stamp.exists = true;
+                file.stamp.time.dwLowDateTime = static_cast<DWORD>(info->LastWriteTime.QuadPart);
+                file.stamp.time.dwHighDateTime = static_cast<DWORD>(info->LastWriteTime.QuadPart >> 32);
+                file.stamp.size = static_cast<ULONGLONG>(info->EndOfFile.QuadPart);
+                file.changeTime = static_cast<ULONGLONG>(info->ChangeTime.QuadPart);
+                files.push_back(std::move(file));
+            }
+            else if (subfolders && (info->FileAttributes & FILE_ATTRIBUTE_DIRECTORY) && name != L"." && name != L"..")
+                subfolders->push_back(name);
+            if (info->NextEntryOffset == 0)
+                break;
+            offset += info->NextEntryOffset;
+        }
+    }
+    CloseHandle(folder);
+}
+
+} // namespace
+
 std::vector<CListedFile> ListAddressBook(const std::wstring& location)
 {
     std::vector<CListedFile> files;
@@ -207,40 +253,13 @@ std::vector<CListedFile> ListAddressBook(const std::wstring& location)
             files.push_back(file);
         return files;
     }
-    // One directory read returns many entries with their sizes and times, the change time included.
-    HANDLE folder = CreateFileW(LongPath(location).c_str(), FILE_LIST_DIRECTORY,
-                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
-                                FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-    if (folder == INVALID_HANDLE_VALUE)
-        return files;
-    std::vector<ULONGLONG> buffer(64 * 1024 / sizeof(ULONGLONG));
-    const DWORD bufferBytes = static_cast<DWORD>(buffer.size() * sizeof(ULONGLONG));
-    FILE_INFO_BY_HANDLE_CLASS kind = FileIdBothDirectoryRestartInfo;
-    while (GetFileInformationByHandleEx(folder, kind, buffer.data(), bufferBytes))
-    {
-        kind = FileIdBothDirectoryInfo;
-        const BYTE* base = reinterpret_cast<const BYTE*>(buffer.data());
-        for (DWORD offset = 0;;)
-        {
-            const FILE_ID_BOTH_DIR_INFO* info = reinterpret_cast<const FILE_ID_BOTH_DIR_INFO*>(base + offset);
-            size_t length = info->FileNameLength / sizeof(wchar_t);
-            if (!(info->FileAttributes & FILE_ATTRIBUTE_DIRECTORY) && EndsWithVcf(info->FileName, length))
-            {
-                CListedFile file;
-                file.path = location + L"\\" + std::wstring(info->FileName, length);
-                file.stamp.exists = true;
-                file.stamp.time.dwLowDateTime = static_cast<DWORD>(info->LastWriteTime.QuadPart);
-                file.stamp.time.dwHighDateTime = static_cast<DWORD>(info->LastWriteTime.QuadPart >> 32);
-                file.stamp.size = static_cast<ULONGLONG>(info->EndOfFile.QuadPart);
-                file.changeTime = static_cast<ULONGLONG>(info->ChangeTime.QuadPart);
-                files.push_back(std::move(file));
-            }
-            if (info->NextEntryOffset == 0)
-                break;
-            offset += info->NextEntryOffset;
-        }
-    }
-    CloseHandle(folder);
+    std::vector<std::wstring> subfolders;
+    ListFolder(location, files, &subfolders);
+    // A folder of collections, one folder of cards each (as a CardDAV sync keeps them): their
+    // cards are the address book. Cards of its own make the folder an address book by itself.
+    if (files.empty())
+        for (const std::wstring& name : subfolders)
+            ListFolder(location + L"\\" + name, files, nullptr);
     std::sort(files.begin(), files.end(), [](const CListedFile& a, const CListedFile& b) { return PathLess(a.path, b.path); });
     return files;
 }

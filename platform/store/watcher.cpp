@@ -28,10 +28,11 @@ CDirectoryWatch::~CDirectoryWatch()
     DeleteCriticalSection(&m_lock);
 }
 
-bool CDirectoryWatch::Start(const std::wstring& folder)
+bool CDirectoryWatch::Start(const std::wstring& folder, bool subfolders)
 {
     Stop();
     m_folder = folder;
+    m_subfolders = subfolders;
     m_report = CWatchReport();
     m_armed = false;
     m_stop = CreateEventW(nullptr, TRUE, FALSE, nullptr);
@@ -117,7 +118,7 @@ bool CDirectoryWatch::Request()
     ResetEvent(m_overlapped.hEvent);
     bool ok = m_directory != INVALID_HANDLE_VALUE &&
               ReadDirectoryChangesW(m_directory, m_buffer.data(), static_cast<DWORD>(m_buffer.size() * sizeof(DWORD)),
-                                    FALSE, WATCH_FILTER, nullptr, &m_overlapped, nullptr);
+                                    m_subfolders, WATCH_FILTER, nullptr, &m_overlapped, nullptr);
     if (!ok && m_directory != INVALID_HANDLE_VALUE)
     {
         CloseHandle(m_directory);

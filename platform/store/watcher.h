@@ -13,7 +13,7 @@ struct CWatchReport
     bool full = false;               // look at the whole folder: lost track, safety check, or a retry
 };
 
-// Watches one folder (not its sub-folders). Costs nothing while nothing changes; every
+// Watches one folder, with its sub-folders when asked. Costs nothing while nothing changes; every
 // SAFETY_CHECK (or RETRY when asked to) it asks for a full look, for file systems that cannot notify.
 class CDirectoryWatch
 {
@@ -24,7 +24,7 @@ public:
     CDirectoryWatch& operator=(const CDirectoryWatch&) = delete;
 
     // Starts watching; true once the system accepted the first request (changes from then on are seen).
-    bool Start(const std::wstring& folder);
+    bool Start(const std::wstring& folder, bool subfolders = false);
     void Stop();
     // False when the system cannot notify on this folder: the owner must look for itself.
     bool Armed() const;
@@ -46,6 +46,7 @@ private:
 
     mutable CRITICAL_SECTION m_lock;
     std::wstring m_folder;
+    bool m_subfolders = false;
     HANDLE m_directory;
     HANDLE m_thread;
     HANDLE m_stop;

@@ -128,6 +128,27 @@ TEST_F(NotifyTest, ChangesByOtherProgramsArriveAsRemoteMessages)
               g_recorded);
 }
 
+TEST_F(NotifyTest, ChangesInACollectionOneLevelDownArrive)
+{
+    CreateDirectoryW(m_dir.File(L"a-book").c_str(), nullptr);
+    WriteBook(L"a-book\\ann.vcf", Person("Ann", "1980-01-01"));
+    IPOutlookApp2* app = Open(m_window);
+    ASSERT_EQ(S_OK, Notify(app, PIMFOLDERNOTIFICATION_ALL));
+    LONG ann = OidOf(L"Ann");
+    ASSERT_NE(0, ann);
+
+    WriteBook(L"a-book\\ann.vcf", Person("Ann", "1980-01-02"));
+    Pump(WAIT, 1);
+    EXPECT_EQ((std::vector<CRecorded>{{m_window, PIM_ITEM_CHANGED_REMOTE, static_cast<WPARAM>(ann)}}), g_recorded);
+
+    g_recorded.clear();
+    CreateDirectoryW(m_dir.File(L"b-book").c_str(), nullptr);
+    WriteBook(L"b-book\\bob.vcf", Person("Bob", "1981-01-01"));
+    Pump(WAIT, 1);
+    EXPECT_EQ((std::vector<CRecorded>{{m_window, PIM_ITEM_CREATED_REMOTE, static_cast<WPARAM>(OidOf(L"Bob"))}}),
+              g_recorded);
+}
+
 TEST_F(NotifyTest, ChangesThroughTheStoreArriveAsLocalMessages)
 {
     WriteBook(L"a.vcf", Person("Ann", "1980-01-01"));

@@ -90,6 +90,22 @@ TEST_F(StoreTest, SingleFileAddressBook)
     EXPECT_EQ((std::vector<std::wstring>{L"One", L"Two"}), Names(List()));
 }
 
+// A folder that holds no cards but folders of them (one per collection, as a CardDAV sync keeps
+// them) is read one level down; cards of its own make it an address book by itself.
+TEST_F(StoreTest, CollectionsOneLevelDownWhenTheFolderHasNoCards)
+{
+    for (const wchar_t* sub : {L"work-book", L"b-book", L"b-book\\deeper", L"empty"})
+        CreateDirectoryW(m_dir.File(sub).c_str(), nullptr);
+    WriteBook(L"work-book\\w.vcf", Named("Work"));
+    WriteBook(L"b-book\\x.vcf", Named("Friend"));
+    WriteBook(L"b-book\\deeper\\y.vcf", Named("Two levels down"));
+    WriteBook(L"notes.txt", Named("Not a vCard file"));
+    EXPECT_EQ((std::vector<std::wstring>{L"Friend", L"Work"}), Names(List()));
+    CloseStore();
+    WriteBook(L"own.vcf", Named("Own"));
+    EXPECT_EQ((std::vector<std::wstring>{L"Own"}), Names(List()));
+}
+
 TEST_F(StoreTest, OidsArePositiveUniqueAndStable)
 {
     WriteBook(L"a.vcf", Named("Uid", {"UID:urn:uuid:1234"}) + Named("NoUid") + Named("SameUid", {"UID:urn:uuid:1234"}));

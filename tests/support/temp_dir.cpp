@@ -18,16 +18,27 @@ CTempDir::CTempDir()
     CreateDirectoryW(m_path.c_str(), nullptr);
 }
 
-CTempDir::~CTempDir()
+namespace {
+
+// Removes a folder with everything in it, sub-folders too.
+void RemoveTree(const std::wstring& path)
 {
     WIN32_FIND_DATAW data;
-    HANDLE h = FindFirstFileW((m_path + L"\\*").c_str(), &data);
+    HANDLE h = FindFirstFileW((path + L"\\*").c_str(), &data);
     if (h != INVALID_HANDLE_VALUE)
     {
         do
         {
-            std::wstring file = m_path + L"\\" + data.cFileName;
-            if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+            std::wstring name = data.cFileName;
+            if (name == L"." || name == L"..")
+                continue;
+            std::wstring file = path + L"\\" + name;
+            // A link to a folder goes, not what it points to.
+            if (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)
+                (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ? RemoveDirectoryW(file.c_str()) : DeleteFileW(file.c_str());
+            else if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+                RemoveTree(file);
+            else
             {
                 SetFileAttributesW(file.c_str(), FILE_ATTRIBUTE_NORMAL);
                 DeleteFileW(file.c_str());
@@ -35,7 +46,14 @@ CTempDir::~CTempDir()
         } while (FindNextFileW(h, &data));
         FindClose(h);
     }
-    RemoveDirectoryW(m_path.c_str());
+    RemoveDirectoryW(path.c_str());
+}
+
+} // namespace
+
+CTempDir::~CTempDir()
+{
+    RemoveTree(m_path);
 }
 
 std::wstring CTempDir::Write(const wchar_t* name, const std::string& bytes) const
