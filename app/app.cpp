@@ -2,6 +2,7 @@
 #include "app/app.h"
 
 #include "app/aboutdialog.h"
+#include "app/firststart.h"
 #include "app/mainview.h"
 #include "app/resource.h"
 #include "core/error.h"
@@ -10,6 +11,7 @@
 #include "package/zrs.h"
 #include "platform/shell/shell.h"
 #include "platform/store/contactstore.h"
+#include "platform/today/removal.h"
 
 CApp::CApp() : m_data(nullptr), m_package(nullptr), m_reloadPending(false)
 {
@@ -39,6 +41,7 @@ bool CApp::OnCreate()
     CMainView* view = new CMainView();
     view->Construct(MAIN_VIEW_ID, IDR_MAIN_MENUBAR, IDA_MAIN);
     AddView(view);
+    PostMessageW(GetMainWnd(), WM_FESTIVO_FIRST_START, 0, 0);
     return true;
 }
 
@@ -87,7 +90,16 @@ LRESULT CApp::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
     case WM_FESTIVO_RELOAD:
         OnReload();
         return 0;
+    case WM_FESTIVO_FIRST_START:
+        OnFirstStart();
+        return 0;
     default:
+        // The installer is about to remove the program: it ends as Exit ends it.
+        if (message == CloseForRemovalMessage())
+        {
+            PostMessageW(GetMainWnd(), WM_CLOSE, 0, 0);
+            return 0;
+        }
         break;
     }
     return CVelaApp::WindowProc(message, wParam, lParam);
@@ -122,6 +134,12 @@ void CApp::OnReload()
     m_reloadPending = false;
     if (CMainView* view = GetMainView())
         view->Refresh();
+}
+
+void CApp::OnFirstStart()
+{
+    if (AskForAddressBookOnce())
+        OnReload();
 }
 
 void CApp::OnHotKey(WPARAM wParam, LPARAM lParam)

@@ -10,6 +10,8 @@ class CMainView;
 const int MAIN_VIEW_ID = 1;
 // Posted to the main window by the first store notification of a burst: reload once the burst is in.
 const UINT WM_FESTIVO_RELOAD = WM_APP + 2;
+// Posted to the main window at start-up: once it shows, ask for an address book if none was ever chosen.
+const UINT WM_FESTIVO_FIRST_START = WM_APP + 3;
 
 class CApp : public CVelaApp
 {
@@ -32,6 +34,7 @@ private:
     void OnStoreNotification();
     void DropQueuedNotifications();
     void OnReload();
+    void OnFirstStart();
 
     CDataList* m_data;
     CZrsPackage* m_package;

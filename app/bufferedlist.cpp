@@ -274,6 +274,9 @@ void CBufferedList::PaintBuffer(const RECT& area)
         FillRect(m_bufferDC, &r, separator);
     }
 
+    if (count == 0 && !m_emptyText.empty())
+        PaintEmptyText(client);
+
     for (int i = top; i < count && i <= top + perPage; i++)
     {
         DRAWITEMSTRUCT draw = {};
@@ -290,6 +293,34 @@ void CBufferedList::PaintBuffer(const RECT& area)
         if (IntersectRect(&overlap, &draw.rcItem, &area))
             SendMessageW(m_owner, WM_DRAWITEM, static_cast<WPARAM>(m_controlId), reinterpret_cast<LPARAM>(&draw));
     }
+}
+
+void CBufferedList::SetEmptyText(const wchar_t* text)
+{
+    std::wstring next = text ? text : L"";
+    if (next == m_emptyText)
+        return;
+    m_emptyText = next;
+    if (m_window)
+        InvalidateRect(m_window, nullptr, FALSE);
+}
+
+// The empty list's text, wrapped, in the list's font, a little below its top and clear of its sides.
+void CBufferedList::PaintEmptyText(const RECT& client)
+{
+    int margin = (8 * DeviceScreenDpi() + 48) / 96;
+    RECT area = {client.left + margin, client.top + margin, client.right - margin, client.bottom - margin};
+    if (area.right <= area.left || area.bottom <= area.top)
+        return;
+    HFONT font = reinterpret_cast<HFONT>(SendMessageW(m_window, WM_GETFONT, 0, 0));
+    HGDIOBJ previousFont = font ? SelectObject(m_bufferDC, font) : nullptr;
+    int mode = SetBkMode(m_bufferDC, TRANSPARENT);
+    COLORREF colour = SetTextColor(m_bufferDC, GetSysColor(COLOR_GRAYTEXT));
+    DrawTextW(m_bufferDC, m_emptyText.c_str(), -1, &area, DT_CENTER | DT_WORDBREAK | DT_NOPREFIX | DT_EDITCONTROL);
+    SetTextColor(m_bufferDC, colour);
+    SetBkMode(m_bufferDC, mode);
+    if (previousFont)
+        SelectObject(m_bufferDC, previousFont);
 }
 
 LRESULT CBufferedList::OnLButtonDown(WPARAM wParam, LPARAM lParam)

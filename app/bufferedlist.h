@@ -3,6 +3,8 @@
 
 #include <windows.h>
 
+#include <string>
+
 // The rectangle of a row to draw: the whole width of its list, even while the list's column is
 // narrower (a scroll bar has just gone); rcItem when the list is unknown.
 RECT RowRect(const DRAWITEMSTRUCT& draw);
@@ -34,6 +36,9 @@ public:
     void Select(int index);
     // The selection mark, or -1.
     int GetSelection() const;
+    // A text shown in place of rows while the list has none (empty: none).
+    void SetEmptyText(const wchar_t* text);
+    const std::wstring& GetEmptyText() const { return m_emptyText; }
 
 protected:
     // Takes over window: user data, subclassing, extended styles and the column.
@@ -53,6 +58,7 @@ private:
     LRESULT OnPaint();
     // Draws the rows that meet area into the back buffer.
     void PaintBuffer(const RECT& area);
+    void PaintEmptyText(const RECT& client);
     // A picture of the list for whoever asks (a snapshot), drawn exactly as painted.
     LRESULT OnPrintClient(HDC target);
 
@@ -66,4 +72,5 @@ private:
     HBITMAP m_previousBitmap;
     int m_controlId;
     const wchar_t* m_columnFunction;
+    std::wstring m_emptyText;
 };

@@ -6,6 +6,7 @@
 #include "app/mainview.h"
 #include "app/resource.h"
 #include "core/error.h"
+#include "data/bookstate.h"
 #include "data/zodiac.h"
 #include "framework/infowin.h"
 #include "framework/menu.h"
@@ -205,6 +206,10 @@ void CMainView::SelectDate()
 void CMainView::Refill(int selection)
 {
     int count = static_cast<int>(GetData()->GetCount());
+    // An address book that gives no events says why, for as long as it does.
+    CStr why;
+    DescribeBookState(*GetData(), L"Choose one under Menu \u203A Options \u203A Address book.", why);
+    m_list.SetEmptyText(why);
     m_list.SetCount(count);
     m_list.Select(selection);
     m_list.RecreateColumns(true);

@@ -11,6 +11,7 @@
 #include "platform/store/contactstore.h"
 
 #include <commctrl.h>
+#include <cwchar>
 
 namespace {
 
@@ -254,6 +255,7 @@ void CMainView::OnDrawItem(DRAWITEMSTRUCT* draw)
 void CMainView::GetHeaderText(CStr& out) const
 {
     const CSettings& settings = GetData()->GetSettings();
+    const CTime& reference = GetData()->GetReference();
     if (settings.SplitMode == SPLIT_BY_MONTH && settings.SplitPeriod >= 1 && settings.SplitPeriod <= 12)
     {
         wchar_t month[80] = L"";
@@ -268,8 +270,17 @@ void CMainView::GetHeaderText(CStr& out) const
     else
     {
         CStr date(50u);
-        GetData()->GetReference().FormatDate(date, L"dd MMMM");
+        reference.FormatDate(date, L"dd MMMM");
         out = date.GetBuffer();
+    }
+    // Ages are counted to the reference date: a reference in another year than today's says which.
+    CTime now;
+    now.SetToNow();
+    if (reference.GetYear() != now.GetYear())
+    {
+        wchar_t year[16] = L"";
+        swprintf(year, 16, L" %u", static_cast<unsigned>(reference.GetYear()));
+        out.Append(year);
     }
 }
 

@@ -3,6 +3,7 @@
 
 #include "app/app.h"
 #include "app/backkey.h"
+#include "app/bookoption.h"
 #include "app/mainview.h"
 #include "app/resource.h"
 #include "data/datalist.h"
@@ -87,6 +88,9 @@ void COptionsDialog::OnCommand(UINT id, UINT, HWND)
 {
     if (id == IDOK || id == IDYES)
     {
+        // An address book that does not exist is refused: the dialog stays, nothing is saved.
+        if (!SaveBookOption(m_page, GetWnd()))
+            return;
         Save();
         EndDialog(1);
     }
@@ -250,11 +254,13 @@ void COptionsDialog::UpdateScrolling()
     SetScrollInfo(GetWnd(), SB_HORZ, &none, TRUE);
 }
 
-INT_PTR CALLBACK COptionsDialog::PageProc(HWND page, UINT message, WPARAM, LPARAM lParam)
+INT_PTR CALLBACK COptionsDialog::PageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam)
 {
     if (message == WM_INITDIALOG)
         SetWindowLongPtrW(page, GWLP_USERDATA, lParam);
     COptionsDialog* self = reinterpret_cast<COptionsDialog*>(GetWindowLongPtrW(page, GWLP_USERDATA));
+    if (self && message == WM_COMMAND && HIWORD(wParam) == BN_CLICKED)
+        return OnBookOptionCommand(page, LOWORD(wParam)) ? TRUE : FALSE;
     return self ? self->OnPageMessage(page, message) : FALSE;
 }
 
@@ -267,6 +273,7 @@ INT_PTR COptionsDialog::OnPageMessage(HWND page, UINT message)
         return TRUE;
     case WM_SIZE:
         FitControlsRight(page, 2, IDC_OPTIONS_SUBJECT, IDC_OPTIONS_BODY);
+        LayOutBookOption(page);
         return FALSE;
     case WM_MOVE:
     case WM_PAINT:
@@ -319,6 +326,7 @@ void COptionsDialog::OnPageInit(HWND page)
     SendDlgItemMessageW(page, IDC_OPTIONS_TEMPLATE, WM_SETFONT, reinterpret_cast<WPARAM>(m_headingFont), TRUE);
     PlaceHeading(IDC_OPTIONS_GENERAL, IDC_OPTIONS_GENERAL_PICTURE);
     PlaceHeading(IDC_OPTIONS_TEMPLATE, IDC_OPTIONS_TEMPLATE_PICTURE);
+    InitBookOption(page, m_headingFont);
 }
 
 void COptionsDialog::PlaceHeading(int headingId, int pictureId)

@@ -4,7 +4,7 @@
 #include "data/zodiac.h"
 #include "platform/store/contactstore.h"
 
-CDataList::CDataList() : m_store(nullptr), m_view(nullptr), m_filter(100u)
+CDataList::CDataList() : m_store(nullptr), m_view(nullptr), m_filter(100u), m_datesInBook(0)
 {
     m_reference.SetToNow();
 }
@@ -108,7 +108,7 @@ void CDataList::LoadUpcoming(const CTime& today)
     Order(SORT_BY_DAYS_LEFT, today);
 }
 
-void CDataList::NoteUnreadableBook()
+void CDataList::NoteUnreadableBook(HRESULT failure)
 {
     IErrorInfo* info = nullptr;
     BSTR description = nullptr;
@@ -120,20 +120,33 @@ void CDataList::NoteUnreadableBook()
     }
     m_unreadableBook = description && description[0] ? description : L"the address book";
     SysFreeString(description);
+    m_unreadableReason.Empty();
+    wchar_t* reason = nullptr;
+    DWORD length = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                                  nullptr, static_cast<DWORD>(failure), 0, reinterpret_cast<wchar_t*>(&reason), 0, nullptr);
+    // The system's text ends in a line break; the reason is shown inside a sentence of ours.
+    while (length > 0 && reason && (reason[length - 1] == L'\r' || reason[length - 1] == L'\n' || reason[length - 1] == L' '))
+        reason[--length] = 0;
+    if (length > 0 && reason)
+        m_unreadableReason = reason;
+    LocalFree(reason);
 }
 
 void CDataList::ReadEvents(const CTime* today, const CTime* limit)
 {
     m_unreadableBook.Empty();
+    m_unreadableReason.Empty();
+    m_datesInBook = 0;
     if (!m_store)
         return;
     IFolder* folder = nullptr;
     if (FAILED(m_store->GetDefaultFolder(olFolderContacts, &folder)) || !folder)
         return;
     IPOutlookItemCollection* contacts = nullptr;
-    if (FAILED(folder->get_Items(&contacts)) || !contacts)
+    HRESULT read = folder->get_Items(&contacts);
+    if (FAILED(read) || !contacts)
     {
-        NoteUnreadableBook();
+        NoteUnreadableBook(FAILED(read) ? read : E_POINTER);
         folder->Release();
         return;
     }
@@ -174,6 +187,7 @@ void CDataList::AddEvent(LONG oid, BSTR name, DATE date, int kind, const CTime* 
     if (!VariantTimeToSystemTime(date, &st))
         return;
     CTime when(st);
+    m_datesInBook++;
     if (limit && DaysBetween(NextOccurrence(*today, when), *limit) > 0)
         return;
     CDataItem* item = new CDataItem();

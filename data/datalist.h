@@ -59,12 +59,16 @@ public:
     IPOutlookApp2* GetStore() const { return m_store; }
     // The address book the last load could not read, as the store names it; empty after a good load.
     const CStr& GetUnreadableBook() const { return m_unreadableBook; }
+    // Why it could not be read, in the system's words; empty when the system gave no reason.
+    const CStr& GetUnreadableReason() const { return m_unreadableReason; }
+    // Events the last load found in the address book, also those it left out for their date.
+    uint32_t GetDatesInBook() const { return m_datesInBook; }
 
 private:
     // Reads every event of the store; with a limit, only those whose next occurrence is not after it.
     void ReadEvents(const CTime* today, const CTime* limit);
     // Takes the store's description of the address book it could not read.
-    void NoteUnreadableBook();
+    void NoteUnreadableBook(HRESULT failure);
     void AddEvent(LONG oid, BSTR name, DATE date, int kind, const CTime* today, const CTime* limit);
     void Order(int order, const CTime& reference);
     bool Passes(const CDataItem* item) const;
@@ -76,4 +80,6 @@ private:
     CTime m_reference;
     CSettings m_settings;
     CStr m_unreadableBook;
+    CStr m_unreadableReason;
+    uint32_t m_datesInBook;
 };

@@ -125,6 +125,7 @@ void CTodayItem::OnCreate()
 
     events = new CDataList();
     events->Open(window);
+    TakeBookChoiceChange();
     events->LoadUpcoming(lastLoadDate);
 }
 
@@ -225,14 +226,16 @@ BOOL CTodayItem::OnQueryRefreshCache(TODAYLISTITEM* record)
         return FALSE;
     // The whole date: a day of the month alone repeats a month later.
     bool sameDay = SameDate(lastLoadDate, now);
-    if (heightReported && record->cyp != 0 && sameDay)
+    // Another address book chosen: the store reads it from the next load on.
+    bool otherBook = TakeBookChoiceChange();
+    if (heightReported && record->cyp != 0 && sameDay && !otherBook)
         return FALSE;
-    if (!sameDay)
+    if (!sameDay || otherBook)
     {
         events->LoadUpcoming(now);
         lastLoadDate = now;
     }
-    record->cyp = static_cast<DWORD>(lineHeight * static_cast<int>(events->GetShownCount() + 1));
+    record->cyp = static_cast<DWORD>(lineHeight * static_cast<int>(events->GetShownCount() + 1 + GetEmptyLines()));
     heightReported = 1;
     return TRUE;
 }

@@ -112,6 +112,8 @@ void CTodayItem::OnPaint(HDC* buffer)
                  selectedLine == line ? highlightedText : textColour);
     }
 
+    DrawEmptyText(dc, textColour);
+
     SelectObject(dc, previousFont);
     DeleteDC(memory);
     SetBkMode(dc, previousMode);

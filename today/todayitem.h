@@ -19,6 +19,8 @@ const UINT WM_ITEM_RELOAD = WM_APP + 2;
 // Picture index of the header line; 0 to 12 are the event kinds.
 const int HEADER_PICTURE = 13;
 const int PICTURE_COUNT = 14;
+// Lines under the header that say why the item shows no event.
+const int EMPTY_TEXT_LINES = 2;
 
 class CTodayItem
 {
@@ -45,6 +47,12 @@ public:
     void OnStoreChanged();
     void ShowPopupMenu(POINT screen);
     void ResizeBackBuffer(int width, int height);
+    // Why no event is shown (no address book, an unreadable one, no dates in it); empty while events are shown.
+    void GetEmptyText(CStr& out) const;
+    int GetEmptyLines() const;
+    void DrawEmptyText(HDC dc, COLORREF colour);
+    // Whether another address book was chosen since the last call (the main program's options).
+    bool TakeBookChoiceChange();
     void FreeBackBuffer();
 
     // Library attach and detach.
@@ -71,6 +79,7 @@ public:
     HBITMAP bufferPrevious;
     CPopupListBox* openPopup;
     bool reloadPending;
+    CStr chosenBook;
 
 private:
     void CreateFonts();

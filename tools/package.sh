@@ -42,7 +42,7 @@ msi=$(realpath -m "$out/festivo-$version-x64.msi")
 stage=$(mktemp -d)
 trap 'rm -rf "$stage"' EXIT
 # wixl takes the files by names relative to where it runs: gather them in one folder.
-cp "$bin"/{festivo.exe,FestivoPanel.dll,festivo.zrs,festivo_store.dll,TodayHost.exe} "$stage/"
+cp "$bin"/{festivo.exe,FestivoPanel.dll,festivo.zrs,festivo_store.dll,TodayHost.exe,demo-contacts.vcf} "$stage/"
 sed "s/@VERSION@/$version/g; s/\$/\r/" "$root/tools/installer/README.txt" >"$stage/README.txt"
 code=$(python3 -c 'import sys, uuid; print(str(uuid.uuid5(uuid.UUID("CBDEE3B9-1704-478C-A82F-F8B7F5C54DA4"), "festivo-x64-" + sys.argv[1])).upper())' "$version")
 
@@ -51,6 +51,7 @@ code=$(python3 -c 'import sys, uuid; print(str(uuid.uuid5(uuid.UUID("CBDEE3B9-17
 # ADDRESSBOOK is secure so that it reaches the elevated part of the installation.
 msibuild "$stage/festivo.msi" -q \
   "UPDATE Component SET Condition = 'ADDRESSBOOK', Attributes = 276 WHERE Component = 'AddressBook'"
+msibuild "$stage/festivo.msi" -q "UPDATE Component SET Condition = 'WINE' WHERE Component = 'WineFontLink'"
 msibuild "$stage/festivo.msi" -q \
   "UPDATE Property SET Value = 'WIX_DOWNGRADE_DETECTED;WIX_UPGRADE_DETECTED;ADDRESSBOOK' WHERE Property = 'SecureCustomProperties'"
 mv -f "$stage/festivo.msi" "$msi"

@@ -1,4 +1,5 @@
 // The popup list and the options dialog, opened for real and answered from inside their modal loops.
+#include "app/firststart.h"
 #include "app/optionsdialog.h"
 #include "app/popupdialog.h"
 #include "app/resource.h"
@@ -335,11 +336,11 @@ TEST_F(MainProgram, DateDialogSetsTheReferenceOnOkOnly)
         };
         WhenOpen(app.GetMainWnd(), pick(2027, 1, 15, IDOK));
         Command(app, IDM_SELECT_DATE);
-        EXPECT_EQ(L"15 January", HeaderText(app));
+        EXPECT_EQ(0u, HeaderText(app).find(L"15 January"));
         EXPECT_EQ(2027, app.Data().GetReference().GetYear());
         WhenOpen(app.GetMainWnd(), pick(2028, 3, 3, IDCANCEL));
         Command(app, IDM_SELECT_DATE);
-        EXPECT_EQ(L"15 January", HeaderText(app)) << "Cancel keeps the date";
+        EXPECT_EQ(0u, HeaderText(app).find(L"15 January")) << "Cancel keeps the date";
     });
 }
 
@@ -386,5 +387,83 @@ TEST_F(MainProgram, SmartphoneOptionsPageScrollsNoFurtherThanItsContent)
             SendMessageW(container, WM_COMMAND, IDCANCEL, 0);
         });
         Command(app, IDM_OPTIONS);
+    });
+}
+
+namespace {
+
+// The message box over the options: what it says, answered with OK from a timer of its own.
+std::wstring g_boxText;
+HWND g_boxOwner = nullptr;
+
+void CALLBACK AnswerBox(HWND, UINT, UINT_PTR id, DWORD)
+{
+    HWND box = nullptr;
+    EnumThreadWindows(GetCurrentThreadId(), [](HWND window, LPARAM found) -> BOOL {
+        if (IsWindowVisible(window) && GetWindow(window, GW_OWNER) == g_boxOwner)
+        {
+            *reinterpret_cast<HWND*>(found) = window;
+            return FALSE;
+        }
+        return TRUE;
+    }, reinterpret_cast<LPARAM>(&box));
+    if (!box)
+        return;
+    KillTimer(nullptr, id);
+    wchar_t text[300] = L"";
+    GetDlgItemTextW(box, 0xFFFF, text, 300);
+    g_boxText = text;
+    SendMessageW(box, WM_COMMAND, IDOK, 0);
+}
+
+} // namespace
+
+TEST_F(MainProgram, OptionsChooseAnAddressBookThatExistsOnly)
+{
+    CTempDir folder;
+    RunProgram([&](CTestedApp& app) {
+        bool stayed = false;
+        g_boxText.clear();
+        WhenOpen(app.GetMainWnd(), [&](HWND container) {
+            HWND page = FindWindowExW(container, nullptr, L"#32770", nullptr);
+            ASSERT_NE(nullptr, page);
+            SetDlgItemTextW(page, IDC_OPTIONS_BOOK, L"C:\\no\\such\\book.vcf");
+            g_boxOwner = container;
+            SetTimer(nullptr, 0, 20, AnswerBox);
+            SendMessageW(container, WM_COMMAND, IDOK, 0);
+            stayed = IsWindow(container) && IsWindowVisible(container);
+            SetDlgItemTextW(page, IDC_OPTIONS_BOOK, (L" \"" + folder.Path() + L"\" ").c_str());
+            SendMessageW(container, WM_COMMAND, IDOK, 0);
+        });
+        Command(app, IDM_OPTIONS);
+        EXPECT_TRUE(stayed) << "a book that does not exist is refused, the dialog stays";
+        EXPECT_EQ(0u, g_boxText.find(L"The address book \"C:\\no\\such\\book.vcf\" cannot be found.")) << g_boxText;
+        CStr chosen;
+        ReadChosenBook(chosen);
+        EXPECT_STREQ(folder.Path().c_str(), chosen) << "quotes and blanks of a pasted path are no part of it";
+    });
+}
+
+TEST_F(MainProgram, FirstStartAsksOnceAndTheDemoIsTheUsersCopy)
+{
+    RunProgram([](CTestedApp& app) {
+        struct
+        {
+            UINT button;
+            bool chosen;
+        } cases[] = {{IDC_FIRST_START_LATER, false}, {IDC_FIRST_START_DEMO, true}};
+        for (const auto& c : cases)
+        {
+            DeleteChosenBook();
+            WhenOpen(app.GetMainWnd(), [&](HWND dialog) { SendMessageW(dialog, WM_COMMAND, c.button, 0); });
+            EXPECT_EQ(c.chosen, AskForAddressBookOnce());
+            EXPECT_FALSE(AddressBookNeverAsked()) << "not asked again";
+            EXPECT_FALSE(AskForAddressBookOnce());
+        }
+        CStr chosen;
+        ReadChosenBook(chosen);
+        std::wstring path = chosen.GetBuffer();
+        EXPECT_NE(std::wstring::npos, path.find(L"\\Festivo\\demo-contacts.vcf")) << path;
+        EXPECT_NE(INVALID_FILE_ATTRIBUTES, GetFileAttributesW(chosen));
     });
 }

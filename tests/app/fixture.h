@@ -1,7 +1,9 @@
 // Common set-up of the main program's tests: COM, the in-memory store with known contacts, clean settings.
 #pragma once
 
+#include "data/bookstate.h"
 #include "data/settings.h"
+#include "platform/store/config.h"
 #include "platform/phone/phone.h"
 #include "tests/app/harness.h"
 #include "tests/support/fake_store.h"
@@ -34,9 +36,12 @@ protected:
         Add(3, L"Hannah", OleDate(2000, 2, 1));
         Add(4, L"Bob", OleDate(1970, 3, 15), OleDate(1995, 12, 20));
         Add(5, L"Carl", OleDate(1988, 2, 29));
+        // Asked before: the first-start question stays away unless a test asks for it.
+        WriteChosenBook(L"");
     }
     void TearDown() override
     {
+        DeleteChosenBook();
         SetPhoneRecorder(nullptr);
         delete m_store;
         DeleteUserKey(SETTINGS_KEY);
@@ -51,6 +56,15 @@ protected:
     static void Add(LONG oid, const wchar_t* name, DATE birthday, DATE anniversary = NO_DATE)
     {
         FakeStore().contacts.push_back({oid, name, birthday, anniversary, false, nullptr, nullptr, {}});
+    }
+    static void DeleteChosenBook()
+    {
+        HKEY key = nullptr;
+        if (RegOpenKeyExW(HKEY_CURRENT_USER, CONTACT_STORE_KEY, 0, KEY_SET_VALUE, &key) == ERROR_SUCCESS)
+        {
+            RegDeleteValueW(key, ADDRESS_BOOK_VALUE);
+            RegCloseKey(key);
+        }
     }
     // Runs the program with the scenario; returns Run's exit code.
     static int RunProgram(const std::function<void(CTestedApp&)>& scenario)

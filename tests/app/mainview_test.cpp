@@ -18,6 +18,13 @@ int ListCount(CTestedApp& app)
     return static_cast<int>(SendMessageW(app.View().GetList().GetWindow(), LVM_GETITEMCOUNT, 0, 0));
 }
 
+int ThisYear()
+{
+    SYSTEMTIME now;
+    GetLocalTime(&now);
+    return now.wYear;
+}
+
 } // namespace
 
 TEST_F(MainProgram, OrderCommandsReorderAndStoreTheOrder)
@@ -39,10 +46,35 @@ TEST_F(MainProgram, OrderCommandsReorderAndStoreTheOrder)
     });
 }
 
+TEST_F(MainProgram, HeaderNamesTheYearOfAReferenceInAnotherYear)
+{
+    RunProgram([](CTestedApp& app) {
+        const std::wstring next = std::to_wstring(ThisYear() + 1);
+        const std::wstring last = std::to_wstring(ThisYear() - 1);
+        struct
+        {
+            int year;
+            UINT split;
+            std::wstring header;
+        } cases[] = {
+            {ThisYear(), IDM_SPLIT_ALL, L"10 May"},
+            {ThisYear() + 1, IDM_SPLIT_ALL, L"10 May " + next},
+            {ThisYear() - 1, IDM_SPLIT_MONTH, L"May " + last},
+            {ThisYear() + 1, IDM_SPLIT_ZODIAC, L"Taurus " + next},
+        };
+        for (const auto& c : cases)
+        {
+            Command(app, c.split);
+            SetReference(app, c.year, 5, 10);
+            EXPECT_EQ(c.header, HeaderText(app)) << c.year;
+        }
+    });
+}
+
 TEST_F(MainProgram, SplitCommandsAndPeriodsFollowTheTable)
 {
     RunProgram([](CTestedApp& app) {
-        SetReference(app, 2026, 5, 10);
+        SetReference(app, ThisYear(), 5, 10);
         EXPECT_EQ(L"10 May", HeaderText(app));
         Command(app, IDM_SPLIT_MONTH);
         EXPECT_EQ(L"May", HeaderText(app));
@@ -546,6 +578,42 @@ TEST_F(MainProgram, UnreadableAddressBookIsSaidOnceAndItsReturnKeepsTheSelection
         SendMessageW(app.GetMainWnd(), PIM_ITEM_CHANGED_LOCAL, 0, 0);
         Flush(100);
         EXPECT_TRUE(IsWindowVisible(info)) << "said again after the address book was read in between";
+        FakeStore().itemsResult = S_OK;
+    });
+}
+
+TEST_F(MainProgram, EmptyListSaysWhyForAsLongAsItIsEmpty)
+{
+    RunProgram([](CTestedApp& app) {
+        EXPECT_EQ(L"", app.View().GetList().GetEmptyText()) << "a list with events needs no word";
+        FakeStore().contacts.clear();
+        const wchar_t* book = L"C:\\users\\me\\contacts.vcf";
+        struct
+        {
+            const wchar_t* chosen;
+            HRESULT items;
+            std::wstring starts;
+        } cases[] = {
+            {L"", S_OK, L"No address book is chosen. Choose one under Menu \u203A Options \u203A Address book."},
+            {book, S_OK, L"There are no birthdays in the address book C:\\users\\me\\contacts.vcf."},
+            {book, HRESULT_FROM_WIN32(ERROR_ACCESS_DENIED), L"The address book C:\\users\\me\\contacts.vcf cannot be read: "},
+        };
+        for (const auto& c : cases)
+        {
+            WriteChosenBook(c.chosen);
+            FakeStore().itemsResult = c.items;
+            FakeStore().itemsError = book;
+            SendMessageW(app.GetMainWnd(), PIM_ITEM_CHANGED_LOCAL, 0, 0);
+            Flush(100);
+            app.GetInfoWindow()->Hide();
+            Flush(50);
+            std::wstring text = app.View().GetList().GetEmptyText();
+            EXPECT_EQ(c.starts, text.substr(0, c.starts.size())) << c.chosen;
+            if (FAILED(c.items))
+                EXPECT_GT(text.size(), c.starts.size()) << "the system's reason follows";
+            else
+                EXPECT_EQ(c.starts, text);
+        }
         FakeStore().itemsResult = S_OK;
     });
 }

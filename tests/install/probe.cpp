@@ -8,6 +8,7 @@
 #include <cwchar>
 #include <functional>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -198,6 +199,67 @@ int Today(const wchar_t* exe, int seconds)
     });
 }
 
+// Starts the programs, waits until each shows a window, then removes the package with msiexec /x /qn:
+// the removal succeeds and every program has ended by the time it is done.
+int Removal(const std::wstring& msi, int seconds, const std::vector<std::wstring>& exes)
+{
+    std::vector<PROCESS_INFORMATION> running;
+    auto endAll = [&running] {
+        for (PROCESS_INFORMATION& p : running)
+        {
+            TerminateProcess(p.hProcess, 1);
+            CloseHandle(p.hProcess);
+        }
+    };
+    for (const std::wstring& exe : exes)
+    {
+        std::wstring folder = exe.substr(0, exe.find_last_of(L'\\'));
+        std::wstring command = L"\"" + exe + L"\"";
+        STARTUPINFOW startup = {};
+        startup.cb = sizeof(startup);
+        PROCESS_INFORMATION process = {};
+        if (!CreateProcessW(exe.c_str(), &command[0], nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(), &startup,
+                            &process))
+        {
+            endAll();
+            return Fail(L"cannot start " + exe);
+        }
+        CloseHandle(process.hThread);
+        running.push_back(process);
+        bool shown = false;
+        for (DWORD start = GetTickCount(); !shown && GetTickCount() - start < static_cast<DWORD>(seconds) * 1000;)
+        {
+            Sleep(100);
+            ForEachTopWindow(process.dwProcessId, [&](HWND window) { shown = shown || IsWindowVisible(window); });
+        }
+        if (!shown)
+        {
+            endAll();
+            return Fail(exe + L" showed no window");
+        }
+    }
+    std::wstring command = L"msiexec.exe /x \"" + msi + L"\" /qn";
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION installer = {};
+    if (!CreateProcessW(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &installer))
+    {
+        endAll();
+        return Fail(L"cannot start msiexec");
+    }
+    CloseHandle(installer.hThread);
+    WaitForSingleObject(installer.hProcess, static_cast<DWORD>(seconds) * 1000);
+    DWORD code = 1;
+    GetExitCodeProcess(installer.hProcess, &code);
+    CloseHandle(installer.hProcess);
+    int failed = code == 0 ? 0 : Fail(L"msiexec /x ended with " + std::to_wstring(code));
+    for (size_t i = 0; i < running.size(); ++i)
+        if (WaitForSingleObject(running[i].hProcess, 0) != WAIT_OBJECT_0)
+            failed = Fail(exes[i] + L" still runs after the removal");
+    endAll();
+    return failed;
+}
+
 } // namespace
 
 int wmain(int argc, wchar_t** argv)
@@ -211,5 +273,8 @@ int wmain(int argc, wchar_t** argv)
         return Festivo(argv[2], _wtoi(argv[3]), _wtoi(argv[4]));
     if (command == L"today" && argc == 4)
         return Today(argv[2], _wtoi(argv[3]));
-    return Fail(L"usage: install_probe menu ENTRY | link FILE | festivo EXE ROWS SECONDS | today EXE SECONDS");
+    if (command == L"removal" && argc >= 5)
+        return Removal(argv[2], _wtoi(argv[3]), std::vector<std::wstring>(argv + 4, argv + argc));
+    return Fail(L"usage: install_probe menu ENTRY | link FILE | festivo EXE ROWS SECONDS | today EXE SECONDS | "
+                L"removal MSI SECONDS EXE...");
 }

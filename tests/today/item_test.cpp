@@ -1,7 +1,9 @@
 // The Today item as a host drives it: creation, height, refresh policy, store changes, selection, menu.
 #include "tests/today/panel.h"
 
+#include "data/bookstate.h"
 #include "data/settings.h"
+#include "today/todayitem.h"
 #include "today/resource.h"
 #include "tests/support/fixtures.h"
 
@@ -59,6 +61,16 @@ protected:
 
     HWND Create()
     {
+        // A birthday months away, after the test's contacts: the address book has dates, so an item
+        // without lines is its header alone (an address book without any adds the lines that say why).
+        if (m_farBirthday)
+        {
+            bool present = false;
+            for (const auto& contact : FakeStore().contacts)
+                present = present || contact.oid == 900;
+            if (!present)
+                AddContact(900, L"Far", OleDate(1970, 7, 1));
+        }
         record = TODAYLISTITEM{};
         record.fEnabled = TRUE;
         item = panel->initialize(&record, host->Window());
@@ -92,6 +104,8 @@ protected:
     std::unique_ptr<CRecordingHost> host;
     TODAYLISTITEM record = {};
     HWND item = nullptr;
+
+    bool m_farBirthday = true;
 
 private:
     std::unique_ptr<CFakeStoreRegistration> m_registration;
@@ -499,4 +513,35 @@ TEST_F(TodayItem, OpenFestivoFromAWrongFolderSaysSoInItsOwnBox)
         KillTimer(nullptr, g_dialogTimer);
     g_dialogTimer = 0;
     EXPECT_EQ(L"Festivo", caption) << "the plug-in's own box, not the system's";
+}
+
+TEST_F(TodayItem, ItemWithoutDatesSaysWhyAndFollowsAnotherAddressBook)
+{
+    ASSERT_NE(nullptr, Create());
+    EXPECT_EQ(TRUE, Query());
+    DWORD line = record.cyp;
+    DestroyWindow(item);
+
+    FakeStore().contacts.clear();
+    m_farBirthday = false;
+    struct
+    {
+        const wchar_t* chosen;
+        bool addsContact;
+        DWORD lines;
+    } cases[] = {
+        {L"", false, 1 + EMPTY_TEXT_LINES},          // none chosen: says how to choose one
+        {L"C:\\contacts.vcf", false, 1 + EMPTY_TEXT_LINES}, // chosen, without dates: says so
+        {L"C:\\other.vcf", true, 2},                // another book: read again at once, one line
+    };
+    WriteChosenBook(cases[0].chosen);
+    ASSERT_NE(nullptr, Create());
+    for (const auto& c : cases)
+    {
+        WriteChosenBook(c.chosen);
+        if (c.addsContact)
+            AddContact(1, L"Anna", OleDate(1990, 12, 6));
+        EXPECT_EQ(TRUE, Query()) << c.chosen;
+        EXPECT_EQ(c.lines * line, record.cyp) << c.chosen;
+    }
 }

@@ -3,6 +3,7 @@
 
 #include "data/settings.h"
 #include "platform/shell/device.h"
+#include "platform/today/removal.h"
 
 #include <string>
 
@@ -107,6 +108,12 @@ LRESULT CALLBACK CTodayHost::WindowProc(HWND window, UINT message, WPARAM wParam
 
 LRESULT CTodayHost::OnMessage(UINT message, WPARAM wParam, LPARAM lParam)
 {
+    // The installer is about to remove the programs: the Today screen ends, wherever it lives.
+    if (message == CloseForRemovalMessage())
+    {
+        DestroyWindow(m_window);
+        return 0;
+    }
     switch (message)
     {
     case WM_CREATE:
