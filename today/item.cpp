@@ -4,7 +4,7 @@
 #include "core/registry.h"
 #include "data/datalist.h"
 #include "data/settings.h"
-#include "app/popuplist.h"
+#include "common/popuplist.h"
 #include "package/zrs.h"
 #include "platform/shell/device.h"
 #include "platform/store/contactstore.h"

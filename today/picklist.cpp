@@ -1,7 +1,7 @@
 // The popup list of the plug-in: dialog 104 with its menu bar 105, offering several numbers or addresses.
 #include "today/todayitem.h"
 
-#include "app/popuplist.h"
+#include "common/popuplist.h"
 #include "platform/shell/shell.h"
 #include "today/resource.h"
 

@@ -1,5 +1,5 @@
 // The Back key in dialogs: menu-bar override and forwarding to the focused control.
-#include "app/backkey.h"
+#include "common/backkey.h"
 
 #include "platform/shell/shell.h"
 
