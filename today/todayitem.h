@@ -2,6 +2,7 @@
 #pragma once
 
 #include "core/str.h"
+#include "data/burst.h"
 #include "data/calendar.h"
 #include "platform/today/today.h"
 
@@ -41,7 +42,6 @@ public:
     void OnContextTap(int x, int y);
     // A store notification: the reload waits until the burst it belongs to is in.
     void OnStoreNotification();
-    void DropQueuedNotifications();
     void OnStoreChanged();
     void ShowPopupMenu(POINT screen);
     void ResizeBackBuffer(int width, int height);
@@ -70,7 +70,7 @@ public:
     HBITMAP bufferBitmap;
     HBITMAP bufferPrevious;
     CPopupListBox* openPopup;
-    bool reloadPending;
+    CReloadBurst reloads{WM_ITEM_RELOAD};
 
 private:
     void CreateFonts();
