@@ -1,12 +1,17 @@
-// The Back key in dialogs: menu-bar override and forwarding to the focused control.
+// The hardware keys: menu-bar override and forwarding Back to the focused control.
 #include "common/backkey.h"
 
 #include "platform/shell/shell.h"
 
+void OverrideKey(HWND menuBar, UINT key)
+{
+    SendMessageW(menuBar, SHCMBM_OVERRIDEKEY, key,
+                 MAKELPARAM(SHMBOF_NODEFAULT | SHMBOF_NOTIFY, SHMBOF_NODEFAULT | SHMBOF_NOTIFY));
+}
+
 void OverrideBackKey(HWND menuBar)
 {
-    SendMessageW(menuBar, SHCMBM_OVERRIDEKEY, VK_TBACK, MAKELPARAM(SHMBOF_NODEFAULT | SHMBOF_NOTIFY,
-                                                                  SHMBOF_NODEFAULT | SHMBOF_NOTIFY));
+    OverrideKey(menuBar, VK_TBACK);
 }
 
 bool ForwardBackKey(UINT message, WPARAM wParam, LPARAM lParam)
