@@ -1,5 +1,5 @@
 // calendar_writer.exe BOOK CALENDAR: keeps the birthdays calendar of an address book as the Today item does, through
-// the real contact store; prints what it did. The calendar round trip (calendar.py) runs it under Wine.
+// the real contact store; prints what it did. The calendar round trip (birthdays.py) runs it under Wine.
 #include "data/calendarkeeper.h"
 #include "data/datalist.h"
 #include "data/settings.h"
