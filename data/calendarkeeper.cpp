@@ -2,6 +2,15 @@
 #include "data/calendarkeeper.h"
 
 #include "data/datalist.h"
+#include "data/remindsettings.h"
+
+CCalendarReminders CalendarReminders(const CRemindSettings& settings)
+{
+    CCalendarReminders reminders{settings.IsOn(), {}, settings.GetTime()};
+    for (int i = 0; i < settings.GetDayCount(); i++)
+        reminders.daysAhead.push_back(settings.GetDay(i));
+    return reminders;
+}
 
 void CCalendarKeeper::Attach(CDataList& list)
 {

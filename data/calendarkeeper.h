@@ -4,7 +4,11 @@
 #include "data/birthdaycalendar.h"
 
 class CDataList;
+class CRemindSettings;
 class CTime;
+
+// The alarms of the calendar's events as the reminder settings give them.
+CCalendarReminders CalendarReminders(const CRemindSettings& settings);
 
 class CCalendarKeeper
 {

@@ -3,6 +3,7 @@
 
 #include "data/calendarkeeper.h"
 #include "data/datalist.h"
+#include "data/remindsettings.h"
 #include "today/linetext.h"
 
 #include <string>
@@ -12,10 +13,12 @@ namespace {
 // One for the library: the item window made again keeps what it knows of the file.
 CCalendarKeeper g_calendar;
 
-// The reminders the calendar's events carry: on the day and a week ahead, at 09:00.
+// The reminders the calendar's events carry, as the settings are now: Festivo's options may have changed them.
 CCalendarReminders Reminders()
 {
-    return CCalendarReminders{true, {0, 7}, 540};
+    CRemindSettings settings;
+    settings.Read();
+    return CalendarReminders(settings);
 }
 
 } // namespace

@@ -1,7 +1,8 @@
 // calendar_writer.exe BOOK CALENDAR: keeps the birthdays calendar of an address book as the Today item does, through
-// the real contact store; prints what it did. The calendar round trip (birthdays.py) runs it under Wine.
+// the real contact store and with the reminder settings; prints what it did. birthdays.py runs it under Wine.
 #include "data/calendarkeeper.h"
 #include "data/datalist.h"
+#include "data/remindsettings.h"
 #include "data/settings.h"
 #include "tests/store/register_store.h"
 
@@ -34,7 +35,9 @@ int wmain(int argc, wchar_t** argv)
         CTime now;
         now.SetToNow();
         list.LoadUpcoming(now);
-        result = keeper.Update(list, now, CCalendarReminders{true, {0, 7}, 540});
+        CRemindSettings reminders;
+        reminders.Read();
+        result = keeper.Update(list, now, CalendarReminders(reminders));
         keeper.Detach(list);
     }
     RegDeleteValueW(key, L"CalendarFile");
