@@ -60,7 +60,8 @@ bool MakeFolderFor(const std::wstring& path)
 // Writes text to a new file beside path and moves it over path: a reader sees the old file or the new, whole.
 bool ReplaceWhole(const std::wstring& path, const std::string& text)
 {
-    std::wstring temporary = path + L".tmp";
+    // One name per process: the main program and the Today item may write at the same moment.
+    std::wstring temporary = path + L"." + std::to_wstring(GetCurrentProcessId()) + L".tmp";
     HANDLE file = CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
                               nullptr);
     if (file == INVALID_HANDLE_VALUE)
