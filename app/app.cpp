@@ -13,7 +13,7 @@
 #include "platform/store/contactstore.h"
 #include "platform/today/removal.h"
 
-CApp::CApp() : m_data(nullptr), m_package(nullptr), m_reloadPending(false)
+CApp::CApp() : m_data(nullptr), m_package(nullptr), m_burst(WM_FESTIVO_RELOAD)
 {
 }
 
@@ -79,14 +79,6 @@ LRESULT CApp::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
     case WM_HOTKEY:
         OnHotKey(wParam, lParam);
         break;
-    case PIM_ITEM_CREATED_LOCAL:
-    case PIM_ITEM_DELETED_LOCAL:
-    case PIM_ITEM_CHANGED_LOCAL:
-    case PIM_ITEM_CREATED_REMOTE:
-    case PIM_ITEM_DELETED_REMOTE:
-    case PIM_ITEM_CHANGED_REMOTE:
-        OnStoreNotification();
-        return 0;
     case WM_FESTIVO_RELOAD:
         OnReload();
         return 0;
@@ -94,6 +86,11 @@ LRESULT CApp::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
         OnFirstStart();
         return 0;
     default:
+        if (IsStoreNotification(message))
+        {
+            OnStoreNotification();
+            return 0;
+        }
         // The installer is about to remove the program: it ends as Exit ends it.
         if (message == CloseForRemovalMessage())
         {
@@ -108,30 +105,13 @@ LRESULT CApp::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
 // A sync sends one message per changed contact: the whole burst is answered by one reload after it.
 void CApp::OnStoreNotification()
 {
-    if (!m_reloadPending)
-    {
-        m_reloadPending = true;
-        PostMessageW(GetMainWnd(), WM_FESTIVO_RELOAD, 0, 0);
-    }
-    DropQueuedNotifications();
-}
-
-// The rest of a burst says nothing the reload will not read: it is taken off the queue unseen.
-void CApp::DropQueuedNotifications()
-{
-    MSG queued;
-    while (PeekMessageW(&queued, GetMainWnd(), PIM_ITEM_CREATED_LOCAL, PIM_ITEM_CHANGED_LOCAL, PM_REMOVE))
-    {
-    }
-    while (PeekMessageW(&queued, GetMainWnd(), PIM_ITEM_CREATED_REMOTE, PIM_ITEM_CHANGED_REMOTE, PM_REMOVE))
-    {
-    }
+    if (m_burst.OnNotification(GetMainWnd()))
+        OnReload();
 }
 
 void CApp::OnReload()
 {
-    DropQueuedNotifications();
-    m_reloadPending = false;
+    m_burst.OnReload(GetMainWnd());
     if (CMainView* view = GetMainView())
         view->Refresh();
 }

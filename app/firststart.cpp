@@ -1,7 +1,7 @@
 // CFirstStartDialog: the question for an address book at the first start, and the demo address book.
 #include "app/firststart.h"
 
-#include "app/backkey.h"
+#include "common/backkey.h"
 #include "app/bookoption.h"
 #include "app/resource.h"
 #include "core/file.h"

@@ -2,8 +2,8 @@
 #include "app/optionsdialog.h"
 
 #include "app/app.h"
-#include "app/backkey.h"
 #include "app/bookoption.h"
+#include "common/backkey.h"
 #include "app/mainview.h"
 #include "app/resource.h"
 #include "data/datalist.h"

@@ -1,6 +1,7 @@
 // CDataList: connection to the contact store and the loading of events.
 #include "data/datalist.h"
 
+#include "data/birthdaycalendar.h"
 #include "data/zodiac.h"
 #include "platform/store/contactstore.h"
 
@@ -137,6 +138,9 @@ void CDataList::ReadEvents(const CTime* today, const CTime* limit)
     m_unreadableBook.Empty();
     m_unreadableReason.Empty();
     m_datesInBook = 0;
+    m_sinkFilled = false;
+    if (m_sink)
+        m_sink->clear();
     if (!m_store)
         return;
     IFolder* folder = nullptr;
@@ -176,6 +180,7 @@ void CDataList::ReadEvents(const CTime* today, const CTime* limit)
     }
     contacts->Release();
     folder->Release();
+    m_sinkFilled = m_sink != nullptr;
 }
 
 void CDataList::AddEvent(LONG oid, BSTR name, DATE date, int kind, const CTime* today, const CTime* limit)
@@ -188,6 +193,9 @@ void CDataList::AddEvent(LONG oid, BSTR name, DATE date, int kind, const CTime* 
         return;
     CTime when(st);
     m_datesInBook++;
+    if (m_sink)
+        m_sink->push_back(CCalendarEvent{oid, name ? name : L"", when.GetYear(), when.GetMonth(), when.GetDay(),
+                                         kind == KIND_ANNIVERSARY});
     if (limit && DaysBetween(NextOccurrence(*today, when), *limit) > 0)
         return;
     CDataItem* item = new CDataItem();
