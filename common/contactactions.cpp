@@ -6,16 +6,25 @@
 
 namespace {
 
+// Every number kind the store knows, in its order of property numbers, with the word a person knows it by.
 const CEPROPID kPhoneProperties[] = {
     PIMPR_MOBILE_TELEPHONE_NUMBER,   PIMPR_BUSINESS_TELEPHONE_NUMBER, PIMPR_BUSINESS2_TELEPHONE_NUMBER,
     PIMPR_HOME_TELEPHONE_NUMBER,     PIMPR_HOME2_TELEPHONE_NUMBER,    PIMPR_BUSINESS_FAX_NUMBER,
-    PIMPR_HOME_FAX_NUMBER,           PIMPR_CAR_TELEPHONE_NUMBER,      PIMPR_RADIO_TELEPHONE_NUMBER,
-    PIMPR_COMPANY_TELEPHONE_NUMBER,  PIMPR_ASSISTANT_TELEPHONE_NUMBER,
+    PIMPR_HOME_FAX_NUMBER,           PIMPR_PAGER_NUMBER,              PIMPR_CAR_TELEPHONE_NUMBER,
+    PIMPR_RADIO_TELEPHONE_NUMBER,    PIMPR_COMPANY_TELEPHONE_NUMBER,  PIMPR_ASSISTANT_TELEPHONE_NUMBER,
 };
+const wchar_t* const kPhoneLabels[] = {
+    L"Mobile", L"Work", L"Work 2", L"Home", L"Home 2", L"Work fax", L"Home fax", L"Pager", L"Car", L"Radio",
+    L"Company", L"Assistant",
+};
+const WORD kPhoneKinds = sizeof(kPhoneProperties) / sizeof(kPhoneProperties[0]);
+static_assert(sizeof(kPhoneLabels) / sizeof(kPhoneLabels[0]) == kPhoneKinds, "one label per number kind");
 const CEPROPID kTextMessageProperty[] = {PIMPR_SMS};
 const CEPROPID kEmailProperties[] = {PIMPR_EMAIL1_ADDRESS, PIMPR_EMAIL2_ADDRESS, PIMPR_EMAIL3_ADDRESS};
 
-void Gather(IPOutlookApp2* store, LONG oid, const CEPROPID* ids, WORD count, CStrList& out)
+// Appends the non-empty values; with labels, also "Label: value" to shown for each of them.
+void Gather(IPOutlookApp2* store, LONG oid, const CEPROPID* ids, WORD count, CStrList& out,
+            const wchar_t* const* labels = nullptr, CStrList* shown = nullptr)
 {
     if (!store)
         return;
@@ -28,7 +37,16 @@ void Gather(IPOutlookApp2* store, LONG oid, const CEPROPID* ids, WORD count, CSt
     {
         for (WORD i = 0; i < count; i++)
             if (values[i].wFlags == 0 && values[i].val.lpwstr && values[i].val.lpwstr[0])
+            {
                 out.Add(values[i].val.lpwstr);
+                if (labels && shown)
+                {
+                    CStr line(labels[i]);
+                    line.Append(L": ");
+                    line.Append(values[i].val.lpwstr);
+                    shown->Add(line);
+                }
+            }
     }
     if (values)
         HeapFree(GetProcessHeap(), 0, values);
@@ -66,9 +84,9 @@ void ReplacePlaceholders(CStr& text, BSTR first, BSTR last)
 
 } // namespace
 
-void GatherPhoneNumbers(IPOutlookApp2* store, LONG oid, CStrList& out)
+void GatherPhoneNumbers(IPOutlookApp2* store, LONG oid, CStrList& out, CStrList* shown)
 {
-    Gather(store, oid, kPhoneProperties, 11, out);
+    Gather(store, oid, kPhoneProperties, kPhoneKinds, out, kPhoneLabels, shown);
 }
 
 void GatherMessageAddresses(IPOutlookApp2* store, LONG oid, CStrList& out)
@@ -129,7 +147,8 @@ bool ComposeMessage(const wchar_t* address, const wchar_t* subject, const wchar_
     return ShellExecuteRequest(&request) != FALSE;
 }
 
-bool ChooseEntry(CStrList& items, CActionUi& ui, const wchar_t* missing, const wchar_t* title, CStr& choice)
+bool ChooseEntry(CStrList& items, CActionUi& ui, const wchar_t* missing, const wchar_t* title, CStr& choice,
+                 CStrList* shown)
 {
     if (items.GetCount() == 0)
     {
@@ -142,7 +161,8 @@ bool ChooseEntry(CStrList& items, CActionUi& ui, const wchar_t* missing, const w
         return true;
     }
     int index = 0;
-    if (!ui.Pick(title, items, index) || index < 0 || static_cast<uint32_t>(index) >= items.GetCount())
+    CStrList& offered = shown && shown->GetCount() == items.GetCount() ? *shown : items;
+    if (!ui.Pick(title, offered, index) || index < 0 || static_cast<uint32_t>(index) >= items.GetCount())
         return false;
     choice = *items.GetAt(static_cast<uint32_t>(index));
     return true;
@@ -151,9 +171,11 @@ bool ChooseEntry(CStrList& items, CActionUi& ui, const wchar_t* missing, const w
 void CallContact(IPOutlookApp2* store, LONG oid, const wchar_t* name, CActionUi& ui)
 {
     CStrList numbers;
-    GatherPhoneNumbers(store, oid, numbers);
+    CStrList shown;
+    GatherPhoneNumbers(store, oid, numbers, &shown);
     CStr choice;
-    if (!ChooseEntry(numbers, ui, L"Phone number is missing!", L"Select phone number:", choice) || choice.IsEmpty())
+    if (!ChooseEntry(numbers, ui, L"Phone number is missing!", L"Select phone number:", choice, &shown) ||
+        choice.IsEmpty())
         return;
     // A number with nothing to dial in it ("unknown", "n/a") is no number.
     if (!IsDialableNumber(choice))

@@ -19,8 +19,9 @@ public:
     virtual bool Pick(const wchar_t* title, CStrList& items, int& index) = 0;
 };
 
-// Appends the contact's non-empty telephone numbers, in the store's order of number kinds.
-void GatherPhoneNumbers(IPOutlookApp2* store, LONG oid, CStrList& out);
+// Appends the contact's non-empty telephone numbers, in the store's order of number kinds; with shown,
+// also each number with its kind as the pick list offers it ("Mobile: +44 7700 900123").
+void GatherPhoneNumbers(IPOutlookApp2* store, LONG oid, CStrList& out, CStrList* shown = nullptr);
 // Appends the text-message address, then the three e-mail addresses.
 void GatherMessageAddresses(IPOutlookApp2* store, LONG oid, CStrList& out);
 // Replaces every %FirstName% and %LastName% (any case) and turns double quotes into apostrophes.
@@ -30,8 +31,10 @@ void BuildComposerParameters(const wchar_t* address, const wchar_t* subject, con
 // False when no program on the machine takes the message.
 bool ComposeMessage(const wchar_t* address, const wchar_t* subject, const wchar_t* body);
 
-// One entry out of items: none gives the missing note, one is taken, several are offered.
-bool ChooseEntry(CStrList& items, CActionUi& ui, const wchar_t* missing, const wchar_t* title, CStr& choice);
+// One entry out of items: none gives the missing note, one is taken, several are offered (as shown
+// words them, when given one for each).
+bool ChooseEntry(CStrList& items, CActionUi& ui, const wchar_t* missing, const wchar_t* title, CStr& choice,
+                 CStrList* shown = nullptr);
 
 // Both say which kind of program is missing when no program on the machine takes the request.
 void CallContact(IPOutlookApp2* store, LONG oid, const wchar_t* name, CActionUi& ui);

@@ -30,11 +30,15 @@ public:
     {
         pickTitle = title;
         pickCount = items.GetCount();
+        offered.clear();
+        for (uint32_t i = 0; i < items.GetCount(); i++)
+            offered.push_back(items.GetAt(i)->GetBuffer());
         index = answer;
         return confirm;
     }
     std::wstring missing;
     std::wstring pickTitle;
+    std::vector<std::wstring> offered;
     uint32_t pickCount = 0xdeadbeef;
     int answer = 0;
     bool confirm = true;
@@ -89,23 +93,26 @@ TEST_F(Actions, OneNumberIsCalledAtOnce)
         EXPECT_NE(PIMPR_PAGER_NUMBER, id) << "the pager is never asked";
 }
 
-TEST_F(Actions, NumbersComeInPropertyOrderAndThePickIsCalled)
+TEST_F(Actions, EveryNumberIsOfferedWithItsKindInPropertyOrder)
 {
     FakeContact& c = Add(1, L"Ann", L"Lee");
     c.properties[PIMPR_ASSISTANT_TELEPHONE_NUMBER] = L"555-0199";
     c.properties[PIMPR_BUSINESS_TELEPHONE_NUMBER] = L"555-0100";
+    c.properties[PIMPR_PAGER_NUMBER] = L"555-0142";
     c.properties[PIMPR_HOME_TELEPHONE_NUMBER] = L"";
     CStrList numbers;
     GatherPhoneNumbers(m_store, 1, numbers);
-    ASSERT_EQ(2u, numbers.GetCount());
+    ASSERT_EQ(3u, numbers.GetCount());
     EXPECT_STREQ(L"555-0100", *numbers.GetAt(0));
-    EXPECT_STREQ(L"555-0199", *numbers.GetAt(1));
+    EXPECT_STREQ(L"555-0142", *numbers.GetAt(1));
+    EXPECT_STREQ(L"555-0199", *numbers.GetAt(2));
 
-    m_ui.answer = 1;
+    m_ui.answer = 2;
     CallContact(m_store, 1, L"Ann Lee", m_ui);
     EXPECT_EQ(L"Select phone number:", m_ui.pickTitle);
+    EXPECT_EQ((std::vector<std::wstring>{L"Work: 555-0100", L"Pager: 555-0142", L"Assistant: 555-0199"}), m_ui.offered);
     ASSERT_EQ(1u, g_requests.size());
-    EXPECT_EQ(L"tel:5550199", g_requests[0]);
+    EXPECT_EQ(L"tel:5550199", g_requests[0]) << "the number alone is called";
 }
 
 TEST_F(Actions, CancelledPickSendsNothingAndSaysNothing)
