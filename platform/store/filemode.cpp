@@ -115,3 +115,34 @@ void CopyPermissions(const std::wstring& original, const std::wstring& copy)
     if (!CopyUnixMode(original, copy))
         CopyAccessList(original, copy);
 }
+
+HANDLE CreatePrivateFile(const std::wstring& path)
+{
+    // An access list that names only the user who runs Festivo: the file is the user's alone from
+    // its first byte (under Wine it is created with mode 0600).
+    std::vector<BYTE> user;
+    HANDLE token = nullptr;
+    if (OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token))
+    {
+        DWORD size = 0;
+        GetTokenInformation(token, TokenUser, nullptr, 0, &size);
+        user.resize(size);
+        if (size == 0 || !GetTokenInformation(token, TokenUser, user.data(), size, &size))
+            user.clear();
+        CloseHandle(token);
+    }
+    if (user.empty())
+        return INVALID_HANDLE_VALUE;
+    PSID sid = reinterpret_cast<TOKEN_USER*>(user.data())->User.Sid;
+    DWORD aclSize = sizeof(ACL) + sizeof(ACCESS_ALLOWED_ACE) + GetLengthSid(sid);
+    std::vector<BYTE> acl(aclSize);
+    SECURITY_DESCRIPTOR descriptor;
+    if (!InitializeAcl(reinterpret_cast<ACL*>(acl.data()), aclSize, ACL_REVISION) ||
+        !AddAccessAllowedAce(reinterpret_cast<ACL*>(acl.data()), ACL_REVISION, FILE_ALL_ACCESS, sid) ||
+        !InitializeSecurityDescriptor(&descriptor, SECURITY_DESCRIPTOR_REVISION) ||
+        !SetSecurityDescriptorOwner(&descriptor, sid, FALSE) ||
+        !SetSecurityDescriptorDacl(&descriptor, TRUE, reinterpret_cast<ACL*>(acl.data()), FALSE))
+        return INVALID_HANDLE_VALUE;
+    SECURITY_ATTRIBUTES attributes = {sizeof(attributes), &descriptor, FALSE};
+    return CreateFileW(LongPath(path).c_str(), GENERIC_WRITE, 0, &attributes, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+}
