@@ -72,10 +72,22 @@ bool CopyUnixMode(const std::wstring& original, const std::wstring& copy)
     LinuxCall(LINUX_CHOWN, reinterpret_cast<long long>(to.data()), -1, gid);
     return LinuxCall(LINUX_CHMOD, reinterpret_cast<long long>(to.data()), mode & 07777, 0) == 0;
 }
+
+// Under Wine an access list cannot take the group's rights away: the mode is set directly.
+void MakeUnixPrivate(const std::wstring& path)
+{
+    std::vector<char> unixPath = OnWineLinux() ? UnixPath(path) : std::vector<char>();
+    if (!unixPath.empty())
+        LinuxCall(LINUX_CHMOD, reinterpret_cast<long long>(unixPath.data()), 0600, 0);
+}
 #else
 bool CopyUnixMode(const std::wstring&, const std::wstring&)
 {
     return false;
+}
+
+void MakeUnixPrivate(const std::wstring&)
+{
 }
 #endif
 
@@ -119,7 +131,8 @@ void CopyPermissions(const std::wstring& original, const std::wstring& copy)
 HANDLE CreatePrivateFile(const std::wstring& path)
 {
     // An access list that names only the user who runs Festivo: the file is the user's alone from
-    // its first byte (under Wine it is created with mode 0600).
+    // its first byte (under Wine no one outside the user's group can open it, and it is made 0600
+    // before anything is written).
     std::vector<BYTE> user;
     HANDLE token = nullptr;
     if (OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token))
@@ -138,11 +151,14 @@ HANDLE CreatePrivateFile(const std::wstring& path)
     std::vector<BYTE> acl(aclSize);
     SECURITY_DESCRIPTOR descriptor;
     if (!InitializeAcl(reinterpret_cast<ACL*>(acl.data()), aclSize, ACL_REVISION) ||
-        !AddAccessAllowedAce(reinterpret_cast<ACL*>(acl.data()), ACL_REVISION, FILE_ALL_ACCESS, sid) ||
+        !AddAccessAllowedAce(reinterpret_cast<ACL*>(acl.data()), ACL_REVISION, FILE_GENERIC_READ | FILE_GENERIC_WRITE | DELETE, sid) ||
         !InitializeSecurityDescriptor(&descriptor, SECURITY_DESCRIPTOR_REVISION) ||
         !SetSecurityDescriptorOwner(&descriptor, sid, FALSE) ||
         !SetSecurityDescriptorDacl(&descriptor, TRUE, reinterpret_cast<ACL*>(acl.data()), FALSE))
         return INVALID_HANDLE_VALUE;
     SECURITY_ATTRIBUTES attributes = {sizeof(attributes), &descriptor, FALSE};
-    return CreateFileW(LongPath(path).c_str(), GENERIC_WRITE, 0, &attributes, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE file = CreateFileW(LongPath(path).c_str(), GENERIC_WRITE, 0, &attributes, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file != INVALID_HANDLE_VALUE)
+        MakeUnixPrivate(path);
+    return file;
 }

@@ -278,8 +278,13 @@ bool LoadCardSession(LONG oid, CCardSession& session)
         CFileStamp before, after;
         std::string bytes;
         DWORD error = 0;
+        // Another process saved since the store last looked: the store reads the book again,
+        // which no Festivo process changes while the lock is held.
         if (!ReadFileStamp(stored.path.c_str(), before) || before != stored.stamp)
+        {
+            TheAddressBook().Recheck();
             continue;
+        }
         if (!ReadWholeFile(stored.path, bytes, error))
             return false;
         if (!ReadFileStamp(stored.path.c_str(), after) || after != before)
