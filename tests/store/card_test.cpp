@@ -357,6 +357,7 @@ TEST_F(CardTest, EditOfACardAnotherProgramDeletedIsRefused)
         DeleteFileW(path.c_str());
         item->Release();
         m_item = nullptr;
+        CloseStore();
     }
 }
 
