@@ -1,10 +1,11 @@
 // CDataList: connection to the contact store and the loading of events.
 #include "data/datalist.h"
 
+#include "data/reminders.h"
 #include "data/zodiac.h"
 #include "platform/store/contactstore.h"
 
-CDataList::CDataList() : m_store(nullptr), m_view(nullptr), m_filter(100u)
+CDataList::CDataList() : m_store(nullptr), m_view(nullptr), m_filter(100u), m_reminders(nullptr)
 {
     m_reference.SetToNow();
 }
@@ -104,6 +105,8 @@ void CDataList::LoadUpcoming(const CTime& today)
     }
     limit.GetMonth() = static_cast<uint16_t>(month);
     ClampDay(limit);
+    if (m_reminders)
+        m_reminders->Begin(today);
     ReadEvents(&today, &limit);
     Order(SORT_BY_DAYS_LEFT, today);
 }
@@ -174,6 +177,9 @@ void CDataList::AddEvent(LONG oid, BSTR name, DATE date, int kind, const CTime* 
     if (!VariantTimeToSystemTime(date, &st))
         return;
     CTime when(st);
+    // Reminders look further ahead than the Today item's period may reach.
+    if (m_reminders && today)
+        m_reminders->Offer(oid, name ? name : L"", when, kind == KIND_ANNIVERSARY);
     if (limit && DaysBetween(NextOccurrence(*today, when), *limit) > 0)
         return;
     CDataItem* item = new CDataItem();

@@ -10,6 +10,7 @@
 #include <windows.h>
 
 struct IPOutlookApp2;
+class CReminders;
 
 class CDataList
 {
@@ -29,6 +30,8 @@ public:
     void LoadUpcoming();
     void LoadUpcoming(const CTime& today);
     void Clear();
+    // Every later LoadUpcoming also offers each event it reads to reminders (not owned; null stops it).
+    void SetReminders(CReminders* reminders) { m_reminders = reminders; }
 
     uint32_t GetCount() const;
     CDataItem* GetItem(uint32_t index) const;
@@ -76,4 +79,5 @@ private:
     CTime m_reference;
     CSettings m_settings;
     CStr m_unreadableBook;
+    CReminders* m_reminders;
 };
