@@ -89,6 +89,9 @@ void CTodayItem::UnregisterItemClass()
     package = nullptr;
     selectedLine = -1;
     reloadPending = false;
+    reminders = nullptr;
+    givenReminders = nullptr;
+    notificationLines.Empty();
     for (int i = 0; i < PICTURE_COUNT; i++)
         pictures[i] = masks[i] = nullptr;
 }
@@ -125,7 +128,10 @@ void CTodayItem::OnCreate()
 
     events = new CDataList();
     events->Open(window);
+    StartReminders();
+    events->SetReminders(reminders);
     events->LoadUpcoming(lastLoadDate);
+    CheckReminders();
 }
 
 void CTodayItem::CreateFonts()
@@ -173,6 +179,7 @@ void CTodayItem::OnDestroy()
 
 void CTodayItem::FreeResources()
 {
+    StopReminders();
     DeleteObject(normalFont);
     DeleteObject(boldFont);
     normalFont = boldFont = nullptr;
@@ -231,6 +238,7 @@ BOOL CTodayItem::OnQueryRefreshCache(TODAYLISTITEM* record)
     {
         events->LoadUpcoming(now);
         lastLoadDate = now;
+        CheckReminders();
     }
     record->cyp = static_cast<DWORD>(lineHeight * static_cast<int>(events->GetShownCount() + 1));
     heightReported = 1;
@@ -277,6 +285,7 @@ void CTodayItem::OnStoreChanged()
         CTime now;
         ItemNow(now);
         events->LoadUpcoming(now);
+        CheckReminders();
     }
     SendMessageW(GetParent(window), TODAYM_REQUESTREFRESH, reinterpret_cast<WPARAM>(window), 0);
 }
@@ -356,6 +365,11 @@ LRESULT CALLBACK ItemWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM l
         break;
     case WM_ITEM_RELOAD:
         item->OnStoreChanged();
+        return 0;
+    case WM_TIMER:
+        if (wParam != REMIND_TIMER)
+            break;
+        item->OnReminderTimer();
         return 0;
     default:
         if (IsStoreNotification(message))
