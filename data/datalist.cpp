@@ -1,6 +1,7 @@
 // CDataList: connection to the contact store and the loading of events.
 #include "data/datalist.h"
 
+#include "data/birthdaycalendar.h"
 #include "data/reminders.h"
 #include "data/zodiac.h"
 #include "platform/store/contactstore.h"
@@ -128,6 +129,9 @@ void CDataList::NoteUnreadableBook()
 void CDataList::ReadEvents(const CTime* today, const CTime* limit)
 {
     m_unreadableBook.Empty();
+    m_sinkFilled = false;
+    if (m_sink)
+        m_sink->clear();
     if (!m_store)
         return;
     IFolder* folder = nullptr;
@@ -166,6 +170,7 @@ void CDataList::ReadEvents(const CTime* today, const CTime* limit)
     }
     contacts->Release();
     folder->Release();
+    m_sinkFilled = m_sink != nullptr;
 }
 
 void CDataList::AddEvent(LONG oid, BSTR name, DATE date, int kind, const CTime* today, const CTime* limit)
@@ -180,6 +185,9 @@ void CDataList::AddEvent(LONG oid, BSTR name, DATE date, int kind, const CTime* 
     // Reminders look further ahead than the Today item's period may reach.
     if (m_reminders && today)
         m_reminders->Offer(oid, name ? name : L"", when, kind == KIND_ANNIVERSARY);
+    if (m_sink)
+        m_sink->push_back(CCalendarEvent{oid, name ? name : L"", when.GetYear(), when.GetMonth(), when.GetDay(),
+                                         kind == KIND_ANNIVERSARY});
     if (limit && DaysBetween(NextOccurrence(*today, when), *limit) > 0)
         return;
     CDataItem* item = new CDataItem();

@@ -7,8 +7,11 @@
 #include "data/dataitem.h"
 #include "data/settings.h"
 
+#include <vector>
+
 #include <windows.h>
 
+struct CCalendarEvent;
 struct IPOutlookApp2;
 class CReminders;
 
@@ -32,6 +35,10 @@ public:
     void Clear();
     // Every later LoadUpcoming also offers each event it reads to reminders (not owned; null stops it).
     void SetReminders(CReminders* reminders) { m_reminders = reminders; }
+    // Every event a load reads, before the Today item's period narrows them, also goes to sink (null: none).
+    void SetEventSink(std::vector<CCalendarEvent>* sink) { m_sink = sink; }
+    // True when the last load read the whole address book into the sink; false when it could not be read.
+    bool IsSinkFilled() const { return m_sinkFilled; }
 
     uint32_t GetCount() const;
     CDataItem* GetItem(uint32_t index) const;
@@ -80,4 +87,6 @@ private:
     CSettings m_settings;
     CStr m_unreadableBook;
     CReminders* m_reminders;
+    std::vector<CCalendarEvent>* m_sink = nullptr;
+    bool m_sinkFilled = false;
 };

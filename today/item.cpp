@@ -130,7 +130,7 @@ void CTodayItem::OnCreate()
     events->Open(window);
     StartReminders();
     events->SetReminders(reminders);
-    events->LoadUpcoming(lastLoadDate);
+    LoadEvents(lastLoadDate);
     CheckReminders();
 }
 
@@ -236,7 +236,7 @@ BOOL CTodayItem::OnQueryRefreshCache(TODAYLISTITEM* record)
         return FALSE;
     if (!sameDay)
     {
-        events->LoadUpcoming(now);
+        LoadEvents(now);
         lastLoadDate = now;
         CheckReminders();
     }
@@ -284,7 +284,7 @@ void CTodayItem::OnStoreChanged()
     {
         CTime now;
         ItemNow(now);
-        events->LoadUpcoming(now);
+        LoadEvents(now);
         CheckReminders();
     }
     SendMessageW(GetParent(window), TODAYM_REQUESTREFRESH, reinterpret_cast<WPARAM>(window), 0);
@@ -372,6 +372,9 @@ LRESULT CALLBACK ItemWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM l
         item->OnReminderTimer();
         return 0;
     default:
+        static const UINT summary = RegisterWindowMessageW(TODAY_SUMMARY_MESSAGE);
+        if (message == summary)
+            return item->OnSummary(reinterpret_cast<wchar_t*>(lParam), static_cast<int>(wParam));
         if (IsStoreNotification(message))
         {
             item->OnStoreNotification();
