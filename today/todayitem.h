@@ -3,6 +3,7 @@
 
 #include "core/array.h"
 #include "core/str.h"
+#include "data/burst.h"
 #include "data/calendar.h"
 #include "platform/today/today.h"
 
@@ -48,7 +49,6 @@ public:
     void OnContextTap(int x, int y);
     // A store notification: the reload waits until the burst it belongs to is in.
     void OnStoreNotification();
-    void DropQueuedNotifications();
     void OnStoreChanged();
     void ShowPopupMenu(POINT screen);
     // Reads the events of the period and keeps the birthdays calendar in step with the address book.
@@ -88,7 +88,7 @@ public:
     HBITMAP bufferBitmap;
     HBITMAP bufferPrevious;
     CPopupListBox* openPopup;
-    bool reloadPending;
+    CReloadBurst reloads{WM_ITEM_RELOAD};
     CReminders* reminders;
     CGivenReminders* givenReminders;
     // The lines of the notification that is up (empty when none) and the contact its Open shows.

@@ -1,5 +1,5 @@
 // Contact actions: gathering order, choosing, template filling, composer parameters and desktop requests.
-#include "app/contactactions.h"
+#include "common/contactactions.h"
 #include "platform/phone/phone.h"
 #include "tests/support/fake_store.h"
 #include "tests/support/fixtures.h"
@@ -239,6 +239,10 @@ TEST(Phone, TelAddressesDialTheNumberAsWritten)
         {L"555-0100 ext. 23", L"tel:5550100;ext=23"},
         {L"555-0100 Extension 7", L"tel:5550100;ext=7"},
         {L"1-800-FLOWERS", L"tel:18003569377"},
+        {L"1-800-flowers (work)", L"tel:18003569377"},
+        {L"555-0100 (home)", L"tel:5550100"},
+        {L"555 0100 mobile", L"tel:5550100"},
+        {L"555-0100 x", L"tel:5550100"},
         {L"+44 (0)20 7946 0958", L"tel:+442079460958"},
         {L"(030) 1234", L"tel:0301234"},
         {L"*31#0301234", L"tel:*31%230301234"},
