@@ -2,6 +2,7 @@
 #pragma once
 
 #include "core/str.h"
+#include "data/burst.h"
 #include "data/calendar.h"
 #include "platform/today/today.h"
 
@@ -41,9 +42,12 @@ public:
     void OnContextTap(int x, int y);
     // A store notification: the reload waits until the burst it belongs to is in.
     void OnStoreNotification();
-    void DropQueuedNotifications();
     void OnStoreChanged();
     void ShowPopupMenu(POINT screen);
+    // Reads the events of the period and keeps the birthdays calendar in step with the address book.
+    void LoadEvents(const CTime& now);
+    // The shown lines as text, one per line, for the desktop host's tooltip.
+    LRESULT OnSummary(wchar_t* buffer, int capacity);
     void ResizeBackBuffer(int width, int height);
     void FreeBackBuffer();
 
@@ -70,7 +74,7 @@ public:
     HBITMAP bufferBitmap;
     HBITMAP bufferPrevious;
     CPopupListBox* openPopup;
-    bool reloadPending;
+    CReloadBurst reloads{WM_ITEM_RELOAD};
 
 private:
     void CreateFonts();
