@@ -35,6 +35,8 @@ private:
     void OnStoreNotification();
     void OnReload();
     void OnFirstStart();
+    // Shows the event the Today item asked for (a reminder's Open), at start or when started again.
+    void OnStartedAgain();
 
     CDataList* m_data;
     CZrsPackage* m_package;

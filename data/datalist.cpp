@@ -2,10 +2,12 @@
 #include "data/datalist.h"
 
 #include "data/birthdaycalendar.h"
+#include "data/reminders.h"
 #include "data/zodiac.h"
 #include "platform/store/contactstore.h"
 
-CDataList::CDataList() : m_store(nullptr), m_view(nullptr), m_filter(100u), m_datesInBook(0)
+CDataList::CDataList()
+    : m_store(nullptr), m_view(nullptr), m_filter(100u), m_datesInBook(0), m_reminders(nullptr)
 {
     m_reference.SetToNow();
 }
@@ -105,6 +107,8 @@ void CDataList::LoadUpcoming(const CTime& today)
     }
     limit.GetMonth() = static_cast<uint16_t>(month);
     ClampDay(limit);
+    if (m_reminders)
+        m_reminders->Begin(today);
     ReadEvents(&today, &limit);
     Order(SORT_BY_DAYS_LEFT, today);
 }
@@ -193,6 +197,9 @@ void CDataList::AddEvent(LONG oid, BSTR name, DATE date, int kind, const CTime* 
         return;
     CTime when(st);
     m_datesInBook++;
+    // Reminders look further ahead than the Today item's period may reach.
+    if (m_reminders && today)
+        m_reminders->Offer(oid, name ? name : L"", when, kind == KIND_ANNIVERSARY);
     if (m_sink)
         m_sink->push_back(CCalendarEvent{oid, name ? name : L"", when.GetYear(), when.GetMonth(), when.GetDay(),
                                          kind == KIND_ANNIVERSARY});
