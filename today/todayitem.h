@@ -39,6 +39,10 @@ public:
     void OnTap(int x, int y);
     // A right click on the desktop: the tap-and-hold of the handheld, at once.
     void OnContextTap(int x, int y);
+    // A double tap selects the line and carries out its main action.
+    void OnDoubleTap(int y);
+    // The main action of the selected line: open the contact, or on the header open Festivo.
+    int MainCommand() const;
     // A store notification: the reload waits until the burst it belongs to is in.
     void OnStoreNotification();
     void DropQueuedNotifications();

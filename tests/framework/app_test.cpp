@@ -123,7 +123,8 @@ TEST(Platform, DetectedFromTheDeviceProfile)
         { nullptr, PLATFORM_POCKETPC },
         { L"Smartphone", PLATFORM_SMARTPHONE },
         { L"PocketPC Smartphone", PLATFORM_SMARTPHONE },
-        { L"Desktop", PLATFORM_UNKNOWN },
+        { L"Desktop", PLATFORM_POCKETPC },
+        { L"Tablet", PLATFORM_UNKNOWN },
     };
     for (const Case& c : cases)
     {
