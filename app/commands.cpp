@@ -1,6 +1,7 @@
 // CMainView commands: order, split, periods, reference date, filter, menus, refill and refresh.
 #include "app/app.h"
 #include "app/datedialog.h"
+#include "app/eventload.h"
 #include "app/mainactions.h"
 #include "app/optionsdialog.h"
 #include "app/mainview.h"
@@ -221,7 +222,7 @@ void CMainView::Refresh()
     AwaitedEvent event = m_awaited;
     if (selected >= 0 && static_cast<uint32_t>(selected) < data->GetCount())
         event = {true, data->GetItem(selected)->oid, data->GetItem(selected)->IsAnniversary()};
-    data->Load();
+    LoadEvents(*data);
     // While the address book cannot be read the list is empty; the selection waits for its return.
     m_awaited = data->GetUnreadableBook().IsEmpty() ? AwaitedEvent() : event;
     int found = event.valid ? data->FindInView(event.oid, event.anniversary) : -1;

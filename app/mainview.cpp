@@ -2,6 +2,7 @@
 #include "app/mainview.h"
 
 #include "app/app.h"
+#include "app/eventload.h"
 #include "platform/shell/device.h"
 #include "app/resource.h"
 #include "core/error.h"
@@ -65,7 +66,7 @@ void CMainView::OnCreate()
     MeasureHeights();
     LoadPictures();
     m_list.Construct(GetWnd(), GetWnd());
-    GetData()->Load();
+    LoadEvents(*GetData());
     Refill(0);
     m_list.RecreateColumns(true);
     ReportUnreadableBook();

@@ -1,6 +1,7 @@
 // CDataList: connection to the contact store and the loading of events.
 #include "data/datalist.h"
 
+#include "data/birthdaycalendar.h"
 #include "data/zodiac.h"
 #include "platform/store/contactstore.h"
 
@@ -125,6 +126,9 @@ void CDataList::NoteUnreadableBook()
 void CDataList::ReadEvents(const CTime* today, const CTime* limit)
 {
     m_unreadableBook.Empty();
+    m_sinkFilled = false;
+    if (m_sink)
+        m_sink->clear();
     if (!m_store)
         return;
     IFolder* folder = nullptr;
@@ -163,6 +167,7 @@ void CDataList::ReadEvents(const CTime* today, const CTime* limit)
     }
     contacts->Release();
     folder->Release();
+    m_sinkFilled = m_sink != nullptr;
 }
 
 void CDataList::AddEvent(LONG oid, BSTR name, DATE date, int kind, const CTime* today, const CTime* limit)
@@ -174,6 +179,9 @@ void CDataList::AddEvent(LONG oid, BSTR name, DATE date, int kind, const CTime* 
     if (!VariantTimeToSystemTime(date, &st))
         return;
     CTime when(st);
+    if (m_sink)
+        m_sink->push_back(CCalendarEvent{oid, name ? name : L"", when.GetYear(), when.GetMonth(), when.GetDay(),
+                                         kind == KIND_ANNIVERSARY});
     if (limit && DaysBetween(NextOccurrence(*today, when), *limit) > 0)
         return;
     CDataItem* item = new CDataItem();

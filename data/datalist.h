@@ -7,8 +7,11 @@
 #include "data/dataitem.h"
 #include "data/settings.h"
 
+#include <vector>
+
 #include <windows.h>
 
+struct CCalendarEvent;
 struct IPOutlookApp2;
 
 class CDataList
@@ -29,6 +32,10 @@ public:
     void LoadUpcoming();
     void LoadUpcoming(const CTime& today);
     void Clear();
+    // Every event a load reads, before the Today item's period narrows them, also goes to sink (null: none).
+    void SetEventSink(std::vector<CCalendarEvent>* sink) { m_sink = sink; }
+    // True when the last load read the whole address book into the sink; false when it could not be read.
+    bool IsSinkFilled() const { return m_sinkFilled; }
 
     uint32_t GetCount() const;
     CDataItem* GetItem(uint32_t index) const;
@@ -76,4 +83,6 @@ private:
     CTime m_reference;
     CSettings m_settings;
     CStr m_unreadableBook;
+    std::vector<CCalendarEvent>* m_sink = nullptr;
+    bool m_sinkFilled = false;
 };

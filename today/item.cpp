@@ -125,7 +125,7 @@ void CTodayItem::OnCreate()
 
     events = new CDataList();
     events->Open(window);
-    events->LoadUpcoming(lastLoadDate);
+    LoadEvents(lastLoadDate);
 }
 
 void CTodayItem::CreateFonts()
@@ -229,7 +229,7 @@ BOOL CTodayItem::OnQueryRefreshCache(TODAYLISTITEM* record)
         return FALSE;
     if (!sameDay)
     {
-        events->LoadUpcoming(now);
+        LoadEvents(now);
         lastLoadDate = now;
     }
     record->cyp = static_cast<DWORD>(lineHeight * static_cast<int>(events->GetShownCount() + 1));
@@ -276,7 +276,7 @@ void CTodayItem::OnStoreChanged()
     {
         CTime now;
         ItemNow(now);
-        events->LoadUpcoming(now);
+        LoadEvents(now);
     }
     SendMessageW(GetParent(window), TODAYM_REQUESTREFRESH, reinterpret_cast<WPARAM>(window), 0);
 }
@@ -361,6 +361,9 @@ LRESULT CALLBACK ItemWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM l
         item->OnStoreChanged();
         return 0;
     default:
+        static const UINT summary = RegisterWindowMessageW(TODAY_SUMMARY_MESSAGE);
+        if (message == summary)
+            return item->OnSummary(reinterpret_cast<wchar_t*>(lParam), static_cast<int>(wParam));
         if (IsStoreNotification(message))
         {
             item->OnStoreNotification();

@@ -48,6 +48,10 @@ public:
     void DropQueuedNotifications();
     void OnStoreChanged();
     void ShowPopupMenu(POINT screen);
+    // Reads the events of the period and keeps the birthdays calendar in step with the address book.
+    void LoadEvents(const CTime& now);
+    // The shown lines as text, one per line, for the desktop host's tooltip.
+    LRESULT OnSummary(wchar_t* buffer, int capacity);
     void ResizeBackBuffer(int width, int height);
     void FreeBackBuffer();
 

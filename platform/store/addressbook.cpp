@@ -120,9 +120,8 @@ std::vector<CListedFile> UpdatedListing(const CSnapshot& held, const std::vector
 
 bool CSnapshot::ReadPhoto(size_t index, std::string& bytes) const
 {
-    const CStoreEntry& entry = entries[index];
-    const CStoreFile& file = files[entry.file];
-    const vcard::CContactRecord& record = (*file.cards)[entry.card].record;
+    const CStoreFile& file = files[entries[index].file];
+    const vcard::CContactRecord& record = Record(index);
     std::string text;
     if (!record.hasPhoto || !ReadFileRange(file, record.photoBegin, record.photoEnd, text))
         return false;

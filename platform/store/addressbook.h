@@ -1,8 +1,7 @@
 // The address book of one process: the contacts read from the .vcf files, and what changed in them.
 #pragma once
 
-#include "platform/store/journal.h"
-#include "platform/store/vcard/contact.h"
+#include "platform/store/snapshot.h"
 
 #include <windows.h>
 
@@ -13,53 +12,6 @@
 #include <vector>
 
 class CDirectoryWatch;
-
-struct CStoreCard
-{
-    vcard::CContactRecord record;
-    LONG baseOid = 0; // before collisions are resolved
-    uint64_t hash = 0; // of the card's bytes
-};
-
-// How long after its last write a file's listing can be trusted to show any further write.
-const unsigned STAMP_SETTLE_MS = 100;
-
-struct CStoreFile
-{
-    std::wstring path;
-    CFileStamp stamp;
-    ULONGLONG changeTime = 0; // the system's change time: moves on every write, rename or time reset
-    ULONGLONG readAt = 0;     // system time just before the listing that preceded the read
-    bool utf16 = false;       // the card offsets refer to the file converted to UTF-8
-    bool failed = false;      // the last read failed: the cards are the last good ones (or none)
-    std::shared_ptr<const std::vector<CStoreCard>> cards;
-
-    // Whether a later write of the file must show in its stamp. A write within the file system's
-    // time granularity of the read can leave size and times as they were.
-    bool Settled() const;
-};
-
-struct CStoreEntry
-{
-    LONG oid;
-    uint32_t file;
-    uint32_t card;
-};
-
-// One immutable state of the address book; objects handed out keep theirs alive.
-struct CSnapshot
-{
-    std::wstring location;
-    std::vector<CStoreFile> files;
-    std::vector<CStoreEntry> entries; // in enumeration order: files by name, cards in file order
-    std::unordered_map<LONG, uint32_t> byOid;
-
-    const vcard::CContactRecord& Record(size_t entry) const;
-    // Index into entries, or -1.
-    long Find(LONG oid) const;
-    // The decoded picture of an entry; false when it has none.
-    bool ReadPhoto(size_t entry, std::string& bytes) const;
-};
 
 struct CStoreChange
 {
@@ -111,43 +63,3 @@ CAddressBook& TheAddressBook();
 std::wstring ReadAddressBookLocation();
 // Largest file the store reads; bigger files are left out.
 const ULONGLONG MAX_ADDRESS_BOOK_FILE = 512ull << 20;
-
-// Building snapshots (snapshot.cpp).
-struct CListedFile
-{
-    std::wstring path;
-    CFileStamp stamp;
-    ULONGLONG changeTime = 0;
-};
-// The .vcf files of the location in enumeration order (by name, case ignored); none when unset.
-std::vector<CListedFile> ListAddressBook(const std::wstring& location);
-// One file's listing; false when it is gone or not a file.
-bool ListFile(const std::wstring& path, CListedFile& file);
-// The folder whose notifications cover the location (the folder itself, or the one file's folder).
-std::wstring WatchedFolder(const std::wstring& location);
-// Whether a name the folder's notifications report belongs to the address book at location (a
-// folder of files, or one file).
-bool IsAddressBookName(const std::wstring& location, bool folder, const std::wstring& name);
-
-struct CBuildOptions
-{
-    // Files to read again whatever their stamp (the notifications named them); lower-case paths.
-    const std::vector<std::wstring>* reread = nullptr;
-    // Take over unchanged files even when their stamp is too recent to be sure of (they are watched).
-    bool trustRecent = false;
-    // System time just before the listing was taken (0: now).
-    ULONGLONG listedAt = 0;
-};
-// Reads the listed files; files whose listing is unchanged since previous are taken over unread.
-// A file that cannot be read keeps its previous cards and is tried again next time.
-std::shared_ptr<CSnapshot> BuildSnapshot(const std::wstring& location, const std::vector<CListedFile>& listing,
-                                         const CSnapshot* previous, const CBuildOptions& options);
-// Unique oids for the cards' base oids, in enumeration order (byOid: oid to position); returns
-// how many candidate oids were looked at.
-size_t AssignOids(const std::vector<LONG>& bases, std::vector<LONG>& oids, std::unordered_map<LONG, uint32_t>& byOid);
-// The bytes [begin, end) of the text the card offsets of a file refer to.
-bool ReadFileRange(const CStoreFile& file, size_t begin, size_t end, std::string& text);
-std::wstring LowerPath(const std::wstring& path);
-// The enumeration order of files: by path, case ignored.
-bool PathLess(const std::wstring& a, const std::wstring& b);
-ULONGLONG Ticks(const FILETIME& time);

@@ -58,7 +58,7 @@ HRESULT STDMETHODCALLTYPE CContact::get_Birthday(DATE* date)
 {
     if (!date)
         return E_POINTER;
-    *date = Record().birthday;
+    *date = Card().birthday;
     return S_OK;
 }
 
@@ -66,7 +66,7 @@ HRESULT STDMETHODCALLTYPE CContact::get_Anniversary(DATE* date)
 {
     if (!date)
         return E_POINTER;
-    *date = Record().anniversary;
+    *date = Card().anniversary;
     return S_OK;
 }
 
@@ -74,7 +74,7 @@ HRESULT STDMETHODCALLTYPE CContact::get_FileAs(BSTR* name)
 {
     if (!name)
         return E_POINTER;
-    *name = MakeBstr(Record().name, false);
+    *name = MakeBstr(Card().name, false);
     return *name ? S_OK : E_OUTOFMEMORY;
 }
 

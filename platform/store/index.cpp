@@ -1,6 +1,8 @@
 // The persistent index: what the store read from each file of an address book, kept between runs.
 #include "platform/store/index.h"
 
+#include "platform/store/snapshot.h"
+
 #include <shlobj.h>
 
 #include <cstring>
@@ -9,25 +11,26 @@ namespace {
 
 const char INDEX_MAGIC[8] = {'F', 'S', 'T', 'V', 'I', 'D', 'X', 0};
 // Raised whenever the layout below or the meaning of a stored field changes.
-const uint32_t INDEX_VERSION = 2;
+const uint32_t INDEX_VERSION = 3;
 const size_t HEADER_BYTES = 8 + 4 + 4 + 8 + 8;
-
-uint64_t Fnv64(const char* data, size_t size)
-{
-    uint64_t h = 14695981039346656037ull;
-    for (size_t i = 0; i < size; ++i)
-        h = (h ^ static_cast<unsigned char>(data[i])) * 1099511628211ull;
-    return h;
-}
+// A contact without the date: the index stores a flag instead of the 8 bytes.
+const double NO_DATE = 949998.0;
 
 class CWriter
 {
 public:
     std::string bytes;
     template <typename T> void Put(T value) { bytes.append(reinterpret_cast<const char*>(&value), sizeof(T)); }
+    // Seven bits a byte, low bits first: most lengths and offsets take one or two bytes.
+    void Number(uint64_t value)
+    {
+        for (; value >= 0x80; value >>= 7)
+            bytes += static_cast<char>(0x80 | (value & 0x7F));
+        bytes += static_cast<char>(value);
+    }
     void Text(const std::string& text)
     {
-        Put(static_cast<uint32_t>(text.size()));
+        Number(text.size());
         bytes += text;
     }
     void Wide(const std::wstring& text)
@@ -52,11 +55,24 @@ public:
         memcpy(&value, m_data + m_pos - sizeof(T), sizeof(T));
         return value;
     }
+    uint64_t Number()
+    {
+        uint64_t value = 0;
+        for (unsigned shift = 0; shift < 64; shift += 7)
+        {
+            uint8_t byte = Get<uint8_t>();
+            value |= static_cast<uint64_t>(byte & 0x7F) << shift;
+            if (!(byte & 0x80))
+                return value;
+        }
+        m_ok = false;
+        return 0;
+    }
     void Text(std::string& text)
     {
-        uint32_t n = Get<uint32_t>();
-        if (Take(n))
-            text.assign(m_data + m_pos - n, n);
+        uint64_t n = Number();
+        if (n <= m_size && Take(static_cast<size_t>(n)))
+            text.assign(m_data + m_pos - n, static_cast<size_t>(n));
     }
     void Wide(std::wstring& text)
     {
@@ -104,73 +120,32 @@ uint64_t BuildStamp()
     return Ticks(data.ftLastWriteTime) ^ (static_cast<uint64_t>(data.nFileSizeLow) << 17);
 }
 
-void PutRecord(CWriter& out, const vcard::CContactRecord& r)
+// Per card only what the list shows and where the card is: the rest is read from the card itself.
+void PutCard(CWriter& out, const CStoreCard& card)
 {
-    out.Text(r.uid);
-    out.Text(r.name);
-    out.Text(r.firstName);
-    out.Text(r.lastName);
-    out.Put(r.birthday);
-    out.Put(r.anniversary);
-    for (const std::string& phone : r.phones)
-        out.Text(phone);
-    for (const std::string& email : r.emails)
-        out.Text(email);
-    out.Put(static_cast<uint8_t>(r.hasPhoto));
-    out.Put(static_cast<uint64_t>(r.photoBegin));
-    out.Put(static_cast<uint64_t>(r.photoEnd));
-    out.Put(r.nProperty);
-    out.Put(r.fnProperty);
-    out.Put(r.birthdayProperty);
-    out.Put(r.anniversaryProperty);
-    for (short p : r.phoneProperty)
-        out.Put(p);
-    for (short p : r.emailProperty)
-        out.Put(p);
+    out.Put(card.baseOid);
+    out.Put(card.hash);
+    out.Number(card.begin);
+    out.Number(card.end - card.begin);
+    out.Text(card.name);
+    uint8_t dates = (card.birthday != NO_DATE ? 1 : 0) | (card.anniversary != NO_DATE ? 2 : 0);
+    out.Put(dates);
+    if (dates & 1)
+        out.Put(card.birthday);
+    if (dates & 2)
+        out.Put(card.anniversary);
 }
 
-void GetRecord(CReader& in, vcard::CContactRecord& r)
+void GetCard(CReader& in, CStoreCard& card)
 {
-    in.Text(r.uid);
-    in.Text(r.name);
-    in.Text(r.firstName);
-    in.Text(r.lastName);
-    r.birthday = in.Get<double>();
-    r.anniversary = in.Get<double>();
-    for (std::string& phone : r.phones)
-        in.Text(phone);
-    for (std::string& email : r.emails)
-        in.Text(email);
-    r.hasPhoto = in.Get<uint8_t>() != 0;
-    r.photoBegin = static_cast<size_t>(in.Get<uint64_t>());
-    r.photoEnd = static_cast<size_t>(in.Get<uint64_t>());
-    r.nProperty = in.Get<short>();
-    r.fnProperty = in.Get<short>();
-    r.birthdayProperty = in.Get<short>();
-    r.anniversaryProperty = in.Get<short>();
-    for (short& p : r.phoneProperty)
-        p = in.Get<short>();
-    for (short& p : r.emailProperty)
-        p = in.Get<short>();
-}
-
-bool ReadWhole(const std::wstring& path, std::string& bytes)
-{
-    HANDLE h = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
-                           FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
-    if (h == INVALID_HANDLE_VALUE)
-        return false;
-    LARGE_INTEGER size;
-    bool ok = GetFileSizeEx(h, &size) && size.QuadPart >= static_cast<LONGLONG>(HEADER_BYTES) &&
-              static_cast<ULONGLONG>(size.QuadPart) <= MAX_ADDRESS_BOOK_FILE;
-    DWORD got = 0;
-    if (ok)
-    {
-        bytes.resize(static_cast<size_t>(size.QuadPart));
-        ok = ReadFile(h, &bytes[0], static_cast<DWORD>(bytes.size()), &got, nullptr) && got == bytes.size();
-    }
-    CloseHandle(h);
-    return ok;
+    card.baseOid = in.Get<LONG>();
+    card.hash = in.Get<uint64_t>();
+    card.begin = in.Number();
+    card.end = card.begin + in.Number();
+    in.Text(card.name);
+    uint8_t dates = in.Get<uint8_t>();
+    card.birthday = dates & 1 ? in.Get<double>() : NO_DATE;
+    card.anniversary = dates & 2 ? in.Get<double>() : NO_DATE;
 }
 
 } // namespace
@@ -191,7 +166,8 @@ bool LoadIndex(const std::wstring& location, CSnapshot& snapshot)
 {
     std::wstring path = IndexPath(location);
     std::string bytes;
-    if (path.empty() || !ReadWhole(path, bytes) || memcmp(bytes.data(), INDEX_MAGIC, 8) != 0)
+    if (path.empty() || !ReadFileBytes(path, bytes, MAX_ADDRESS_BOOK_FILE) || bytes.size() < HEADER_BYTES ||
+        memcmp(bytes.data(), INDEX_MAGIC, 8) != 0)
         return false;
     CReader header(bytes.data() + 8, HEADER_BYTES - 8);
     uint32_t version = header.Get<uint32_t>();
@@ -222,13 +198,9 @@ bool LoadIndex(const std::wstring& location, CSnapshot& snapshot)
         file.changeTime = in.Get<uint64_t>();
         file.readAt = in.Get<uint64_t>();
         file.utf16 = in.Get<uint8_t>() != 0;
-        auto cards = std::make_shared<std::vector<CStoreCard>>(in.Count(100));
+        auto cards = std::make_shared<std::vector<CStoreCard>>(in.Count(16));
         for (CStoreCard& card : *cards)
-        {
-            card.baseOid = in.Get<LONG>();
-            card.hash = in.Get<uint64_t>();
-            GetRecord(in, card.record);
-        }
+            GetCard(in, card);
         file.cards = cards;
         if (!in.Ok())
             return false;
@@ -258,11 +230,7 @@ void SaveIndex(const CSnapshot& snapshot)
         out.Put(static_cast<uint8_t>(file.utf16));
         out.Put(static_cast<uint32_t>(file.cards->size()));
         for (const CStoreCard& card : *file.cards)
-        {
-            out.Put(card.baseOid);
-            out.Put(card.hash);
-            PutRecord(out, card.record);
-        }
+            PutCard(out, card);
     }
     CWriter header;
     header.bytes.assign(INDEX_MAGIC, 8);

@@ -3,6 +3,7 @@
 
 #include "platform/store/config.h"
 #include "platform/store/longpath.h"
+#include "platform/store/snapshot.h"
 
 #include <string>
 #include <vector>
@@ -25,11 +26,6 @@ std::wstring ValueName(const wchar_t* path)
     std::wstring name = LongPath(path);
     CharLowerBuffW(&name[0], static_cast<DWORD>(name.size()));
     return name;
-}
-
-ULONGLONG Ticks(const FILETIME& t)
-{
-    return (static_cast<ULONGLONG>(t.dwHighDateTime) << 32) | t.dwLowDateTime;
 }
 
 void PruneOld(HKEY key, const FILETIME& now)

@@ -12,10 +12,24 @@ const wchar_t NOTIFIER_CLASS[] = L"FestivoContactStoreNotifier";
 const UINT WM_STORE_CHANGED = WM_APP + 0x51;
 // Activation looks at the whole address book, but not more often than this.
 const DWORD ACTIVATION_RECHECK = 2000;
+// Up to this many changes at once each get their own message, as on the device; more are a burst
+// (a sync rewriting the book), told with one message per window that the window answers by reloading.
+const size_t BURST_CHANGES = 16;
 
 bool IsLocal(UINT message)
 {
     return message >= PIM_ITEM_CREATED_LOCAL && message <= PIM_ITEM_CHANGED_LOCAL;
+}
+
+// Whether a store message to window still waits in this thread's queue (only this thread's queue can be
+// looked at): a listener that has not yet taken it will reload and read the newer changes too.
+bool NotificationQueued(HWND window)
+{
+    if (GetWindowThreadProcessId(window, nullptr) != GetCurrentThreadId())
+        return false;
+    MSG queued;
+    return PeekMessageW(&queued, window, PIM_ITEM_CREATED_LOCAL, PIM_ITEM_CHANGED_REMOTE,
+                        PM_NOREMOVE | PM_NOYIELD | PM_QS_POSTMESSAGE);
 }
 
 } // namespace
@@ -35,7 +49,7 @@ void CNotifier::Register(const void* owner, HWND window, ULONG mask)
 {
     EnterCriticalSection(&m_lock);
     // Changes from before this logon asked for notifications are not reported to it.
-    DeliverLocked();
+    std::vector<CPost> posts = DeliverLocked();
     bool found = false;
     for (CLogon& logon : m_logons)
         if (logon.owner == owner)
@@ -48,6 +62,7 @@ void CNotifier::Register(const void* owner, HWND window, ULONG mask)
         m_logons.push_back({owner, window, mask});
     UpdateWindowLocked();
     LeaveCriticalSection(&m_lock);
+    Post(posts);
 }
 
 void CNotifier::Unregister(const void* owner)
@@ -73,12 +88,14 @@ void CNotifier::OnChanged(bool recheck)
         TheAddressBook().Recheck();
         m_lastRecheck = GetTickCount();
     }
-    DeliverLocked();
+    std::vector<CPost> posts = DeliverLocked();
     LeaveCriticalSection(&m_lock);
+    Post(posts);
 }
 
-void CNotifier::DeliverLocked()
+std::vector<CNotifier::CPost> CNotifier::DeliverLocked()
 {
+    std::vector<CPost> posts;
     bool anyone = false;
     for (const CLogon& logon : m_logons)
         anyone = anyone || (logon.window && logon.mask);
@@ -86,12 +103,32 @@ void CNotifier::DeliverLocked()
     {
         // Nobody listens: changes are noted so that they are not reported later.
         TheAddressBook().TakeChanges();
-        return;
+        return posts;
     }
-    for (const CStoreChange& change : TheAddressBook().TakeChanges())
-        for (const CLogon& logon : m_logons)
-            if (logon.window && (logon.mask & (IsLocal(change.message) ? NOTIFY_LOCAL : NOTIFY_REMOTE)))
-                PostMessageW(logon.window, change.message, static_cast<WPARAM>(change.oid), 0);
+    std::vector<CStoreChange> changes = TheAddressBook().TakeChanges();
+    for (const CLogon& logon : m_logons)
+    {
+        if (!logon.window)
+            continue;
+        size_t first = posts.size();
+        for (const CStoreChange& change : changes)
+            if (logon.mask & (IsLocal(change.message) ? NOTIFY_LOCAL : NOTIFY_REMOTE))
+                posts.push_back({logon.window, change.message, change.oid, false});
+        if (posts.size() - first > BURST_CHANGES)
+        {
+            posts.resize(first + 1);
+            posts[first].burst = true;
+        }
+    }
+    return posts;
+}
+
+// Posted outside the lock: looking at a queue may run messages sent by other threads.
+void CNotifier::Post(const std::vector<CPost>& posts)
+{
+    for (const CPost& post : posts)
+        if (!post.burst || !NotificationQueued(post.window))
+            PostMessageW(post.window, post.message, static_cast<WPARAM>(post.oid), 0);
 }
 
 void CNotifier::UpdateWindowLocked()

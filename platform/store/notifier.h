@@ -28,8 +28,18 @@ private:
         ULONG mask;
     };
 
+    // One message to one window; a burst's message stands for every change of the burst.
+    struct CPost
+    {
+        HWND window;
+        UINT message;
+        LONG oid;
+        bool burst;
+    };
+
     CNotifier();
-    void DeliverLocked();
+    std::vector<CPost> DeliverLocked();
+    static void Post(const std::vector<CPost>& posts);
     void UpdateWindowLocked();
     void OnChanged(bool recheck);
     static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);

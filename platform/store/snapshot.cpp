@@ -1,6 +1,7 @@
-// Builds a state of the address book from its files: cards, contact records and unique oids.
-#include "platform/store/addressbook.h"
+// Builds a state of the address book from its files: cards, what the list needs of them, and unique oids.
+#include "platform/store/snapshot.h"
 
+#include "platform/store/addressbook.h"
 #include "platform/store/config.h"
 #include "platform/store/longpath.h"
 #include "platform/store/vcard/reader.h"
@@ -8,14 +9,6 @@
 #include <algorithm>
 
 namespace {
-
-uint64_t Fnv64(const char* data, size_t size)
-{
-    uint64_t h = 14695981039346656037ull;
-    for (size_t i = 0; i < size; ++i)
-        h = (h ^ static_cast<unsigned char>(data[i])) * 1099511628211ull;
-    return h;
-}
 
 // Positive 32-bit, never 0.
 LONG OidFromText(const std::string& text)
@@ -51,14 +44,88 @@ std::wstring FileName(const std::wstring& path)
     return path.substr(slash == std::wstring::npos ? 0 : slash + 1);
 }
 
-bool ReadBytes(const std::wstring& path, std::string& bytes)
+// Records read on demand are filled under this lock: snapshots are shared by every store object.
+CRITICAL_SECTION* RecordLock()
 {
-    HANDLE h = CreateFileW(LongPath(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                           OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    static CRITICAL_SECTION lock;
+    static bool ready = (InitializeCriticalSection(&lock), true);
+    (void)ready;
+    return &lock;
+}
+
+// False when the file could not be read; file then stays as it was.
+bool ReadCards(CStoreFile& file)
+{
+    auto cards = std::make_shared<std::vector<CStoreCard>>();
+    std::string bytes, converted;
+    if (!ReadFileBytes(file.path, bytes, MAX_ADDRESS_BOOK_FILE))
+        return false;
+    file.utf16 = vcard::ConvertUtf16File(bytes, converted);
+    const std::string& text = file.utf16 ? converted : bytes;
+    vcard::CVCardReader reader(text.data(), text.size());
+    vcard::CVCard card;
+    vcard::CContactRecord record;
+    while (reader.Next(card))
+    {
+        CStoreCard stored;
+        vcard::ReadContact(card, record);
+        stored.name = std::move(record.name);
+        stored.birthday = record.birthday;
+        stored.anniversary = record.anniversary;
+        stored.begin = card.begin;
+        stored.end = card.end;
+        stored.hash = Fnv64(text.data() + card.begin, card.end - card.begin);
+        stored.baseOid = record.uid.empty() ? OidFromContent(stored.hash) : OidFromText("uid:" + record.uid);
+        cards->push_back(std::move(stored));
+    }
+    file.cards = std::move(cards);
+    return true;
+}
+
+// The whole record of a card from the text its offsets refer to; false when the card's bytes are no
+// longer the ones that were read.
+bool ParseRecord(const std::string& text, const CStoreCard& card, vcard::CContactRecord& record)
+{
+    if (card.end > text.size() || card.begin > card.end ||
+        Fnv64(text.data() + card.begin, static_cast<size_t>(card.end - card.begin)) != card.hash)
+        return false;
+    vcard::CVCardReader reader(text.data() + card.begin, static_cast<size_t>(card.end - card.begin));
+    vcard::CVCard parsed;
+    if (!reader.Next(parsed))
+        return false;
+    vcard::ReadContact(parsed, record);
+    // The picture's place is kept in the file's terms, as when the whole file is read.
+    record.photoBegin += static_cast<size_t>(card.begin);
+    record.photoEnd += static_cast<size_t>(card.begin);
+    return true;
+}
+
+void FillFromCard(const CStoreCard& card, vcard::CContactRecord& record)
+{
+    record = vcard::CContactRecord();
+    record.name = card.name;
+    record.birthday = card.birthday;
+    record.anniversary = card.anniversary;
+}
+
+} // namespace
+
+uint64_t Fnv64(const char* data, size_t size)
+{
+    uint64_t h = 14695981039346656037ull;
+    for (size_t i = 0; i < size; ++i)
+        h = (h ^ static_cast<unsigned char>(data[i])) * 1099511628211ull;
+    return h;
+}
+
+bool ReadFileBytes(const std::wstring& path, std::string& bytes, ULONGLONG limit)
+{
+    HANDLE h = CreateFileW(LongPath(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                           nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
     if (h == INVALID_HANDLE_VALUE)
         return false;
     LARGE_INTEGER size;
-    bool ok = GetFileSizeEx(h, &size) && static_cast<ULONGLONG>(size.QuadPart) <= MAX_ADDRESS_BOOK_FILE;
+    bool ok = GetFileSizeEx(h, &size) && static_cast<ULONGLONG>(size.QuadPart) <= limit;
     if (ok)
     {
         bytes.resize(static_cast<size_t>(size.QuadPart));
@@ -75,35 +142,52 @@ bool ReadBytes(const std::wstring& path, std::string& bytes)
     return ok;
 }
 
-// False when the file could not be read; file then stays as it was.
-bool ReadCards(CStoreFile& file)
+const CStoreCard& CSnapshot::Card(size_t entry) const
 {
-    auto cards = std::make_shared<std::vector<CStoreCard>>();
-    std::string bytes, converted;
-    if (!ReadBytes(file.path, bytes))
-        return false;
-    file.utf16 = vcard::ConvertUtf16File(bytes, converted);
-    const std::string& text = file.utf16 ? converted : bytes;
-    vcard::CVCardReader reader(text.data(), text.size());
-    vcard::CVCard card;
-    while (reader.Next(card))
-    {
-        CStoreCard stored;
-        vcard::ReadContact(card, stored.record);
-        stored.hash = Fnv64(text.data() + card.begin, card.end - card.begin);
-        stored.baseOid = stored.record.uid.empty() ? OidFromContent(stored.hash) : OidFromText("uid:" + stored.record.uid);
-        cards->push_back(std::move(stored));
-    }
-    file.cards = std::move(cards);
-    return true;
+    const CStoreEntry& e = entries[entry];
+    return (*files[e.file].cards)[e.card];
 }
-
-} // namespace
 
 const vcard::CContactRecord& CSnapshot::Record(size_t entry) const
 {
-    const CStoreEntry& e = entries[entry];
-    return (*files[e.file].cards)[e.card].record;
+    EnterCriticalSection(RecordLock());
+    auto found = m_records.find(entry);
+    if (found == m_records.end())
+    {
+        const CStoreEntry& e = entries[entry];
+        const CStoreFile& file = files[e.file];
+        // A card is read from its own bytes; a UTF-16 file is converted whole, so all its cards are
+        // read at once rather than converting the file again for each.
+        size_t first = file.utf16 ? entry - e.card : entry;
+        size_t count = file.utf16 ? file.cards->size() : 1;
+        std::string text;
+        bool read = file.utf16 ? ReadFileRange(file, 0, static_cast<size_t>(file.cards->back().end), text)
+                               : ReadFileRange(file, static_cast<size_t>(Card(entry).begin),
+                                               static_cast<size_t>(Card(entry).end), text);
+        for (size_t i = first; i < first + count; ++i)
+        {
+            std::unique_ptr<vcard::CContactRecord> record(new vcard::CContactRecord());
+            CStoreCard card = Card(i);
+            if (!file.utf16)
+            {
+                // The text holds this card alone.
+                card.end -= card.begin;
+                card.begin = 0;
+            }
+            if (!read || !ParseRecord(text, card, *record))
+                FillFromCard(card, *record);
+            else if (!file.utf16)
+            {
+                record->photoBegin += static_cast<size_t>(Card(i).begin);
+                record->photoEnd += static_cast<size_t>(Card(i).begin);
+            }
+            m_records[i] = std::move(record);
+        }
+        found = m_records.find(entry);
+    }
+    const vcard::CContactRecord& result = *found->second;
+    LeaveCriticalSection(RecordLock());
+    return result;
 }
 
 long CSnapshot::Find(LONG oid) const
@@ -345,7 +429,7 @@ bool ReadFileRange(const CStoreFile& file, size_t begin, size_t end, std::string
     if (file.utf16)
     {
         std::string bytes;
-        if (!ReadBytes(file.path, bytes) || !vcard::ConvertUtf16File(bytes, text) || end > text.size())
+        if (!ReadFileBytes(file.path, bytes, MAX_ADDRESS_BOOK_FILE) || !vcard::ConvertUtf16File(bytes, text) || end > text.size())
             return false;
         text = text.substr(begin, end - begin);
         return true;

@@ -76,3 +76,8 @@ struct TODAYDRAWWATERMARKINFO
 // The registration of items below HKEY_LOCAL_MACHINE: one sub-key per item with DLL, Type,
 // Enabled, Options, Selectability and Order.
 constexpr const wchar_t* TODAY_ITEMS_KEY = L"Software\\Microsoft\\Today\\Items";
+
+// Desktop host only: asks an item for a short text of its lines, one per line, for the host's tooltip in the
+// notification area. wParam = the buffer's capacity in characters, lParam = the buffer; the result is the number
+// of characters written (0 from an item that does not know the message).
+constexpr const wchar_t* TODAY_SUMMARY_MESSAGE = L"TodayHost.ItemSummary";

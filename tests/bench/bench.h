@@ -28,3 +28,4 @@ void MainProgramBenchmark();
 void HostileBookBenchmark();
 void TodayPaintBenchmark();
 void StoreBurstBenchmark();
+void CardReaderBenchmark();

@@ -21,6 +21,7 @@ const CBenchmark BENCHMARKS[] = {
     {"hostile", HostileBookBenchmark},
     {"today", TodayPaintBenchmark},
     {"burst", StoreBurstBenchmark},
+    {"reader", CardReaderBenchmark},
 };
 
 } // namespace

@@ -1,15 +1,19 @@
 // Festivo's data path as a whole process: store log-on and the main program's load of every event.
 //   datapath setup <address book>      registers the store and points it at the address book
 //   datapath load [cold]               logs on and loads (cold: the store's index is deleted first), and
-//                                      prints how long each step took
+//                                      prints how long each step took, the peak working set and the
+//                                      sizes of the address book and its index
 //   datapath change <file of the book> loads, changes the file as another program would, and prints
 //                                      the milliseconds until the store's notification arrives
 #include "data/datalist.h"
+#include "platform/store/config.h"
 #include "tests/bench/bench.h"
 #include "tests/store/register_store.h"
 
+#include <psapi.h>
 #include <shlobj.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <string>
 
@@ -29,6 +33,43 @@ void DeleteIndexes()
         DeleteFileW((folder + data.cFileName).c_str());
     while (FindNextFileW(find, &data));
     FindClose(find);
+}
+
+double FileMegabytes(const std::wstring& path)
+{
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data))
+        return 0;
+    return ((static_cast<ULONGLONG>(data.nFileSizeHigh) << 32) | data.nFileSizeLow) / 1048576.0;
+}
+
+// The address book's size, and its index's (the only .idx left after a load of one book).
+void PrintSizes()
+{
+    wchar_t book[MAX_PATH] = L"";
+    DWORD size = sizeof(book);
+    RegGetValueW(HKEY_CURRENT_USER, CONTACT_STORE_KEY, ADDRESS_BOOK_VALUE, RRF_RT_REG_SZ, nullptr, book,
+                 &size);
+    wchar_t base[MAX_PATH];
+    double index = 0;
+    if (SUCCEEDED(SHGetFolderPathW(nullptr, CSIDL_LOCAL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, base)))
+    {
+        std::wstring folder = std::wstring(base) + L"\\Festivo\\AddressBooks\\";
+        WIN32_FIND_DATAW data;
+        HANDLE find = FindFirstFileW((folder + L"*.idx").c_str(), &data);
+        if (find != INVALID_HANDLE_VALUE)
+        {
+            do
+                index = std::max(index, FileMegabytes(folder + data.cFileName));
+            while (FindNextFileW(find, &data));
+            FindClose(find);
+        }
+    }
+    PROCESS_MEMORY_COUNTERS memory = {};
+    memory.cb = sizeof(memory);
+    GetProcessMemoryInfo(GetCurrentProcess(), &memory, sizeof(memory));
+    printf("peak working set %.1f MB, address book %.1f MB, index %.1f MB\n", memory.PeakWorkingSetSize / 1048576.0,
+           FileMegabytes(book), index);
 }
 
 int Change(const wchar_t* file)
@@ -92,6 +133,7 @@ int wmain(int argc, wchar_t** argv)
         status = list.GetTotalCount() > 0 ? 0 : 1;
         list.Close();
         printf("log-on %.0f ms, load %.0f ms, log-off %.0f ms\n", opened, loaded - opened, watch.Milliseconds() - loaded);
+        PrintSizes();
     }
     else if (mode == L"change" && argc > 2)
         status = Change(argv[2]);

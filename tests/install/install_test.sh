@@ -72,6 +72,8 @@ dir=$(winepath -u "$program" 2>/dev/null)
 settings='HKCU\SOFTWARE\Quorvane\Birthday'
 store='HKCU\Software\Festivo\ContactStore'
 today='HKLM\Software\Microsoft\Today\Items\Festivo'
+run_key='HKCU\Software\Microsoft\Windows\CurrentVersion\Run'
+run_name='Festivo Today screen'
 class='HKCR\CLSID\{05058F23-20BE-11D2-8F18-0000F87A4335}'
 uninstall_key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall'
 
@@ -124,10 +126,22 @@ check "the uninstall entry has version $version" equals "$(reg_value "$entry" Di
 check "the uninstall entry has the publisher" equals "$(reg_value "$entry" Publisher)" Quorvane
 check "the uninstall entry names the program folder" equals "$(reg_value "$entry" InstallLocation)" "$program\\"
 check "no Today item before Festivo's first start" reg_absent "$today"
+check "the Today screen starts at log-on, in the notification area" \
+  equals "$(reg_value "$run_key" "$run_name")" "\"$program\\TodayHost.exe\" /tray"
 
 echo "== run"
+# Logging on comes before Festivo's first start: the Today screen takes up the item Festivo registers then.
+w "$probe" logon "$program\\TodayHost.exe" /tray 120 >"$work/logon" 2>&1 &
+logon=$!
 check "Festivo starts from its folder and lists the three birthdays" \
   w "$probe" festivo "$program\\festivo.exe" 3 60
+logon_result() { local status=0; wait "$logon" || status=$?; cat "$work/logon"; return $status; }
+check "started at log-on, the Today screen shows the item registered after it, its icon in the notification area" \
+  logon_result
+calendar=$(find "$WINEPREFIX/drive_c/users" -ipath '*/AppData/Local/Festivo/birthdays.ics' | head -n 1)
+check "the Today item wrote birthdays.ics in the user's local application data" test -n "$calendar"
+check "birthdays.ics holds the three birthdays" equals "$(grep -c '^BEGIN:VEVENT' "$calendar" 2>/dev/null)" 3
+check "birthdays.ics names Maja Lindqvist's birthday" grep -q '^SUMMARY:Maja Lindqvist (birthday)' "$calendar"
 check "the installed Festivo has a menu bar and its list fills it at 900 x 700" \
   w "$probe" desktop "$program\\festivo.exe" 60
 check "Festivo registered its Today item" equals "$(reg_value "$today" DLL)" '\Windows\FestivoPanel.dll'
@@ -168,6 +182,7 @@ check "the program folder is gone" test ! -e "$dir"
 check "the Start menu folder is gone" no_files -ipath '*Start Menu*festivo*'
 check "no uninstall entry" equals "$(uninstall_entries)" 0
 check "the Today item registration is gone" reg_absent "$today"
+check "the log-on start is gone" value_absent "$run_key" "$run_name"
 check "the store's class is gone" reg_absent "$class"
 check "APPPATH is gone" value_absent "$settings" APPPATH
 check "the user's own setting stayed" equals "$(reg_value "$settings" TodayMaxLines)" 0x7

@@ -1,6 +1,7 @@
 // install_probe.exe: an installed Festivo seen as a user sees it: Start menu entries, their targets, windows.
 #include <windows.h>
 #include <commctrl.h>
+#include <shellapi.h>
 #include <shlobj.h>
 #include <shobjidl.h>
 
@@ -78,10 +79,14 @@ void ForEachTopWindow(DWORD pid, const std::function<void(HWND)>& visit)
 
 // Starts the program in its own folder, waits until one of its windows passes the check, then closes
 // its windows and waits for it to end; a program that does not end is ended, and the probe fails.
-int RunAndCheck(const std::wstring& exe, int seconds, const std::function<bool(HWND, std::wstring&)>& check)
+// The Today screen's own Exit (its icon's menu): closing its window only hides it in the notification area.
+const WPARAM TODAY_EXIT = 999;
+
+int RunAndCheck(const std::wstring& exe, int seconds, const std::function<bool(HWND, std::wstring&)>& check,
+                const std::wstring& arguments = L"", bool hidden = false)
 {
     std::wstring folder = exe.substr(0, exe.find_last_of(L'\\'));
-    std::wstring command = L"\"" + exe + L"\"";
+    std::wstring command = L"\"" + exe + L"\"" + (arguments.empty() ? L"" : L" " + arguments);
     STARTUPINFOW startup = {};
     startup.cb = sizeof(startup);
     PROCESS_INFORMATION process = {};
@@ -101,11 +106,13 @@ int RunAndCheck(const std::wstring& exe, int seconds, const std::function<bool(H
             break;
         }
         ForEachTopWindow(process.dwProcessId, [&](HWND window) {
-            if (!passed && IsWindowVisible(window))
+            if (!passed && IsWindowVisible(window) != hidden)
                 passed = check(window, seen);
         });
     }
-    ForEachTopWindow(process.dwProcessId, [](HWND window) { PostMessageW(window, WM_CLOSE, 0, 0); });
+    ForEachTopWindow(process.dwProcessId, [](HWND window) {
+        PostMessageW(window, ClassOf(window) == L"FestivoTodayHost" ? WM_COMMAND : WM_CLOSE, TODAY_EXIT, 0);
+    });
     bool closed = ended || WaitForSingleObject(process.hProcess, 15000) == WAIT_OBJECT_0;
     if (!closed)
         TerminateProcess(process.hProcess, 1);
@@ -225,6 +232,32 @@ int Today(const wchar_t* exe, int seconds)
     });
 }
 
+// Started as at log-on (with its arguments): only an icon in the notification area, the window hidden with the
+// Festivo item laid out in it. The icon is there when the notification area accepts a change to it. A desktop
+// without a notification area (Wine's null display driver) shows the window instead, or it could not be reached.
+int Logon(const wchar_t* exe, const wchar_t* arguments, int seconds)
+{
+    bool tray = FindWindowW(L"Shell_TrayWnd", nullptr) != nullptr;
+    Print(tray ? L"the desktop has a notification area" : L"the desktop has no notification area");
+    return RunAndCheck(exe, seconds, [tray](HWND window, std::wstring& seen) {
+        if (ClassOf(window) != L"FestivoTodayHost")
+            return false;
+        HWND item = FindWindowExW(window, nullptr, L"FestivoTodayPPC", nullptr);
+        RECT box = {};
+        if (!item || !GetClientRect(item, &box) || box.bottom <= 0)
+            return false;
+        NOTIFYICONDATAW icon = {};
+        icon.cbSize = sizeof(icon);
+        icon.hWnd = window;
+        icon.uID = 1;
+        bool inTray = Shell_NotifyIconW(NIM_MODIFY, &icon) != FALSE;
+        seen = (IsWindowVisible(window) ? L"shown window, item " : L"hidden window, item ") +
+               std::to_wstring(box.right) + L"x" + std::to_wstring(box.bottom) +
+               (inTray ? L", icon in the notification area" : L", no icon");
+        return inTray == tray;
+    }, arguments, tray);
+}
+
 } // namespace
 
 int wmain(int argc, wchar_t** argv)
@@ -240,6 +273,8 @@ int wmain(int argc, wchar_t** argv)
         return Desktop(argv[2], _wtoi(argv[3]));
     if (command == L"today" && argc == 4)
         return Today(argv[2], _wtoi(argv[3]));
-    return Fail(L"usage: install_probe menu ENTRY | link FILE | festivo EXE ROWS SECONDS | desktop EXE SECONDS | "
-                L"today EXE SECONDS");
+    if (command == L"logon" && argc == 5)
+        return Logon(argv[2], argv[3], _wtoi(argv[4]));
+    return Fail(L"usage: install_probe menu ENTRY | link FILE | festivo EXE ROWS SECONDS | desktop EXE SECONDS | today EXE SECONDS | "
+                L"logon EXE ARGUMENTS SECONDS");
 }

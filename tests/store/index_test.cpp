@@ -138,3 +138,59 @@ TEST_F(IndexTest, DamagedIndexIsIgnored)
         CloseStore();
     }
 }
+
+TEST_F(IndexTest, IndexHoldsAtMostHalfTheBookAndAStartFromItStillReadsEveryField)
+{
+    std::string book;
+    for (int i = 0; i < 200; ++i)
+    {
+        std::string n = std::to_string(i);
+        book += Card("3.0", {"UID:bench-" + n, "N:Family" + n + ";Given" + n + ";;;", "FN:Given" + n + " Family" + n,
+                             "BDAY:1980-01-02", "TEL;TYPE=CELL:+1 555 " + n, "EMAIL;TYPE=INTERNET:g" + n + "@example.com"});
+    }
+    // A UTF-16 file is read the same way: its cards' places refer to the converted text.
+    std::string wide = "\xFF\xFE";
+    for (char c : Card("3.0", {"FN:Wide", "TEL;TYPE=HOME:+1 777"}))
+        wide += std::string(1, c) + '\0';
+    WriteBook(L"a.vcf", book);
+    WriteBook(L"b.vcf", wide);
+    LetStampsSettle();
+    ASSERT_EQ(201u, List().size());
+    CloseStore();
+    std::string index = ReadFileBytes(IndexPath(m_dir.Path()));
+    EXPECT_LE(index.size(), book.size() / 2);
+
+    std::vector<CListedContact> contacts = List();
+    ASSERT_EQ(201u, contacts.size());
+    struct Case
+    {
+        size_t contact;
+        CEPROPID id;
+        const wchar_t* expected;
+    } cases[] = {
+        {7, PIMPR_MOBILE_TELEPHONE_NUMBER, L"+1 555 7"},
+        {7, PIMPR_EMAIL1_ADDRESS, L"g7@example.com"},
+        {199, PIMPR_MOBILE_TELEPHONE_NUMBER, L"+1 555 199"},
+        {200, PIMPR_HOME_TELEPHONE_NUMBER, L"+1 777"},
+    };
+    for (const Case& c : cases)
+    {
+        IItem* item = ItemOf(contacts[c.contact].oid);
+        ASSERT_NE(nullptr, item) << c.contact;
+        CEPROPVAL* values = nullptr;
+        ULONG size = 0;
+        ASSERT_EQ(S_OK, item->GetProps(&c.id, CEDB_ALLOWREALLOC, 1, &values, &size, nullptr)) << c.contact;
+        EXPECT_STREQ(c.expected, values[0].val.lpwstr) << c.contact;
+        HeapFree(GetProcessHeap(), 0, values);
+        item->Release();
+    }
+    IContact* contact = nullptr;
+    IItem* item = ItemOf(contacts[7].oid);
+    ASSERT_EQ(S_OK, item->QueryInterface(IID_IContact, reinterpret_cast<void**>(&contact)));
+    BSTR first = nullptr;
+    EXPECT_EQ(S_OK, contact->get_FirstName(&first));
+    EXPECT_STREQ(L"Given7", first);
+    SysFreeString(first);
+    contact->Release();
+    item->Release();
+}

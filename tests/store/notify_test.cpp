@@ -48,6 +48,20 @@ void Pump(DWORD milliseconds, size_t count)
     }
 }
 
+// Dispatches everything but store notifications, which stay queued, until the time is up or (with a
+// window) one is queued for that window.
+void PumpOthers(DWORD milliseconds, HWND window = nullptr)
+{
+    DWORD start = GetTickCount();
+    MSG msg;
+    while (!(window && PeekMessageW(&msg, window, 0x8100, 0x8107, PM_NOREMOVE)) && GetTickCount() - start < milliseconds)
+    {
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
+        while (PeekMessageW(&msg, nullptr, 0, 0x80FF, PM_REMOVE) || PeekMessageW(&msg, nullptr, 0x8108, 0xFFFFFFFF, PM_REMOVE))
+            DispatchMessageW(&msg);
+    }
+}
+
 // The longest a change may take to reach a window; a wait ends as soon as the messages are in.
 const DWORD WAIT = 1500;
 
@@ -238,4 +252,33 @@ TEST_F(NotifyTest, FileWrittenByAnotherProcessReachesTheWindow)
     EXPECT_EQ((std::vector<CRecorded>{{m_window, PIM_ITEM_CHANGED_REMOTE, static_cast<WPARAM>(ann)},
                                       {m_window, PIM_ITEM_CREATED_REMOTE, static_cast<WPARAM>(eve)}}),
               g_recorded);
+}
+
+TEST_F(NotifyTest, BurstArrivesAsOneMessagePerWindowAndTheReloadSeesAllOfIt)
+{
+    auto book = [](const char* year) {
+        std::string text;
+        for (int i = 0; i < 40; ++i)
+            text += Person("P" + std::to_string(i), std::string(year) + "-01-01");
+        return text;
+    };
+    WriteBook(L"a.vcf", book("1980"));
+    Notify(Open(m_window), PIMFOLDERNOTIFICATION_ALL);
+    Notify(Open(m_other), PIMFOLDERNOTIFICATION_ALL);
+    LONG first = OidOf(L"P0");
+
+    // A second rewrite while the first burst's messages still wait adds none.
+    WriteBook(L"a.vcf", book("1981"));
+    PumpOthers(WAIT, m_window);
+    WriteBook(L"a.vcf", book("1982"));
+    PumpOthers(500);
+    Pump(WAIT, 2);
+    Pump(300, 3);
+    EXPECT_EQ((std::vector<CRecorded>{{m_window, PIM_ITEM_CHANGED_REMOTE, static_cast<WPARAM>(first)},
+                                      {m_other, PIM_ITEM_CHANGED_REMOTE, static_cast<WPARAM>(first)}}),
+              g_recorded);
+    std::vector<CListedContact> now = List();
+    ASSERT_EQ(40u, now.size());
+    for (const CListedContact& contact : now)
+        EXPECT_EQ(OleDate(1982, 1, 1), contact.birthday);
 }

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
 #include <memory>
 
 namespace {
@@ -61,6 +62,11 @@ protected:
         ASSERT_TRUE(panel->Loaded());
         panel->SetDate(2026, 12, 2);
         RegDeleteTreeW(HKEY_LOCAL_MACHINE, TODAY_ITEMS_KEY);
+        RegisterItem();
+    }
+    // The registration Festivo writes at its first start.
+    static void RegisterItem()
+    {
         HKEY key = nullptr;
         RegCreateKeyExW(HKEY_LOCAL_MACHINE, ITEM_KEY, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr);
         const wchar_t dll[] = L"FestivoPanel.dll";
@@ -172,4 +178,73 @@ TEST_F(TodayHost, SettingsChangeRecreatesTheItemsAndKeepsThemSelected)
     settings.Write();
     FlushMessages(1000);
     EXPECT_EQ(item, Item());
+}
+
+// The notification area as the shell keeps it: the icons of (window, id) and their tooltips.
+std::map<std::pair<HWND, UINT>, std::wstring> g_icons;
+
+BOOL WINAPI RecordIcon(DWORD message, PNOTIFYICONDATAW data)
+{
+    auto key = std::make_pair(data->hWnd, data->uID);
+    if (message == NIM_ADD)
+        return g_icons.emplace(key, data->szTip).second;
+    if (g_icons.find(key) == g_icons.end())
+        return FALSE;
+    if (message == NIM_DELETE)
+        g_icons.erase(key);
+    else if (message == NIM_MODIFY && (data->uFlags & NIF_TIP))
+        g_icons[key] = data->szTip;
+    return TRUE;
+}
+
+TEST_F(TodayHost, LivesInTheNotificationAreaUntilExit)
+{
+    g_icons.clear();
+    HostTraySetShell(RecordIcon);
+    AddContact(1, L"Anna", OleDate(1990, 12, 6));
+    ASSERT_TRUE(host.Create(GetModuleHandleW(nullptr), true));
+    FlushMessages();
+    HWND window = host.GetWindow();
+    ASSERT_EQ(1u, g_icons.size()) << "no icon in the notification area";
+    EXPECT_NE(std::wstring::npos, g_icons.begin()->second.find(L"06 Dec: Anna")) << g_icons.begin()->second;
+    EXPECT_FALSE(IsWindowVisible(window)) << "started at log-on, only the icon shows";
+
+    struct Step
+    {
+        UINT message;
+        WPARAM wParam;
+        LPARAM lParam;
+        bool shown;
+    } steps[] = {
+        {WM_APP + 2, 0, WM_LBUTTONUP, true}, // a click on the icon shows the window
+        {WM_CLOSE, 0, 0, false},             // closing it keeps the program in the icon
+        {WM_APP + 2, 0, WM_LBUTTONUP, true},
+        {WM_APP + 2, 0, WM_LBUTTONUP, false}, // a click on the icon hides the shown window
+        {WM_COMMAND, ID_TRAY_SHOW_ALWAYS, 0, true},
+    };
+    for (const Step& step : steps)
+    {
+        SendMessageW(window, step.message, step.wParam, step.lParam);
+        FlushMessages();
+        ASSERT_TRUE(IsWindow(window));
+        EXPECT_EQ(step.shown, IsWindowVisible(window) != FALSE) << step.message << " " << step.lParam;
+    }
+    SendMessageW(window, WM_COMMAND, ID_EXIT, 0);
+    EXPECT_FALSE(IsWindow(window)) << "Exit ends the Today screen";
+    EXPECT_TRUE(g_icons.empty()) << "the icon stayed after Exit";
+    HostTraySetShell(nullptr);
+}
+
+TEST_F(TodayHost, TakesUpAnItemRegisteredAfterItStarted)
+{
+    AddContact(1, L"Anna", OleDate(1990, 12, 6));
+    RegDeleteTreeW(HKEY_LOCAL_MACHINE, L"Software\\Microsoft\\Today");
+    ASSERT_TRUE(host.Create(GetModuleHandleW(nullptr)));
+    FlushMessages();
+    ASSERT_EQ(nullptr, Item());
+    RegisterItem();
+    FlushMessages(1000);
+    ASSERT_NE(nullptr, Item()) << "the item registered later is not shown";
+    EXPECT_GT(ItemHeight(), 0);
+    EXPECT_NE(std::wstring::npos, host.GetTray().GetTip().find(L"Anna")) << host.GetTray().GetTip();
 }

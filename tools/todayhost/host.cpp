@@ -15,8 +15,9 @@ const UINT_PTR SETTINGS_TIMER = 2;
 const UINT SETTINGS_INTERVAL = 250;
 // Posted to the host itself: query one item soon (wParam = its window).
 const UINT WM_HOST_QUERYITEM = WM_APP + 1;
+// The icon's mouse events (lParam = the mouse message).
+const UINT WM_HOST_TRAY = WM_APP + 2;
 const int ID_OPTIONS_FIRST = 1000;
-const int ID_EXIT = 999;
 
 // The theme: a pale sky fading to white, dark text, a deep blue highlight.
 const COLORREF THEME_TOP = RGB(196, 216, 242);
@@ -73,7 +74,7 @@ std::vector<BYTE> ReadValues(HKEY key)
 
 } // namespace
 
-bool CTodayHost::Create(HINSTANCE instance)
+bool CTodayHost::Create(HINSTANCE instance, bool hidden)
 {
     m_instance = instance;
     WNDCLASSW wc = {};
@@ -88,6 +89,9 @@ bool CTodayHost::Create(HINSTANCE instance)
     if (!m_window)
         return false;
     DevicePlaceMainWindow(m_window);
+    // Without a notification area a hidden screen could never be shown: it starts shown then.
+    if (hidden && m_tray.IsAdded())
+        return true;
     ShowWindow(m_window, SW_SHOWNORMAL);
     UpdateWindow(m_window);
     return true;
@@ -111,6 +115,12 @@ LRESULT CTodayHost::OnMessage(UINT message, WPARAM wParam, LPARAM lParam)
     {
     case WM_CREATE:
         OnCreate();
+        return 0;
+    case WM_CLOSE:
+        OnClose();
+        return 0;
+    case WM_HOST_TRAY:
+        OnTrayEvent(static_cast<UINT>(LOWORD(lParam)));
         return 0;
     case WM_DESTROY:
         OnDestroy();
@@ -159,6 +169,11 @@ LRESULT CTodayHost::OnMessage(UINT message, WPARAM wParam, LPARAM lParam)
         OnRequestRefresh(reinterpret_cast<HWND>(wParam));
         return 0;
     default:
+        if (message == m_taskbarCreated && m_taskbarCreated)
+        {
+            m_tray.Restore();
+            return 0;
+        }
         return DefWindowProcW(m_window, message, wParam, lParam);
     }
 }
@@ -178,10 +193,18 @@ void CTodayHost::OnCreate()
     if (m_settingsKey)
         m_settingsSeen = ReadValues(m_settingsKey);
     SetTimer(m_window, SETTINGS_TIMER, SETTINGS_INTERVAL, nullptr);
+    m_itemsWatch.Start();
+    m_taskbarCreated = RegisterWindowMessageW(L"TaskbarCreated");
+    HICON icon = static_cast<HICON>(LoadImageW(m_instance, MAKEINTRESOURCEW(1), IMAGE_ICON,
+                                               GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), LR_SHARED));
+    m_tray.Add(m_window, icon ? icon : LoadIconW(nullptr, reinterpret_cast<LPCWSTR>(IDI_APPLICATION)), WM_HOST_TRAY);
+    UpdateTip();
 }
 
 void CTodayHost::OnDestroy()
 {
+    m_tray.Remove();
+    m_itemsWatch.Stop();
     KillTimer(m_window, POLL_TIMER);
     KillTimer(m_window, SETTINGS_TIMER);
     if (m_settingsKey)
@@ -261,6 +284,8 @@ void CTodayHost::WatchSettings()
 
 void CTodayHost::OnSettingsTimer()
 {
+    if (m_itemsWatch.Changed())
+        ReloadItems();
     if (!m_settingsChanged || WaitForSingleObject(m_settingsChanged, 0) != WAIT_OBJECT_0)
         return;
     WatchSettings();
@@ -304,7 +329,10 @@ void CTodayHost::Query(bool force, HWND only)
         }
     }
     if (changed)
+    {
         Layout();
+        UpdateTip();
+    }
 }
 
 void CTodayHost::Layout()
@@ -415,6 +443,16 @@ void CTodayHost::OnCommand(int id)
     if (id == ID_EXIT)
     {
         DestroyWindow(m_window);
+        return;
+    }
+    if (id == ID_TRAY_SHOW_ALWAYS)
+    {
+        ShowScreen(true);
+        return;
+    }
+    if (id == ID_TRAY_SHOW)
+    {
+        ShowScreen(!IsWindowVisible(m_window) || IsIconic(m_window));
         return;
     }
     size_t index = static_cast<size_t>(id - ID_OPTIONS_FIRST);

@@ -2,6 +2,8 @@
 #pragma once
 
 #include "platform/today/today.h"
+#include "tools/todayhost/itemswatch.h"
+#include "tools/todayhost/tray.h"
 
 #include <windows.h>
 #include <vector>
@@ -23,8 +25,12 @@ void FreeItems(std::vector<CHostedItem>& items);
 class CTodayHost
 {
 public:
-    bool Create(HINSTANCE instance);
+    // hidden: only the icon in the notification area shows, as when started at log-on.
+    bool Create(HINSTANCE instance, bool hidden = false);
     HWND GetWindow() const { return m_window; }
+    const CHostTray& GetTray() const { return m_tray; }
+    // Shows the window (restored and in front), or hides it in the notification area.
+    void ShowScreen(bool show);
 
 private:
     static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
@@ -36,6 +42,12 @@ private:
     void OnTimer();
     void OnKey(int key);
     void OnCommand(int id);
+    void OnClose();
+    void OnTrayEvent(UINT mouseMessage);
+    // The tooltip: the items' own summaries of their lines.
+    void UpdateTip();
+    // Items registered, changed or removed since the last look: all of them loaded again.
+    void ReloadItems();
     void OnTookSelection(HWND item);
     void OnRequestRefresh(HWND item);
     BOOL DrawWatermark(const TODAYDRAWWATERMARKINFO* info);
@@ -67,4 +79,7 @@ private:
     HANDLE m_settingsChanged = nullptr;
     // The settings as the items were created with them: a write of the same values changes nothing.
     std::vector<BYTE> m_settingsSeen;
+    CHostTray m_tray;
+    CItemsWatch m_itemsWatch;
+    UINT m_taskbarCreated = 0;
 };
