@@ -175,12 +175,17 @@ void DevicePlaceMainWindow(HWND hwnd)
     RECT frame = { 0, 0, screen.cx, screen.cy - DeviceScale(kTaskBarHeight) };
     DWORD style = static_cast<DWORD>(GetWindowLongW(hwnd, GWL_STYLE));
     DWORD exStyle = static_cast<DWORD>(GetWindowLongW(hwnd, GWL_EXSTYLE));
-    // Overlapped windows always get a caption and a border on the desktop.
+    // Overlapped windows always get a caption and a border on the desktop. Its window manager can
+    // minimise any window, but the system follows that (and restores the window when asked to) only
+    // for a window with a minimise box.
     if (!(style & (WS_POPUP | WS_CHILD)))
-        style |= WS_CAPTION;
+    {
+        style |= WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
+        SetWindowLongW(hwnd, GWL_STYLE, static_cast<LONG>(style));
+    }
     AdjustWindowRectEx(&frame, style, GetMenu(hwnd) != nullptr, exStyle);
     SetWindowPos(hwnd, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
-                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
 }
 
 BOOL DeviceSetForegroundWindow(HWND hwnd)
