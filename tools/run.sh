@@ -89,9 +89,8 @@ start_programs() {
   sleep 3
   local today
   today=$(xdotool search --sync --onlyvisible --name '^Today$' 2>/dev/null | head -n 1 || true)
-  local right=$((dpi * 260 / 96))
-  [ -n "$desktop" ] && right=$((dpi * 430 / 96))
-  [ -n "$today" ] && xdotool windowmove "$today" "$right" 0 2>/dev/null || true
+  # On the desktop both windows take their own places: the Today screen at the right of the screen.
+  [ -n "$today" ] && [ -z "$desktop" ] && xdotool windowmove "$today" $((dpi * 260 / 96)) 0 2>/dev/null || true
 }
 
 if [ -n "${DISPLAY:-}" ] && [ -z "$shot" ]; then
@@ -104,7 +103,7 @@ fi
 shot=${shot:-$build/festivo-screenshot.png}
 display=${FESTIVO_DISPLAY:-:$((90 + RANDOM % 9))}
 screen=1024x768
-[ -n "$desktop" ] && screen=$((1024 * dpi / 96))x$((768 * dpi / 96))
+[ -n "$desktop" ] && screen=$((800 * dpi / 96))x$((600 * dpi / 96))
 Xvfb "$display" -screen 0 "${screen}x24" -nolisten tcp >/dev/null 2>&1 &
 xvfb=$!
 wm=""

@@ -13,12 +13,15 @@ const UINT_PTR kMainSubclass = 0x46455354;
 const UINT_PTR kDialogSubclass = 0x46455355;
 const int kDefaultWidth = 360;
 const int kDefaultHeight = 480;
+const int kPanelWidth = 300;
+const int kPanelHeight = 420;
+const int kScreenMargin = 24;
 const int kMinimumWidth = 200;
 const int kMinimumHeight = 160;
 const int kLargestSide = 16384;
 const int kSmallestDialogWidth = 120;
 const int kSmallestDialogHeight = 60;
-const int kEmptyDialogWidth = 360;
+const int kEmptyDialogWidth = 320;
 const int kEmptyDialogHeight = 360;
 
 // What is remembered of a main window: its restored rectangle and whether it was maximised.
@@ -85,10 +88,11 @@ void WritePlace(const wchar_t* name, const SavedPlace& place)
     RegCloseKey(key);
 }
 
-RECT DefaultPlace(HWND hwnd)
+// A first place: the client size given, at the work area's left (or right) edge, on the screen.
+RECT DefaultPlace(HWND hwnd, int clientWidth, int clientHeight, bool right)
 {
     RECT work = WorkAreaOf(hwnd);
-    RECT frame = { 0, 0, DeviceScale(kDefaultWidth), DeviceScale(kDefaultHeight) };
+    RECT frame = { 0, 0, DeviceScale(clientWidth), DeviceScale(clientHeight) };
     AdjustWindowRectEx(&frame, static_cast<DWORD>(GetWindowLongW(hwnd, GWL_STYLE)), GetMenu(hwnd) != nullptr,
                        static_cast<DWORD>(GetWindowLongW(hwnd, GWL_EXSTYLE)));
     LONG width = frame.right - frame.left;
@@ -99,8 +103,9 @@ RECT DefaultPlace(HWND hwnd)
         width = workWidth;
     if (height > workHeight)
         height = workHeight;
-    LONG margin = DeviceScale(24);
-    LONG left = work.left + (workWidth - width > 2 * margin ? margin : (workWidth - width) / 2);
+    LONG margin = DeviceScale(kScreenMargin);
+    LONG side = workWidth - width > 2 * margin ? margin : (workWidth - width) / 2;
+    LONG left = right ? work.right - side - width : work.left + side;
     LONG top = work.top + (workHeight - height > 2 * margin ? margin : (workHeight - height) / 2);
     RECT place = { left, top, left + width, top + height };
     return place;
@@ -268,7 +273,9 @@ LRESULT CALLBACK CbtHook(int code, WPARAM wParam, LPARAM lParam)
 
 } // namespace
 
-void DesktopPlaceMainWindow(HWND hwnd)
+namespace {
+
+void PlaceResizable(HWND hwnd, int clientWidth, int clientHeight, bool right)
 {
     DWORD style = static_cast<DWORD>(GetWindowLongW(hwnd, GWL_STYLE));
     style = (style & ~static_cast<DWORD>(WS_POPUP | WS_CHILD)) | WS_OVERLAPPEDWINDOW;
@@ -277,10 +284,22 @@ void DesktopPlaceMainWindow(HWND hwnd)
     ClassNameOf(hwnd, name, 256);
     SavedPlace place = {};
     bool remembered = name[0] && ReadPlace(name, &place);
-    RECT rect = remembered ? place.normal : DefaultPlace(hwnd);
+    RECT rect = remembered ? place.normal : DefaultPlace(hwnd, clientWidth, clientHeight, right);
     SetWindowPos(hwnd, nullptr, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top,
                  SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
     SetWindowSubclass(hwnd, MainSubclassProc, kMainSubclass, remembered && place.maximised ? 1 : 0);
+}
+
+} // namespace
+
+void DesktopPlaceMainWindow(HWND hwnd)
+{
+    PlaceResizable(hwnd, kDefaultWidth, kDefaultHeight, false);
+}
+
+void DesktopPlacePanelWindow(HWND hwnd)
+{
+    PlaceResizable(hwnd, kPanelWidth, kPanelHeight, true);
 }
 
 void DesktopFrameDialog(HWND dialog)

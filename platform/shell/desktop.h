@@ -7,6 +7,9 @@
 // had when it was last closed (remembered under the profile's key), else at a default size.
 void DesktopPlaceMainWindow(HWND hwnd);
 
+// The same for a panel beside the programs (the Today screen): narrower, at the right of the work area.
+void DesktopPlacePanelWindow(HWND hwnd);
+
 // Gives a dialog a caption and a close box and, when it is first shown, centres it on its owner at
 // the size of its own content instead of the size of the screen. Once per dialog.
 void DesktopFrameDialog(HWND dialog);

@@ -188,6 +188,14 @@ void DevicePlaceMainWindow(HWND hwnd)
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
 }
 
+void DevicePlacePanelWindow(HWND hwnd)
+{
+    if (DeviceIsDesktop())
+        DesktopPlacePanelWindow(hwnd);
+    else
+        DevicePlaceMainWindow(hwnd);
+}
+
 BOOL DeviceSetForegroundWindow(HWND hwnd)
 {
     if (!IsWindow(hwnd))

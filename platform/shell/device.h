@@ -38,6 +38,10 @@ SIZE DeviceScreenSize();
 // window becomes resizable and takes the size and place it had when it was last closed.
 void DevicePlaceMainWindow(HWND hwnd);
 
+// Places the Today screen: as a main window on the handheld; in the Desktop profile a resizable panel
+// at the right of the screen's work area, then where it was last closed.
+void DevicePlacePanelWindow(HWND hwnd);
+
 // Brings a top-level window of another instance to the front, restoring it when minimised
 // (the device asks for this with the handle's low bit set, which the desktop does not know).
 BOOL DeviceSetForegroundWindow(HWND hwnd);

@@ -32,3 +32,5 @@ struct MenuBarButton
 // their items. The drop-downs stay the resource menu's own.
 HMENU CreateWindowMenu(HMENU menu, const MenuBarButton* buttons, int count, HINSTANCE instance);
 void DestroyWindowMenu(HMENU windowMenu);
+// Shows the keys again after the owner prepared (and perhaps rewrote) a drop-down.
+void LabelAccelerators(HMENU menu, HINSTANCE instance);

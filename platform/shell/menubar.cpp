@@ -36,6 +36,7 @@ struct MenuBar
     DWORD flags;
     HMENU menu;
     HMENU windowMenu;
+    HINSTANCE instance;
     bool desktop;
     HMENU openMenu;
     int count;
@@ -275,9 +276,13 @@ LRESULT CALLBACK ParentSubclassProc(HWND hwnd, UINT message, WPARAM wParam, LPAR
         {
             for (int i = 0; i < bar->count; i++)
             {
-                if (bar->buttons[i].subMenu >= 0 && GetSubMenu(bar->menu, bar->buttons[i].subMenu) == reinterpret_cast<HMENU>(wParam))
+                HMENU drop = bar->buttons[i].subMenu >= 0 ? GetSubMenu(bar->menu, bar->buttons[i].subMenu) : nullptr;
+                if (drop && drop == reinterpret_cast<HMENU>(wParam))
                     lParam = MAKELPARAM(bar->buttons[i].command, FALSE);
             }
+            LRESULT result = DefSubclassProc(hwnd, message, wParam, lParam);
+            LabelAccelerators(reinterpret_cast<HMENU>(wParam), bar->instance);
+            return result;
         }
     }
     else if (message == WM_WINDOWPOSCHANGED && bar)
@@ -375,6 +380,7 @@ void AttachWindowMenu(MenuBar* bar, HINSTANCE instance)
 {
     HWND parent = bar->owner;
     bar->desktop = true;
+    bar->instance = instance;
     if (GetWindow(parent, GW_OWNER) && !(GetWindowLongW(parent, GWL_STYLE) & WS_CHILD))
         DesktopFrameDialog(parent);
     InstallDesktopHook();

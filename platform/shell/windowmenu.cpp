@@ -124,13 +124,19 @@ HMENU CreateWindowMenu(HMENU menu, const MenuBarButton* buttons, int count, HINS
         else
             AppendMenuW(windowMenu, MF_STRING | grayed, button.command, button.text);
     }
+    LabelAccelerators(windowMenu, instance);
+    return windowMenu;
+}
+
+void LabelAccelerators(HMENU menu, HINSTANCE instance)
+{
+    if (!instance || !menu)
+        return;
     AcceleratorList* list = new AcceleratorList();
     list->count = 0;
-    if (instance)
-        EnumResourceNamesW(instance, RT_ACCELERATOR, CollectAccelerators, reinterpret_cast<LONG_PTR>(list));
-    LabelItems(windowMenu, *list, 0);
+    EnumResourceNamesW(instance, RT_ACCELERATOR, CollectAccelerators, reinterpret_cast<LONG_PTR>(list));
+    LabelItems(menu, *list, 0);
     delete list;
-    return windowMenu;
 }
 
 void DestroyWindowMenu(HMENU windowMenu)

@@ -75,6 +75,10 @@ TEST(DesktopProfile, MenuBarIsTheWindowMenuWithTheSameCommandsAndKeys)
                      MAKELPARAM(3, FALSE));
         static const Call prepared[] = { { 22, CALL_ON_INITMENUPOPUP, 112 }, { 22, CALL_ON_INITMENUPOPUP, 3 } };
         CHECK_SEQUENCE(prepared, "window menu drop-downs");
+        // An item the program writes anew as its menu opens keeps its key.
+        ModifyMenuW(more, 0, MF_BYPOSITION | MF_STRING, 32801, L"Clear filter");
+        SendMessageW(a.GetMainWnd(), WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(more), MAKELPARAM(1, FALSE));
+        EXPECT_EQ(L"Clear filter\tCtrl+F", ItemText(more, 0));
     };
     EXPECT_EQ(0, app.RunTest());
 }
