@@ -11,7 +11,7 @@
 #include "platform/shell/shell.h"
 #include "platform/store/contactstore.h"
 
-CApp::CApp() : m_data(nullptr), m_package(nullptr), m_reloadPending(false)
+CApp::CApp() : m_data(nullptr), m_package(nullptr), m_burst(WM_FESTIVO_RELOAD)
 {
 }
 
@@ -76,18 +76,15 @@ LRESULT CApp::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
     case WM_HOTKEY:
         OnHotKey(wParam, lParam);
         break;
-    case PIM_ITEM_CREATED_LOCAL:
-    case PIM_ITEM_DELETED_LOCAL:
-    case PIM_ITEM_CHANGED_LOCAL:
-    case PIM_ITEM_CREATED_REMOTE:
-    case PIM_ITEM_DELETED_REMOTE:
-    case PIM_ITEM_CHANGED_REMOTE:
-        OnStoreNotification();
-        return 0;
     case WM_FESTIVO_RELOAD:
         OnReload();
         return 0;
     default:
+        if (IsStoreNotification(message))
+        {
+            OnStoreNotification();
+            return 0;
+        }
         break;
     }
     return CVelaApp::WindowProc(message, wParam, lParam);
@@ -96,30 +93,13 @@ LRESULT CApp::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
 // A sync sends one message per changed contact: the whole burst is answered by one reload after it.
 void CApp::OnStoreNotification()
 {
-    if (!m_reloadPending)
-    {
-        m_reloadPending = true;
-        PostMessageW(GetMainWnd(), WM_FESTIVO_RELOAD, 0, 0);
-    }
-    DropQueuedNotifications();
-}
-
-// The rest of a burst says nothing the reload will not read: it is taken off the queue unseen.
-void CApp::DropQueuedNotifications()
-{
-    MSG queued;
-    while (PeekMessageW(&queued, GetMainWnd(), PIM_ITEM_CREATED_LOCAL, PIM_ITEM_CHANGED_LOCAL, PM_REMOVE))
-    {
-    }
-    while (PeekMessageW(&queued, GetMainWnd(), PIM_ITEM_CREATED_REMOTE, PIM_ITEM_CHANGED_REMOTE, PM_REMOVE))
-    {
-    }
+    if (m_burst.OnNotification(GetMainWnd()))
+        OnReload();
 }
 
 void CApp::OnReload()
 {
-    DropQueuedNotifications();
-    m_reloadPending = false;
+    m_burst.OnReload(GetMainWnd());
     if (CMainView* view = GetMainView())
         view->Refresh();
 }

@@ -1,6 +1,7 @@
 // CApp: the main program's application object: start-up, shutdown, Exit/About, keys and store notifications.
 #pragma once
 
+#include "data/burst.h"
 #include "framework/app.h"
 
 class CDataList;
@@ -30,12 +31,11 @@ private:
     void OnHotKey(WPARAM wParam, LPARAM lParam);
     void ShowAbout();
     void OnStoreNotification();
-    void DropQueuedNotifications();
     void OnReload();
 
     CDataList* m_data;
     CZrsPackage* m_package;
-    bool m_reloadPending;
+    CReloadBurst m_burst;
 };
 
 // Registers the Today plug-in with the Today screen once; an existing registration is left alone.

@@ -1,7 +1,7 @@
 // CDateDialog: a date picker set to the reference date, with Ok and Cancel on the menu bar.
 #include "app/datedialog.h"
 
-#include "app/backkey.h"
+#include "common/backkey.h"
 #include "app/resource.h"
 #include "framework/layout.h"
 #include "platform/shell/shell.h"

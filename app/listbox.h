@@ -1,7 +1,7 @@
 // CControlListBox: the event list, a virtual owner-drawn list view with a tap-and-hold menu.
 #pragma once
 
-#include "app/bufferedlist.h"
+#include "common/bufferedlist.h"
 
 #include <windows.h>
 

@@ -1,7 +1,7 @@
 // The main program's side of the contact actions: the information window and the popup list.
 #pragma once
 
-#include "app/contactactions.h"
+#include "common/contactactions.h"
 
 class CMainActionUi : public CActionUi
 {

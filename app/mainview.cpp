@@ -5,6 +5,7 @@
 #include "app/eventload.h"
 #include "platform/shell/device.h"
 #include "app/resource.h"
+#include "common/backkey.h"
 #include "core/error.h"
 #include "data/zodiac.h"
 #include "package/zrs.h"
@@ -15,11 +16,6 @@
 
 namespace {
 
-// Package keys of the small pictures of the 12 signs (Aries first) and the anniversary; the mask of
-// a picture follows its key, the medium set is 2 keys on, the large set 4.
-const int kSmallPictureKeys[EVENT_PICTURE_COUNT] = {18, 72, 36, 24, 48, 78, 42, 66, 60, 30, 12, 54, 6};
-const int kDefaultContactPictureKey = 84;
-const UINT kOverrideNotifyNoDefault = 0x30003;
 
 int LineHeight(HDC dc, HFONT font)
 {
@@ -70,7 +66,7 @@ void CMainView::OnCreate()
     Refill(0);
     m_list.RecreateColumns(true);
     ReportUnreadableBook();
-    SendMessageW(GetApp()->GetMenuBar(), SHCMBM_OVERRIDEKEY, VK_TBACK, kOverrideNotifyNoDefault);
+    OverrideBackKey(GetApp()->GetMenuBar());
     CreateFilterEdit();
     // The view was sized before its list existed: lay the header band and the list out now.
     RECT client;
@@ -103,13 +99,12 @@ void CMainView::MeasureHeights()
 
 void CMainView::LoadPictures()
 {
-    int iconWidth = GetSystemMetrics(SM_CXSMICON);
-    int offset = iconWidth <= 16 ? 0 : iconWidth > 22 ? 4 : 2;
+    uint32_t step = PictureSizeStep(GetSystemMetrics(SM_CXSMICON));
     CZrsPackage* package = static_cast<CApp*>(GetApp())->GetPackage();
     for (int i = 0; i < EVENT_PICTURE_COUNT; i++)
     {
-        m_resources.pictures[i] = package->LoadBitmap(kSmallPictureKeys[i] + offset);
-        m_resources.masks[i] = package->LoadBitmap(kSmallPictureKeys[i] + offset + 1);
+        m_resources.pictures[i] = package->LoadBitmap(SMALL_PICTURE_KEYS[i] + step);
+        m_resources.masks[i] = package->LoadBitmap(SMALL_PICTURE_KEYS[i] + step + 1);
     }
     BITMAP info = {};
     if (m_resources.pictures[0] && GetObjectW(m_resources.pictures[0], sizeof(info), &info))
@@ -117,7 +112,7 @@ void CMainView::LoadPictures()
         m_resources.pictureWidth = info.bmWidth;
         m_resources.pictureHeight = info.bmHeight;
     }
-    m_resources.defaultPicture = package->LoadImage(kDefaultContactPictureKey);
+    m_resources.defaultPicture = package->LoadImage(DEFAULT_CONTACT_PICTURE_KEY);
 }
 
 void CMainView::CreateFilterEdit()
@@ -125,7 +120,7 @@ void CMainView::CreateFilterEdit()
     m_filterEdit = CreateWindowExW(WS_EX_CLIENTEDGE, L"EDIT", L"", WS_CHILD | WS_VISIBLE | ES_AUTOHSCROLL, -1, -1, -1,
                                    -1, GetWnd(), reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_FILTER_EDIT)),
                                    GetModuleHandleW(nullptr), nullptr);
-    Assert(m_filterEdit != nullptr, ERR_NOT_ENOUGH_MEMORY, L"CMainView::OnCreate", __LINE__);
+    Assert(m_filterEdit != nullptr, ERR_NOT_ENOUGH_MEMORY, L"CMainView::CreateFilterEdit", __LINE__);
     SendMessageW(m_filterEdit, EM_LIMITTEXT, 100, 0);
     SendMessageW(m_filterEdit, WM_SETFONT, reinterpret_cast<WPARAM>(m_resources.normalFont), FALSE);
     SetWindowLongPtrW(m_filterEdit, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
@@ -170,8 +165,8 @@ void CMainView::OnActivate(UINT)
     RedrawWindow(m_list.GetWindow(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
     RedrawWindow(GetWnd(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
     HWND bar = GetApp()->GetMenuBar();
-    SendMessageW(bar, SHCMBM_OVERRIDEKEY, VK_TTALK, kOverrideNotifyNoDefault);
-    SendMessageW(bar, SHCMBM_OVERRIDEKEY, VK_TBACK, kOverrideNotifyNoDefault);
+    OverrideKey(bar, VK_TTALK);
+    OverrideBackKey(bar);
 }
 
 LRESULT CMainView::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)

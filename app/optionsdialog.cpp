@@ -2,7 +2,7 @@
 #include "app/optionsdialog.h"
 
 #include "app/app.h"
-#include "app/backkey.h"
+#include "common/backkey.h"
 #include "app/mainview.h"
 #include "app/resource.h"
 #include "data/datalist.h"

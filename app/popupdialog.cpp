@@ -1,7 +1,7 @@
 // CPopupDialog: title, a list of strings, Ok and Cancel; run as the platform's own modal dialog box.
 #include "app/popupdialog.h"
 
-#include "app/backkey.h"
+#include "common/backkey.h"
 #include "app/resource.h"
 #include "framework/app.h"
 #include "platform/shell/shell.h"

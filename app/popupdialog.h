@@ -1,7 +1,7 @@
 // CPopupDialog: the main program's pick-one popup (dialog 134), placed at the bottom of the main window.
 #pragma once
 
-#include "app/popuplist.h"
+#include "common/popuplist.h"
 #include "framework/dialog.h"
 
 class CPopupDialog : public CVelaDialog

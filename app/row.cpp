@@ -1,7 +1,7 @@
 // Row drawing of the event list: contact picture, name with the filter match underlined, date line, sign.
 #include "app/row.h"
 
-#include "app/bufferedlist.h"
+#include "common/bufferedlist.h"
 #include "data/match.h"
 #include "platform/shell/device.h"
 #include "package/contactpicture.h"

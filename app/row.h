@@ -3,13 +3,12 @@
 
 #include "core/str.h"
 #include "data/datalist.h"
+#include "package/pictures.h"
 
 #include <windows.h>
 
 class CZrsImage;
 struct IPOutlookApp2;
-
-const int EVENT_PICTURE_COUNT = 13;
 
 // What rows are drawn with; owned by the main view.
 struct RowResources

@@ -77,7 +77,7 @@ void CVelaApp::BaseNameFromPath(const wchar_t* path, CStr& name)
     CStr full(path);
     int slash = full.ReverseFind(L'\\');
     int dot = full.ReverseFind(L'.');
-    Assert(slash >= 0 && dot > slash + 1, ERR_NOT_FOUND, L"CVelaApp::MakeAppBaseName", __LINE__);
+    Assert(slash >= 0 && dot > slash + 1, ERR_NOT_FOUND, L"CVelaApp::BaseNameFromPath", __LINE__);
     name = full.Middle(slash + 1, dot - slash - 1);
 }
 

@@ -4,7 +4,8 @@
 #include "core/registry.h"
 #include "data/datalist.h"
 #include "data/settings.h"
-#include "app/popuplist.h"
+#include "common/popuplist.h"
+#include "package/pictures.h"
 #include "package/zrs.h"
 #include "platform/shell/device.h"
 #include "platform/store/contactstore.h"
@@ -15,21 +16,11 @@ namespace {
 
 const wchar_t* const ITEM_CLASS = L"FestivoTodayPPC";
 
-// Package key of each picture index at the smallest size: the signs, the anniversary, the header.
-const uint32_t PICTURE_BASE[PICTURE_COUNT] = {18, 72, 36, 24, 48, 78, 42, 66, 60, 30, 12, 54, 6, 0};
-
 int g_dpi = 0;
 
 bool SameDate(const CTime& a, const CTime& b)
 {
     return a.GetYear() == b.GetYear() && a.GetMonth() == b.GetMonth() && a.GetDay() == b.GetDay();
-}
-
-bool IsStoreNotification(UINT message)
-{
-    return message == PIM_ITEM_CREATED_LOCAL || message == PIM_ITEM_DELETED_LOCAL ||
-           message == PIM_ITEM_CHANGED_LOCAL || message == PIM_ITEM_CREATED_REMOTE ||
-           message == PIM_ITEM_DELETED_REMOTE || message == PIM_ITEM_CHANGED_REMOTE;
 }
 
 } // namespace
@@ -88,7 +79,7 @@ void CTodayItem::UnregisterItemClass()
     events = nullptr;
     package = nullptr;
     selectedLine = -1;
-    reloadPending = false;
+    reloads.Reset();
     for (int i = 0; i < PICTURE_COUNT; i++)
         pictures[i] = masks[i] = nullptr;
 }
@@ -111,7 +102,7 @@ void CTodayItem::OnCreate()
     // selection (the host gives it none), no reload waiting.
     heightReported = 0;
     selectedLine = -1;
-    reloadPending = false;
+    reloads.Reset();
     CoInitializeEx(nullptr, COINIT_MULTITHREADED);
     ItemNow(lastLoadDate);
     CreateFonts();
@@ -155,12 +146,12 @@ void CTodayItem::CreateFonts()
 void CTodayItem::LoadPictures()
 {
     // The device's small icons are 16 pixels at 96 dpi and grow with the screen's resolution.
-    int iconWidth = ItemScale(16);
-    uint32_t step = iconWidth <= 16 ? 0 : (iconWidth <= 22 ? 2 : 4);
+    uint32_t step = PictureSizeStep(ItemScale(16));
     for (int i = 0; i < PICTURE_COUNT; i++)
     {
-        pictures[i] = package->LoadBitmap(PICTURE_BASE[i] + step);
-        masks[i] = package->LoadBitmap(PICTURE_BASE[i] + step + 1);
+        uint32_t key = i < EVENT_PICTURE_COUNT ? SMALL_PICTURE_KEYS[i] : SMALL_HEADER_PICTURE_KEY;
+        pictures[i] = package->LoadBitmap(key + step);
+        masks[i] = package->LoadBitmap(key + step + 1);
     }
 }
 
@@ -247,30 +238,13 @@ void CTodayItem::OnClearCache()
 // A sync sends one message per changed contact: the whole burst is answered by one reload after it.
 void CTodayItem::OnStoreNotification()
 {
-    if (!reloadPending)
-    {
-        reloadPending = true;
-        PostMessageW(window, WM_ITEM_RELOAD, 0, 0);
-    }
-    DropQueuedNotifications();
-}
-
-// The rest of a burst says nothing the reload will not read: it is taken off the queue unseen.
-void CTodayItem::DropQueuedNotifications()
-{
-    MSG queued;
-    while (PeekMessageW(&queued, window, PIM_ITEM_CREATED_LOCAL, PIM_ITEM_CHANGED_LOCAL, PM_REMOVE))
-    {
-    }
-    while (PeekMessageW(&queued, window, PIM_ITEM_CREATED_REMOTE, PIM_ITEM_CHANGED_REMOTE, PM_REMOVE))
-    {
-    }
+    if (reloads.OnNotification(window))
+        OnStoreChanged();
 }
 
 void CTodayItem::OnStoreChanged()
 {
-    DropQueuedNotifications();
-    reloadPending = false;
+    reloads.OnReload(window);
     heightReported = 0;
     if (events)
     {

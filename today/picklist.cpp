@@ -1,7 +1,8 @@
 // The popup list of the plug-in: dialog 104 with its menu bar 105, offering several numbers or addresses.
 #include "today/todayitem.h"
 
-#include "app/popuplist.h"
+#include "common/backkey.h"
+#include "common/popuplist.h"
 #include "platform/shell/shell.h"
 #include "today/resource.h"
 
@@ -46,8 +47,7 @@ BOOL OnInitDialog(HWND dialog, CPickDialog& pick)
         return FALSE;
     }
     pick.menuBar = bar.hwndMB;
-    SendMessageW(pick.menuBar, SHCMBM_OVERRIDEKEY, VK_TBACK,
-                 MAKELPARAM(SHMBOF_NODEFAULT | SHMBOF_NOTIFY, SHMBOF_NODEFAULT | SHMBOF_NOTIFY));
+    OverrideBackKey(pick.menuBar);
     SetWindowTextW(dialog, pick.title);
     pick.font = CreatePopupRowFont();
     pick.rowHeight = PopupRowHeight(pick.font);
@@ -124,8 +124,7 @@ INT_PTR CALLBACK PickDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
         DrawPopupRow(*reinterpret_cast<DRAWITEMSTRUCT*>(lParam), pick->font, *pick->items);
         return TRUE;
     case WM_HOTKEY:
-        if (HIWORD(lParam) == VK_TBACK)
-            SHSendBackToFocusWindow(message, wParam, lParam);
+        ForwardBackKey(message, wParam, lParam);
         return TRUE;
     default:
         return FALSE;

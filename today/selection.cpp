@@ -1,7 +1,7 @@
 // Selection of lines by keys and taps, the popup menu and its actions on the selected line.
 #include "today/todayitem.h"
 
-#include "app/contactactions.h"
+#include "common/contactactions.h"
 #include "data/datalist.h"
 #include "platform/phone/phone.h"
 #include "platform/shell/shell.h"

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "core/str.h"
+#include "data/burst.h"
 #include "data/calendar.h"
 #include "platform/today/today.h"
 
@@ -45,7 +46,6 @@ public:
     int MainCommand() const;
     // A store notification: the reload waits until the burst it belongs to is in.
     void OnStoreNotification();
-    void DropQueuedNotifications();
     void OnStoreChanged();
     void ShowPopupMenu(POINT screen);
     // Reads the events of the period and keeps the birthdays calendar in step with the address book.
@@ -78,7 +78,7 @@ public:
     HBITMAP bufferBitmap;
     HBITMAP bufferPrevious;
     CPopupListBox* openPopup;
-    bool reloadPending;
+    CReloadBurst reloads{WM_ITEM_RELOAD};
 
 private:
     void CreateFonts();

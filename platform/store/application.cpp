@@ -1,4 +1,5 @@
 // The store's application object, its contacts folder and the folder's item collection.
+#include "platform/store/longpath.h"
 #include "platform/store/module.h"
 #include "platform/store/notifier.h"
 #include "platform/store/objects.h"
@@ -141,12 +142,12 @@ DWORD AddressBookProblem(const std::wstring& location)
 {
     if (location.empty())
         return 0;
-    DWORD attributes = GetFileAttributesW(location.c_str());
+    DWORD attributes = GetFileAttributesW(LongPath(location).c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES)
         return GetLastError() ? GetLastError() : ERROR_FILE_NOT_FOUND;
     if (attributes & FILE_ATTRIBUTE_DIRECTORY)
         return 0;
-    HANDLE file = CreateFileW(location.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+    HANDLE file = CreateFileW(LongPath(location).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                               nullptr, OPEN_EXISTING, 0, nullptr);
     if (file == INVALID_HANDLE_VALUE)
         return GetLastError() ? GetLastError() : ERROR_READ_FAULT;

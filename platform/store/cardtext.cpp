@@ -27,7 +27,7 @@ std::string Utf8Text(const std::wstring& wide)
     return text;
 }
 
-std::wstring FormatCardDate(const vcard::CVCardDate& date)
+std::wstring CardDateText(const vcard::CVCardDate& date)
 {
     if (date.year == 0)
         return std::wstring();

@@ -22,4 +22,4 @@ std::wstring LoadText(UINT id);
 std::wstring WideText(const std::string& utf8);
 std::string Utf8Text(const std::wstring& wide);
 // A date as the card shows it ("15 March 1980"; "15 March" without year).
-std::wstring FormatCardDate(const vcard::CVCardDate& date);
+std::wstring CardDateText(const vcard::CVCardDate& date);

@@ -84,8 +84,8 @@ bool FillCard(HWND window, CCardWindow& card)
     SetPicture(window, card);
     HWND list = GetDlgItem(window, IDC_CARD_DETAILS);
     SendMessageW(list, LVM_DELETEALLITEMS, 0, 0);
-    AddRow(list, LoadText(IDS_FIELD + vcard::FIELD_BIRTHDAY), FormatCardDate(f.birthday));
-    AddRow(list, LoadText(IDS_FIELD + vcard::FIELD_ANNIVERSARY), FormatCardDate(f.anniversary));
+    AddRow(list, LoadText(IDS_FIELD + vcard::FIELD_BIRTHDAY), CardDateText(f.birthday));
+    AddRow(list, LoadText(IDS_FIELD + vcard::FIELD_ANNIVERSARY), CardDateText(f.anniversary));
     for (int slot = 0; slot < vcard::PHONE_SLOTS; ++slot)
         AddRow(list, LoadText(IDS_FIELD + vcard::FIELD_PHONE + slot), WideText(f.phones[slot]));
     for (int slot = 0; slot < vcard::EMAIL_SLOTS; ++slot)

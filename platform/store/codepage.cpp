@@ -171,7 +171,50 @@ bool Iso2022JpToShiftJis(const std::string& in, std::string& out)
     return true;
 }
 
+// The code page that holds a charset both ways, or 0 (those read through a table or rewritten
+// first, which are never written back in their own charset).
+UINT WritableCodePage(const std::string& charset)
+{
+    for (const CCharsetName& known : CHARSETS)
+        if (charset == known.name)
+            return known.codePage == 54936 && !IsValidCodePage(54936) ? 0 : known.codePage;
+    UINT windows = Numbered(charset, "WINDOWS-", 1250, 1258);
+    if (!windows)
+        windows = Numbered(charset, "CP", 1250, 1258);
+    if (!windows)
+        windows = Numbered(charset, "X-CP", 1250, 1258);
+    if (windows)
+        return windows;
+    UINT part = IsoPart(charset);
+    if (part == 13)
+        return 28603;
+    if (part == 15)
+        return 28605;
+    return part >= 1 && part <= 9 ? 28590 + part : 0;
+}
+
 } // namespace
+
+bool EncodeWithCodePage(const std::string& utf8, const std::string& charset, std::string& bytes)
+{
+    UINT codePage = WritableCodePage(charset);
+    bytes.clear();
+    if (!codePage || !IsValidCodePage(codePage) || utf8.size() > INT_MAX / 4)
+        return false;
+    if (utf8.empty())
+        return true;
+    int n = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
+    if (n <= 0)
+        return false;
+    std::wstring wide(static_cast<size_t>(n), L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), &wide[0], n);
+    int m = WideCharToMultiByte(codePage, 0, wide.data(), n, nullptr, 0, nullptr, nullptr);
+    if (m <= 0)
+        return false;
+    bytes.resize(static_cast<size_t>(m));
+    // Characters outside the code page come out as stand-ins; the caller's read-back check finds them.
+    return WideCharToMultiByte(codePage, 0, wide.data(), n, &bytes[0], m, nullptr, nullptr) == m;
+}
 
 bool DecodeWithCodePage(const std::string& bytes, const std::string& charset, std::string& utf8)
 {
@@ -224,4 +267,5 @@ bool DecodeWithCodePage(const std::string& bytes, const std::string& charset, st
 void InstallCodePageDecoder()
 {
     vcard::SetCharsetDecoder(DecodeWithCodePage);
+    vcard::SetCharsetEncoder(EncodeWithCodePage);
 }

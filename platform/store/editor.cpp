@@ -28,7 +28,10 @@ struct CEditorState
 {
     CCardSession session;
     vcard::CCardFields fields;
+    std::vector<HWND> pages; // the pages created so far, which hold what the user typed
     bool accepted = false;
+    HRESULT saved = S_FALSE;
+    std::vector<int> conflicts;
     bool fitted = false;
     bool filling = false;
     // The display name that first and last name give; while the display name is that, it follows them.
@@ -275,6 +278,36 @@ void FitSheet(HWND page)
     InvalidateRect(sheet, nullptr, TRUE);
 }
 
+// Saves what every page holds when the first page hears of OK. A save that fails keeps the sheet
+// open with what the user typed, so that it can be tried again or cancelled.
+LONG_PTR OnApply(HWND page, CEditorState& state)
+{
+    if (state.accepted)
+        return PSNRET_NOERROR;
+    for (HWND shown : state.pages)
+        ReadPage(shown, state);
+    vcard::CCardFields fields = state.fields;
+    vcard::NormalizeFields(fields);
+    // A field the user left alone stays as the card has it, even where tidying would change it.
+    vcard::CCardFields shown = state.session.fields;
+    vcard::NormalizeFields(shown);
+    bool untouched[vcard::FIELD_COUNT];
+    for (int f = 0; f < vcard::FIELD_COUNT; ++f)
+        untouched[f] = vcard::FieldText(shown, f) == vcard::FieldText(fields, f);
+    vcard::CopyFields(untouched, state.session.fields, fields);
+    CSaveResult result = SaveCardSession(state.session, fields);
+    if (FAILED(result.hr))
+    {
+        MessageBoxW(GetParent(page), result.error.c_str(), LoadText(IDS_STORE_CAPTION).c_str(), MB_OK | MB_ICONERROR);
+        state.saved = result.hr;
+        return PSNRET_INVALID_NOCHANGEPAGE;
+    }
+    state.accepted = true;
+    state.saved = S_OK;
+    state.conflicts = result.conflicts;
+    return PSNRET_NOERROR;
+}
+
 INT_PTR CALLBACK PageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam)
 {
     CEditorState* state = reinterpret_cast<CEditorState*>(GetWindowLongPtrW(page, DWLP_USER));
@@ -283,6 +316,7 @@ INT_PTR CALLBACK PageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam)
     case WM_INITDIALOG:
         state = reinterpret_cast<CEditorState*>(reinterpret_cast<PROPSHEETPAGEW*>(lParam)->lParam);
         SetWindowLongPtrW(page, DWLP_USER, reinterpret_cast<LONG_PTR>(state));
+        state->pages.push_back(page);
         state->filling = true;
         FillPage(page, *state);
         state->filling = false;
@@ -318,9 +352,7 @@ INT_PTR CALLBACK PageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam)
     case WM_NOTIFY:
         if (state && reinterpret_cast<NMHDR*>(lParam)->code == PSN_APPLY)
         {
-            ReadPage(page, *state);
-            state->accepted = true;
-            SetWindowLongPtrW(page, DWLP_MSGRESULT, PSNRET_NOERROR);
+            SetWindowLongPtrW(page, DWLP_MSGRESULT, OnApply(page, *state));
             return TRUE;
         }
         return FALSE;
@@ -374,24 +406,10 @@ HRESULT RunContactEditor(LONG oid, HWND owner)
     header.nPages = 4;
     header.ppsp = pages;
     PropertySheetW(&header);
+    // Cancelled after a failed save: the failure is the result.
     if (!state.accepted)
-        return S_FALSE;
-
-    vcard::NormalizeFields(state.fields);
-    // A field the user left alone stays as the card has it, even where tidying would change it.
-    vcard::CCardFields shown = state.session.fields;
-    vcard::NormalizeFields(shown);
-    bool untouched[vcard::FIELD_COUNT];
-    for (int f = 0; f < vcard::FIELD_COUNT; ++f)
-        untouched[f] = vcard::FieldText(shown, f) == vcard::FieldText(state.fields, f);
-    vcard::CopyFields(untouched, state.session.fields, state.fields);
-    CSaveResult result = SaveCardSession(state.session, state.fields);
-    if (FAILED(result.hr))
-    {
-        MessageBoxW(owner, result.error.c_str(), LoadText(IDS_STORE_CAPTION).c_str(), MB_OK | MB_ICONERROR);
-        return result.hr;
-    }
-    if (!result.conflicts.empty())
-        ShowConflicts(owner, result.conflicts);
+        return state.saved;
+    if (!state.conflicts.empty())
+        ShowConflicts(owner, state.conflicts);
     return S_OK;
 }

@@ -72,10 +72,22 @@ bool CopyUnixMode(const std::wstring& original, const std::wstring& copy)
     LinuxCall(LINUX_CHOWN, reinterpret_cast<long long>(to.data()), -1, gid);
     return LinuxCall(LINUX_CHMOD, reinterpret_cast<long long>(to.data()), mode & 07777, 0) == 0;
 }
+
+// Under Wine an access list cannot take the group's rights away: the mode is set directly.
+void MakeUnixPrivate(const std::wstring& path)
+{
+    std::vector<char> unixPath = OnWineLinux() ? UnixPath(path) : std::vector<char>();
+    if (!unixPath.empty())
+        LinuxCall(LINUX_CHMOD, reinterpret_cast<long long>(unixPath.data()), 0600, 0);
+}
 #else
 bool CopyUnixMode(const std::wstring&, const std::wstring&)
 {
     return false;
+}
+
+void MakeUnixPrivate(const std::wstring&)
+{
 }
 #endif
 
@@ -114,4 +126,39 @@ void CopyPermissions(const std::wstring& original, const std::wstring& copy)
 {
     if (!CopyUnixMode(original, copy))
         CopyAccessList(original, copy);
+}
+
+HANDLE CreatePrivateFile(const std::wstring& path)
+{
+    // An access list that names only the user who runs Festivo: the file is the user's alone from
+    // its first byte (under Wine no one outside the user's group can open it, and it is made 0600
+    // before anything is written).
+    std::vector<BYTE> user;
+    HANDLE token = nullptr;
+    if (OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token))
+    {
+        DWORD size = 0;
+        GetTokenInformation(token, TokenUser, nullptr, 0, &size);
+        user.resize(size);
+        if (size == 0 || !GetTokenInformation(token, TokenUser, user.data(), size, &size))
+            user.clear();
+        CloseHandle(token);
+    }
+    if (user.empty())
+        return INVALID_HANDLE_VALUE;
+    PSID sid = reinterpret_cast<TOKEN_USER*>(user.data())->User.Sid;
+    DWORD aclSize = sizeof(ACL) + sizeof(ACCESS_ALLOWED_ACE) + GetLengthSid(sid);
+    std::vector<BYTE> acl(aclSize);
+    SECURITY_DESCRIPTOR descriptor;
+    if (!InitializeAcl(reinterpret_cast<ACL*>(acl.data()), aclSize, ACL_REVISION) ||
+        !AddAccessAllowedAce(reinterpret_cast<ACL*>(acl.data()), ACL_REVISION, FILE_GENERIC_READ | FILE_GENERIC_WRITE | DELETE, sid) ||
+        !InitializeSecurityDescriptor(&descriptor, SECURITY_DESCRIPTOR_REVISION) ||
+        !SetSecurityDescriptorOwner(&descriptor, sid, FALSE) ||
+        !SetSecurityDescriptorDacl(&descriptor, TRUE, reinterpret_cast<ACL*>(acl.data()), FALSE))
+        return INVALID_HANDLE_VALUE;
+    SECURITY_ATTRIBUTES attributes = {sizeof(attributes), &descriptor, FALSE};
+    HANDLE file = CreateFileW(LongPath(path).c_str(), GENERIC_WRITE, 0, &attributes, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file != INVALID_HANDLE_VALUE)
+        MakeUnixPrivate(path);
+    return file;
 }

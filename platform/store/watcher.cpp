@@ -3,6 +3,8 @@
 
 #include "platform/store/longpath.h"
 
+#include <algorithm>
+
 namespace {
 
 const DWORD WATCH_FILTER = FILE_NOTIFY_CHANGE_FILE_NAME | FILE_NOTIFY_CHANGE_DIR_NAME | FILE_NOTIFY_CHANGE_SIZE |
@@ -12,6 +14,51 @@ const DWORD WATCH_FILTER = FILE_NOTIFY_CHANGE_FILE_NAME | FILE_NOTIFY_CHANGE_DIR
 const DWORD QUIET = 40;
 const DWORD BURST_LIMIT = 250;
 const size_t BUFFER_BYTES = 64 * 1024;
+// How often the watch makes sure that it still watches the folder the path names: a folder that
+// was deleted and made again, or renamed and replaced, is watched anew within this time.
+const DWORD FOLDER_CHECK = 1000;
+
+// What tells one folder from another: its volume, its file index and when it was made.
+struct CFolderIdentity
+{
+    DWORD volume = 0;
+    DWORD high = 0;
+    DWORD low = 0;
+    FILETIME created = {0, 0};
+    bool valid = false;
+
+    bool operator==(const CFolderIdentity& o) const
+    {
+        return valid && o.valid && volume == o.volume && high == o.high && low == o.low &&
+               CompareFileTime(&created, &o.created) == 0;
+    }
+};
+
+CFolderIdentity IdentityOf(HANDLE handle)
+{
+    CFolderIdentity identity;
+    BY_HANDLE_FILE_INFORMATION info;
+    // A deleted folder still open here has no links left.
+    if (handle != INVALID_HANDLE_VALUE && GetFileInformationByHandle(handle, &info) && info.nNumberOfLinks > 0)
+    {
+        identity.volume = info.dwVolumeSerialNumber;
+        identity.high = info.nFileIndexHigh;
+        identity.low = info.nFileIndexLow;
+        identity.created = info.ftCreationTime;
+        identity.valid = true;
+    }
+    return identity;
+}
+
+CFolderIdentity IdentityOf(const std::wstring& folder)
+{
+    HANDLE handle = CreateFileW(LongPath(folder).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    CFolderIdentity identity = IdentityOf(handle);
+    if (handle != INVALID_HANDLE_VALUE)
+        CloseHandle(handle);
+    return identity;
+}
 
 } // namespace
 
@@ -159,29 +206,55 @@ void CDirectoryWatch::Publish()
         PostMessageW(window, message, 0, 0);
 }
 
+bool CDirectoryWatch::WatchesTheFolder() const
+{
+    return m_directory != INVALID_HANDLE_VALUE && IdentityOf(m_directory) == IdentityOf(m_folder);
+}
+
+void CDirectoryWatch::Rearm()
+{
+    if (m_directory != INVALID_HANDLE_VALUE)
+    {
+        CancelIo(m_directory);
+        DWORD bytes = 0;
+        GetOverlappedResult(m_directory, &m_overlapped, &bytes, TRUE);
+        CloseHandle(m_directory);
+        m_directory = INVALID_HANDLE_VALUE;
+    }
+    Request();
+}
+
 void CDirectoryWatch::Run()
 {
     Request();
     SetEvent(m_ready);
     HANDLE waits[] = {m_stop, m_wake, m_overlapped.hEvent};
+    DWORD lastLook = GetTickCount();
     for (;;)
     {
         EnterCriticalSection(&m_lock);
-        DWORD timeout = m_retry ? RETRY : SAFETY_CHECK;
+        DWORD look = m_retry ? RETRY : SAFETY_CHECK;
         bool armed = m_armed;
         LeaveCriticalSection(&m_lock);
-        DWORD wait = WaitForMultipleObjects(armed ? 3 : 2, waits, FALSE, timeout);
+        DWORD wait = WaitForMultipleObjects(armed ? 3 : 2, waits, FALSE, std::min(look, FOLDER_CHECK));
         if (wait == WAIT_OBJECT_0)
             break;
         if (wait == WAIT_OBJECT_0 + 1)
             continue;
         if (wait == WAIT_TIMEOUT)
         {
+            // A folder deleted, renamed or made again leaves the handle on the old one: the
+            // watch starts over on the folder the path names now, and the owner looks at it whole.
+            bool moved = !armed || !WatchesTheFolder();
+            if (moved)
+                Rearm();
+            bool changed = moved && (armed || Armed());
+            if (!changed && GetTickCount() - lastLook < look)
+                continue;
+            lastLook = GetTickCount();
             EnterCriticalSection(&m_lock);
             m_report.full = true;
             LeaveCriticalSection(&m_lock);
-            if (!armed)
-                Request();
             Publish();
             continue;
         }

@@ -41,6 +41,10 @@ private:
     static DWORD WINAPI ThreadProc(void* self);
     void Run();
     bool Request();
+    // Whether the open handle is on the folder the path names now.
+    bool WatchesTheFolder() const;
+    // Closes the handle and asks again on the folder the path names now.
+    void Rearm();
     void Collect(DWORD bytes);
     void Publish();
 

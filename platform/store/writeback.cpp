@@ -2,6 +2,7 @@
 #include "platform/store/writeback.h"
 
 #include "platform/store/addressbook.h"
+#include "platform/store/booklock.h"
 #include "platform/store/filemode.h"
 #include "platform/store/journal.h"
 #include "platform/store/longpath.h"
@@ -10,7 +11,10 @@
 #include "platform/store/vcard/writer.h"
 #include "platform/store/vcard/text.h"
 
+#include <objbase.h>
+
 #include <algorithm>
+#include <cstdio>
 
 namespace {
 
@@ -19,13 +23,14 @@ const int SAVE_ATTEMPTS = 3;
 
 bool ReadWholeFile(const std::wstring& path, std::string& bytes, DWORD& error)
 {
-    HANDLE h = CreateFileW(LongPath(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                           OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE h = INVALID_HANDLE_VALUE;
+    error = RetrySharing([&]() -> DWORD {
+        h = CreateFileW(LongPath(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                        nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+        return h == INVALID_HANDLE_VALUE ? GetLastError() : ERROR_SUCCESS;
+    });
     if (h == INVALID_HANDLE_VALUE)
-    {
-        error = GetLastError();
         return false;
-    }
     LARGE_INTEGER size;
     bool ok = GetFileSizeEx(h, &size) && static_cast<ULONGLONG>(size.QuadPart) <= MAX_ADDRESS_BOOK_FILE;
     error = ok ? ERROR_SUCCESS : ERROR_FILE_TOO_LARGE;
@@ -47,38 +52,21 @@ bool ReadWholeFile(const std::wstring& path, std::string& bytes, DWORD& error)
     return ok;
 }
 
-// The file as UTF-8 text; utf16 tells whether it has to go back to UTF-16 when written.
+// The file as read and as UTF-8 text; the card offsets of the reader refer to the text.
 struct CFileText
 {
+    std::string bytes;
     std::string text;
-    bool utf16 = false;
-    bool bigEndian = false;
+    vcard::CFileForm form;
 };
 
-void DecodeFile(const std::string& bytes, CFileText& file)
+void DecodeFile(std::string bytes, CFileText& file)
 {
-    file.utf16 = vcard::ConvertUtf16File(bytes, file.text);
-    file.bigEndian = file.utf16 && static_cast<unsigned char>(bytes[0]) == 0xFE;
-    if (!file.utf16)
-        file.text = bytes;
-}
-
-std::string EncodeFile(const CFileText& file)
-{
-    if (!file.utf16)
-        return file.text;
-    int n = MultiByteToWideChar(CP_UTF8, 0, file.text.data(), static_cast<int>(file.text.size()), nullptr, 0);
-    std::wstring wide(n > 0 ? n : 0, L'\0');
-    if (n > 0)
-        MultiByteToWideChar(CP_UTF8, 0, file.text.data(), static_cast<int>(file.text.size()), &wide[0], n);
-    std::string bytes = file.bigEndian ? std::string("\xFE\xFF") : std::string("\xFF\xFE");
-    for (wchar_t c : wide)
-    {
-        char lo = static_cast<char>(c & 0xFF), hi = static_cast<char>((c >> 8) & 0xFF);
-        bytes += file.bigEndian ? hi : lo;
-        bytes += file.bigEndian ? lo : hi;
-    }
-    return bytes;
+    file.bytes.swap(bytes);
+    file.form = vcard::CFileForm();
+    file.form.utf16 = vcard::ConvertUtf16File(file.bytes, file.text, &file.form.bom, &file.form.bigEndian);
+    if (!file.form.utf16)
+        file.text = file.bytes;
 }
 
 std::vector<vcard::CVCard> ReadCards(const std::string& text)
@@ -98,6 +86,7 @@ std::string CardText(const std::string& text, const vcard::CVCard& card)
 
 const long CARD_GONE = -1;
 const long CARD_AMBIGUOUS = -2;
+const long CARD_UNSURE = -3; // without UID: gone or changed, and others have its names
 
 std::string UidOf(const vcard::CVCard& card)
 {
@@ -123,9 +112,25 @@ long ByBytes(const CCardSession& session, const std::string& text, const std::ve
     return found;
 }
 
+std::vector<size_t> SameNames(const CCardSession& session, const std::vector<vcard::CVCard>& cards)
+{
+    std::vector<size_t> same;
+    for (size_t i = 0; i < cards.size(); ++i)
+        if (UidOf(cards[i]).empty())
+        {
+            vcard::CCardFields fields;
+            vcard::ReadFields(cards[i], fields);
+            if (fields.firstName == session.fields.firstName && fields.lastName == session.fields.lastName &&
+                fields.displayName == session.fields.displayName)
+                same.push_back(i);
+        }
+    return same;
+}
+
 // The card of the session in the file's current cards. A UID that was and is unique names it
 // whatever changed; a repeated one only together with the bytes that were read. A card without
-// UID is found by its bytes, else at its place if it still has the same names.
+// UID is found by its bytes; changed by another program, by its names only while it was and is
+// the one card without UID of that name (else the edit could land on another person).
 long FindCard(const CCardSession& session, const std::string& text, const std::vector<vcard::CVCard>& cards)
 {
     if (!session.uid.empty())
@@ -145,14 +150,12 @@ long FindCard(const CCardSession& session, const std::string& text, const std::v
     for (size_t i = 0; i < cards.size(); ++i)
         all[i] = i;
     long found = ByBytes(session, text, cards, all, session.cardIndex);
-    if (found != CARD_GONE || session.cardIndex >= cards.size())
+    if (found != CARD_GONE)
         return found;
-    vcard::CCardFields fields;
-    vcard::ReadFields(cards[session.cardIndex], fields);
-    if (fields.firstName == session.fields.firstName && fields.lastName == session.fields.lastName &&
-        fields.displayName == session.fields.displayName)
-        return static_cast<long>(session.cardIndex);
-    return CARD_GONE;
+    std::vector<size_t> same = SameNames(session, cards);
+    if (same.size() == 1 && session.nameCount == 1)
+        return static_cast<long>(same[0]);
+    return same.empty() ? CARD_GONE : CARD_UNSURE;
 }
 
 // Takes the card at index as the session's card: where it is, its bytes, its fields and names.
@@ -169,6 +172,7 @@ void TakeCard(CCardSession& session, const std::string& text, const std::vector<
         }
     session.cardText = CardText(text, cards[index]);
     vcard::ReadFields(cards[index], session.fields);
+    session.nameCount = session.uid.empty() ? SameNames(session, cards).size() : 0;
     vcard::ReadOnlyFields(cards[index], session.readOnly);
     vcard::CContactRecord record;
     vcard::ReadContact(cards[index], record);
@@ -219,6 +223,34 @@ std::wstring SystemMessage(DWORD error)
     return text;
 }
 
+CSaveResult Gone(const std::wstring& path)
+{
+    CSaveResult result;
+    result.hr = HRESULT_FROM_WIN32(ERROR_NOT_FOUND);
+    result.error = L"The contact could not be saved: another program has deleted it from\n" + path;
+    return result;
+}
+
+// A new UID for a card that has none: sync tools and servers know a card by it.
+std::string NewUid(const std::string& version)
+{
+    GUID guid = {};
+    CoCreateGuid(&guid);
+    char text[48];
+    snprintf(text, sizeof(text), "%08lx-%04x-%04x-%02x%02x-%02x%02x%02x%02x%02x%02x", static_cast<unsigned long>(guid.Data1),
+             guid.Data2, guid.Data3, guid.Data4[0], guid.Data4[1], guid.Data4[2], guid.Data4[3], guid.Data4[4],
+             guid.Data4[5], guid.Data4[6], guid.Data4[7]);
+    return version == "4.0" ? "urn:uuid:" + std::string(text) : std::string(text);
+}
+
+bool IsGoneError(DWORD error)
+{
+    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
+}
+
+// What ReplaceFileBytes returns when the file changed after it was read.
+const DWORD FILE_CHANGED_MEANWHILE = ERROR_FILE_INVALID;
+
 CSaveResult Failure(DWORD error, const std::wstring& path)
 {
     CSaveResult result;
@@ -241,17 +273,24 @@ bool LoadCardSession(LONG oid, CCardSession& session)
             return false;
         const CStoreEntry& entry = snapshot->entries[index];
         const CStoreFile& stored = snapshot->files[entry.file];
+        // No Festivo process replaces the file while it is read.
+        CBookLock lock(stored.path);
         CFileStamp before, after;
         std::string bytes;
         DWORD error = 0;
+        // Another process saved since the store last looked: the store reads the book again,
+        // which no Festivo process changes while the lock is held.
         if (!ReadFileStamp(stored.path.c_str(), before) || before != stored.stamp)
+        {
+            TheAddressBook().Recheck();
             continue;
+        }
         if (!ReadWholeFile(stored.path, bytes, error))
             return false;
         if (!ReadFileStamp(stored.path.c_str(), after) || after != before)
             continue;
         CFileText file;
-        DecodeFile(bytes, file);
+        DecodeFile(std::move(bytes), file);
         std::vector<vcard::CVCard> cards = ReadCards(file.text);
         if (entry.card >= cards.size())
             continue;
@@ -269,22 +308,34 @@ bool LoadCardSession(LONG oid, CCardSession& session)
 
 CSaveResult SaveCardSession(CCardSession& session, const vcard::CCardFields& edited)
 {
+    // Every Festivo process saving into this file waits here, so that none writes a file it
+    // read before another one's save: from the read to the rename the file is this save's.
+    CBookLock lock(session.path);
+    if (!lock.Held())
+        return Failure(ERROR_SHARING_VIOLATION, session.path);
+    // A program that takes no lock can still replace the file meanwhile: the save then starts again.
     for (int attempt = 0; attempt < SAVE_ATTEMPTS; ++attempt)
     {
         CFileStamp before;
         std::string bytes;
         DWORD error = 0;
         if (!ReadFileStamp(session.path.c_str(), before) || !ReadWholeFile(session.path, bytes, error))
-            return Failure(error ? error : GetLastError(), session.path);
+        {
+            error = error ? error : GetLastError();
+            // A card file deleted by another program (a sync tool removes a card so) is a deleted card.
+            return IsGoneError(error) ? Gone(session.path) : Failure(error, session.path);
+        }
         CFileText file;
-        DecodeFile(bytes, file);
+        DecodeFile(std::move(bytes), file);
         std::vector<vcard::CVCard> cards = ReadCards(file.text);
         long found = FindCard(session, file.text, cards);
         if (found == CARD_GONE)
+            return Gone(session.path);
+        if (found == CARD_UNSURE)
         {
-            CSaveResult result;
-            result.hr = HRESULT_FROM_WIN32(ERROR_NOT_FOUND);
-            result.error = L"The contact could not be saved: another program has deleted it from\n" + session.path;
+            CSaveResult result = Gone(session.path);
+            result.error = L"The contact could not be saved: another program has deleted or changed it in\n" + session.path +
+                           L"\nand it can no longer be told from another contact of the same name. Nothing was changed.";
             return result;
         }
         if (found == CARD_AMBIGUOUS)
@@ -308,24 +359,26 @@ CSaveResult SaveCardSession(CCardSession& session, const vcard::CCardFields& edi
         vcard::ReadOnlyFields(card, readOnly);
         vcard::CopyFields(readOnly, session.fields, asked);
         vcard::MergeFields(session.fields, asked, merged, result.conflicts);
-        std::string newCard = freshText;
+        // Two edits merged can leave a first number or address empty and the second one set.
+        vcard::PackSlots(merged);
         if (!vcard::SameFields(merged, fresh))
         {
-            if (!vcard::EditCard(freshText, merged, newCard) || !ReadsBack(newCard, merged))
+            std::string newCard;
+            std::vector<vcard::CCardEdit> edits;
+            if (!vcard::EditCard(freshText, merged, newCard, NewUid(card.version), &edits) || !ReadsBack(newCard, merged))
                 return Failure(ERROR_INVALID_DATA, session.path);
-            file.text = vcard::ReplaceRange(file.text, card.begin, card.end, newCard);
-            CFileStamp now;
-            ReadFileStamp(session.path.c_str(), now);
-            if (now != before)
+            std::string written = vcard::ApplyCardEdits(file.bytes, file.form, card.begin, edits);
+            error = ReplaceFileBytes(session.path, written, &before);
+            if (error == FILE_CHANGED_MEANWHILE)
                 continue;
-            error = ReplaceFileBytes(session.path, EncodeFile(file));
             if (error != ERROR_SUCCESS)
                 return Failure(error, session.path);
+            DecodeFile(std::move(written), file);
+            cards = ReadCards(file.text);
             result.written = true;
         }
-        std::vector<vcard::CVCard> again = ReadCards(file.text);
-        if (static_cast<size_t>(found) < again.size())
-            TakeCard(session, file.text, again, static_cast<size_t>(found));
+        if (static_cast<size_t>(found) < cards.size())
+            TakeCard(session, file.text, cards, static_cast<size_t>(found));
         // Logged-on windows of this process hear of the change now rather than at the next poll.
         if (result.written)
             CNotifier::Instance().Poll();
@@ -334,7 +387,29 @@ CSaveResult SaveCardSession(CCardSession& session, const vcard::CCardFields& edi
     return Failure(ERROR_SHARING_VIOLATION, session.path);
 }
 
-DWORD ReplaceFileBytes(const std::wstring& path, const std::string& bytes)
+namespace {
+
+// The name of the copy a save writes before renaming it over the file.
+std::wstring CopyNameFor(const std::wstring& target)
+{
+    size_t slash = target.find_last_of(L"\\/");
+    std::wstring folder = slash == std::wstring::npos ? L"." : target.substr(0, slash);
+    std::wstring name = target.substr(slash == std::wstring::npos ? 0 : slash + 1);
+    CharUpperBuffW(&name[0], static_cast<DWORD>(name.size()));
+    unsigned long long hash = 14695981039346656037ull;
+    for (wchar_t c : name)
+    {
+        hash ^= static_cast<unsigned short>(c);
+        hash *= 1099511628211ull;
+    }
+    wchar_t file[32];
+    swprintf(file, 32, L"vcf%016llx.tmp", hash);
+    return folder + L"\\" + file;
+}
+
+} // namespace
+
+DWORD ReplaceFileBytes(const std::wstring& path, const std::string& bytes, const CFileStamp* expected)
 {
     // A link stays a link: the file it points to is replaced, through a copy in that file's folder.
     std::wstring target = ResolveLinks(path);
@@ -343,13 +418,12 @@ DWORD ReplaceFileBytes(const std::wstring& path, const std::string& bytes)
         return GetLastError();
     if (attributes & FILE_ATTRIBUTE_READONLY)
         return ERROR_ACCESS_DENIED;
-    size_t slash = target.find_last_of(L"\\/");
-    std::wstring folder = slash == std::wstring::npos ? L"." : target.substr(0, slash);
-    // The name of the copy ends in .tmp, so that a folder store never takes it for an address book.
-    wchar_t temp[MAX_PATH];
-    if (!GetTempFileNameW(folder.c_str(), L"vcf", 0, temp))
-        return GetLastError();
-    HANDLE h = CreateFileW(temp, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    // The copy has one name per file, ending in .tmp so that no folder store reads it: a copy
+    // left by a save that was killed is replaced by the next save rather than kept for ever.
+    std::wstring temp = LongPath(CopyNameFor(target));
+    DeleteFileW(temp.c_str());
+    // Readable by the user alone until it is complete and has the book's own permissions.
+    HANDLE h = CreatePrivateFile(temp);
     DWORD error = h == INVALID_HANDLE_VALUE ? GetLastError() : ERROR_SUCCESS;
     size_t done = 0;
     while (error == ERROR_SUCCESS && done < bytes.size())
@@ -365,15 +439,24 @@ DWORD ReplaceFileBytes(const std::wstring& path, const std::string& bytes)
         CloseHandle(h);
     if (error == ERROR_SUCCESS)
     {
-        SetFileAttributesW(temp, attributes & ~FILE_ATTRIBUTE_DIRECTORY);
+        SetFileAttributesW(temp.c_str(), attributes & ~FILE_ATTRIBUTE_DIRECTORY);
         CopyPermissions(target, temp);
         CFileStamp stamp;
-        ReadFileStamp(temp, stamp);
+        ReadFileStamp(temp.c_str(), stamp);
         CWriteJournal::Record(path.c_str(), stamp);
-        if (!MoveFileExW(temp, target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-            error = GetLastError();
+        // The last look at the file comes right before the rename: a program that takes no lock
+        // and replaces the file in between loses its change only within these few instructions.
+        CFileStamp now;
+        if (expected && (!ReadFileStamp(path.c_str(), now) || now != *expected))
+            error = FILE_CHANGED_MEANWHILE;
+        else
+            error = RetrySharing([&]() -> DWORD {
+                return MoveFileExW(temp.c_str(), LongPath(target).c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)
+                           ? ERROR_SUCCESS
+                           : GetLastError();
+            });
     }
     if (error != ERROR_SUCCESS)
-        DeleteFileW(temp);
+        DeleteFileW(temp.c_str());
     return error;
 }

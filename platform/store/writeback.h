@@ -1,6 +1,7 @@
 // Writing an edited contact back into its address book file: merge with the file's current state, replace atomically.
 #pragma once
 
+#include "platform/store/journal.h"
 #include "platform/store/vcard/edit.h"
 
 #include <windows.h>
@@ -17,6 +18,7 @@ struct CCardSession
     std::string uid;
     size_t uidOrdinal = 0;     // which of the file's cards with this UID it is (UIDs repeat after bad merges)
     size_t uidCount = 0;       // how many cards of the file had this UID
+    size_t nameCount = 0;      // without UID: how many cards of the file without UID had its names
     std::string cardText;      // the card's bytes as read (UTF-8)
     vcard::CCardFields fields; // the card's fields as read
     std::string name;          // the name the contact list shows
@@ -41,5 +43,7 @@ CSaveResult SaveCardSession(CCardSession& session, const vcard::CCardFields& edi
 // The whole file's bytes written through a new file in the same folder, then renamed over it;
 // a link is followed, so the file it points to is replaced and the link stays. The new file
 // keeps the old one's attributes and permissions. Its temporary name ends in .tmp, which no
-// folder store reads. The write journal learns the new file's stamp before the rename.
-DWORD ReplaceFileBytes(const std::wstring& path, const std::string& bytes);
+// folder store reads. The write journal learns the new file's stamp before the rename. With
+// expected, the file must still have that stamp right before the rename, else nothing is
+// replaced and the result is ERROR_FILE_INVALID. A sharing error is retried for a moment.
+DWORD ReplaceFileBytes(const std::wstring& path, const std::string& bytes, const CFileStamp* expected = nullptr);

@@ -1,5 +1,5 @@
 // Contact actions: gathering order, choosing, template filling, composer parameters and desktop requests.
-#include "app/contactactions.h"
+#include "common/contactactions.h"
 #include "platform/phone/phone.h"
 #include "tests/support/fake_store.h"
 #include "tests/support/fixtures.h"

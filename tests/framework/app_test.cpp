@@ -156,10 +156,10 @@ TEST(BaseNameDeathTest, NoExtensionOrNothingBeforeTheDotIsFatal)
 {
     CStr name;
     EXPECT_FATAL(CVelaApp::BaseNameFromPath(L"\\Program Files\\Festivo\\festivo", name),
-                 "CVelaApp::MakeAppBaseName", "Not found");
+                 "CVelaApp::BaseNameFromPath", "Not found");
     EXPECT_FATAL(CVelaApp::BaseNameFromPath(L"\\Program Files\\Festivo.dir\\festivo", name),
-                 "CVelaApp::MakeAppBaseName", "Not found");
-    EXPECT_FATAL(CVelaApp::BaseNameFromPath(L"\\Festivo\\.exe", name), "CVelaApp::MakeAppBaseName", "Not found");
+                 "CVelaApp::BaseNameFromPath", "Not found");
+    EXPECT_FATAL(CVelaApp::BaseNameFromPath(L"\\Festivo\\.exe", name), "CVelaApp::BaseNameFromPath", "Not found");
 }
 
 TEST(ActivateViewDeathTest, UnknownIdIsFatal)

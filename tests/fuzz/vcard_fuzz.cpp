@@ -36,7 +36,8 @@ bool MayChange(const std::string& name, int field)
         return name == "BDAY";
     if (field == vcard::FIELD_ANNIVERSARY)
         return name == "ANNIVERSARY" || name == "X-ANNIVERSARY" || name == "X-EVOLUTION-ANNIVERSARY" ||
-               name == "X-MS-ANNIVERSARY" || name == "X-ABDATE";
+               name == "X-MS-ANNIVERSARY" || name == "X-ABDATE" || name == "X-KADDRESSBOOK-X-ANNIVERSARY" ||
+               name == "X-ANDROID-CUSTOM";
     if (field < vcard::FIELD_EMAIL)
         return name == "TEL";
     return name == "EMAIL";
@@ -52,16 +53,28 @@ std::vector<std::string> Kept(const std::string& text, const vcard::CVCard& card
     return kept;
 }
 
-// Changes one field of one card as an editor would and checks that nothing else moved.
-void CheckEdit(const std::string& text, const std::vector<vcard::CVCard>& cards, const uint8_t* data, size_t size)
+// The line ends a text uses: bit 0 CR LF, bit 1 LF alone, bit 2 CR alone.
+int LineEnds(const std::string& text)
+{
+    int ends = 0;
+    for (size_t i = 0; i < text.size(); ++i)
+        if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n')
+            ends |= 1, ++i;
+        else if (text[i] == '\n')
+            ends |= 2;
+        else if (text[i] == '\r')
+            ends |= 4;
+    return ends;
+}
+
+// Changes one field of one card as an editor would and checks that nothing else moved: every
+// byte of the file outside the replaced ranges, each range exactly whole properties the field
+// may change (or a place between two), and new lines in the card's own line ends.
+void CheckEdit(const std::string& bytes, const std::string& text, const vcard::CFileForm& form,
+               const std::vector<vcard::CVCard>& cards, const uint8_t* data, size_t size)
 {
     if (cards.empty() || size < 4)
         return;
-    // Files with bare CR line ends are left out of the edit check for now: the editor still moves
-    // bytes of neighbouring properties there.
-    for (size_t i = 0; i < text.size(); ++i)
-        if (text[i] == '\r' && (i + 1 == text.size() || text[i + 1] != '\n'))
-            return;
     size_t which = data[0] % cards.size();
     int field = data[1] % vcard::FIELD_COUNT;
     const vcard::CVCard& card = cards[which];
@@ -90,9 +103,36 @@ void CheckEdit(const std::string& text, const std::vector<vcard::CVCard>& cards,
     else
         fields.emails[field - vcard::FIELD_EMAIL] = value;
     std::string edited;
-    if (!vcard::EditCard(cardText, fields, edited))
+    std::vector<vcard::CCardEdit> edits;
+    if (!vcard::EditCard(cardText, fields, edited, std::string(), &edits))
         return;
+    int cardEnds = LineEnds(cardText);
+    for (const vcard::CCardEdit& e : edits)
+    {
+        bool insert = e.begin == e.end, starts = insert && card.properties.empty(), ends = insert;
+        for (const vcard::CVCardProperty& p : card.properties)
+        {
+            if (p.begin - card.begin == e.begin || (insert && p.end - card.begin == e.begin))
+                starts = true;
+            if (p.end - card.begin == e.end)
+                ends = true;
+            if (p.begin - card.begin >= e.begin && p.end - card.begin <= e.end && e.begin < e.end && !MayChange(p.name, field))
+                abort();
+        }
+        if (!starts || !ends)
+            abort();
+        // Single-ended cards get lines of that end.
+        if ((cardEnds == 1 || cardEnds == 2 || cardEnds == 4) && (LineEnds(e.text) & ~cardEnds) != 0)
+            abort();
+    }
     std::string file = vcard::ReplaceRange(text, card.begin, card.end, edited);
+    // In the file's own bytes: everything before the first and after the last edit is as it was.
+    std::string written = vcard::ApplyCardEdits(bytes, form, card.begin, edits);
+    std::string writtenText;
+    if (form.utf16 && !vcard::ConvertUtf16File(written, writtenText))
+        abort();
+    if ((form.utf16 ? writtenText : written) != file)
+        abort();
     std::vector<vcard::CVCard> again = ReadAll(file);
     if (again.size() != cards.size())
         abort();
@@ -110,7 +150,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     std::string bytes(reinterpret_cast<const char*>(data), size);
     std::string converted;
-    const std::string& text = vcard::ConvertUtf16File(bytes, converted) ? converted : bytes;
+    vcard::CFileForm form;
+    form.utf16 = vcard::ConvertUtf16File(bytes, converted, &form.bom, &form.bigEndian);
+    const std::string& text = form.utf16 ? converted : bytes;
     std::vector<vcard::CVCard> cards = ReadAll(text);
     for (const vcard::CVCard& card : cards)
     {
@@ -140,11 +182,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
                 abort();
         }
     }
-    // The edit check still finds faults on files the reader now also reads (bare CR line ends,
-    // cut-off cards); it runs when FESTIVO_FUZZ_EDIT is set until those are mended.
-    static const bool editCheck = getenv("FESTIVO_FUZZ_EDIT") != nullptr;
-    if (editCheck)
-        CheckEdit(text, cards, data, size);
+    CheckEdit(bytes, text, form, cards, data, size);
     vcard::CVCardDate date;
     vcard::ParseVCardDate(bytes.substr(0, 64), date);
     return 0;

@@ -87,10 +87,13 @@ BOOL CALLBACK AppendStaticText(HWND child, LPARAM param)
 struct CEditorDriver
 {
     std::function<void(HWND sheet)> act;
+    // After a message box the sheet stayed open: true presses OK again, false (or none) Cancel.
+    std::function<bool(HWND sheet)> retry;
     bool cancel = false;
     bool acted = false;
     int ticksAfter = 0;
     int boxes = 0;
+    int boxesAnswered = 0;
     std::wstring boxText; // of the message boxes the editor showed
 };
 CEditorDriver* g_driver = nullptr;
@@ -123,6 +126,13 @@ void CALLBACK DriveEditor(HWND, UINT, UINT_PTR, DWORD)
     HWND sheet = FindDialog(L"Edit contact");
     if (!sheet)
         return;
+    if (g_driver->acted && g_driver->boxes > g_driver->boxesAnswered)
+    {
+        g_driver->boxesAnswered = g_driver->boxes;
+        bool again = g_driver->retry && g_driver->retry(sheet);
+        SendMessageW(GetDlgItem(sheet, again ? IDOK : IDCANCEL), BM_CLICK, 0, 0);
+        return;
+    }
     if (g_driver->acted)
     {
         // A sheet that does not close on its button is a failure, not a hang.
@@ -276,19 +286,104 @@ TEST_F(CardTest, ClashingChangeByAnotherProgramWinsAndTheUserIsTold)
     EXPECT_NE(std::wstring::npos, driver.boxText.find(L"Birthday"));
 }
 
-TEST_F(CardTest, FailedWriteIsReportedAndLeavesTheFileAsItWas)
+// A failed save is reported and keeps the editor open with what the user typed: OK again saves
+// it once the file can be written, Cancel leaves the file as it was.
+TEST_F(CardTest, FailedSaveKeepsTheEditorOpenWithTheTypedValues)
 {
     std::string book = Anna() + OLOF;
-    IItem* item = OpenContact(m_dir.File(L"book.vcf"), book, L"Anna Lind");
-    ASSERT_NE(nullptr, item);
-    SetFileAttributesW(m_path.c_str(), FILE_ATTRIBUTE_READONLY);
-    CEditorDriver driver;
-    driver.act = [](HWND sheet) { BirthdayTo(sheet, 1980, 3, 5); };
-    EXPECT_TRUE(FAILED(RunEditor(item, driver)));
-    EXPECT_EQ(1, driver.boxes);
-    EXPECT_NE(std::wstring::npos, driver.boxText.find(L"could not be saved")) << driver.boxText.c_str();
-    EXPECT_EQ(book, ReadAll(m_path));
-    EXPECT_EQ(1, CountFiles(m_dir.Path()));
+    struct
+    {
+        bool tryAgain;
+        std::string expected;
+    } cases[] = {{true, Anna("+46 70 123 45 67", "1980-03-05") + OLOF}, {false, book}};
+    for (const auto& c : cases)
+    {
+        IItem* item = OpenContact(m_dir.File(L"book.vcf"), book, L"Anna Lind");
+        ASSERT_NE(nullptr, item);
+        SetFileAttributesW(m_path.c_str(), FILE_ATTRIBUTE_READONLY);
+        std::wstring path = m_path;
+        CEditorDriver driver;
+        driver.act = [](HWND sheet) { BirthdayTo(sheet, 1980, 3, 5); };
+        driver.retry = [&](HWND) {
+            if (c.tryAgain)
+                SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+            return c.tryAgain;
+        };
+        HRESULT hr = RunEditor(item, driver);
+        EXPECT_EQ(c.tryAgain, SUCCEEDED(hr));
+        EXPECT_EQ(1, driver.boxesAnswered) << "the editor stayed open after the failure";
+        EXPECT_NE(std::wstring::npos, driver.boxText.find(L"could not be saved")) << driver.boxText.c_str();
+        EXPECT_EQ(c.expected, ReadAll(m_path));
+        EXPECT_EQ(1, CountFiles(m_dir.Path()));
+        SetFileAttributesW(m_path.c_str(), FILE_ATTRIBUTE_NORMAL);
+        item->Release();
+        m_item = nullptr;
+    }
+}
+
+// A card another program deleted while its editor was open is reported as deleted, also when a
+// card of the same names without UID is left, which must not take the edit.
+TEST_F(CardTest, EditOfACardAnotherProgramDeletedIsRefused)
+{
+    auto olof = [](const char* birthday) {
+        return "BEGIN:VCARD\r\nVERSION:2.1\r\nN:Berg;Olof\r\nBDAY:" + std::string(birthday) + "\r\nEND:VCARD\r\n";
+    };
+    struct
+    {
+        bool ownFile; // the card is alone in its file, which the other program deletes
+    } cases[] = {{false}, {true}};
+    for (const auto& c : cases)
+    {
+        std::wstring path = m_dir.File(c.ownFile ? L"olof.vcf" : L"book.vcf");
+        IItem* item = OpenContact(path, olof("19700101") + (c.ownFile ? "" : olof("19800101")), L"Olof Berg");
+        ASSERT_NE(nullptr, item);
+        DATE opened = 0;
+        for (const CListedContact& listed : List())
+            opened = listed.oid == m_oid ? listed.birthday : opened;
+        std::string left = c.ownFile ? "" : olof(opened == OleDate(1970, 1, 1) ? "19800101" : "19700101");
+        CEditorDriver driver;
+        driver.act = [&](HWND sheet) {
+            SetDlgItemTextW(Page(sheet, 0), IDC_FIRST_NAME, L"Olle");
+            if (c.ownFile)
+                DeleteFileW(path.c_str());
+            else
+                std::ofstream(path.c_str(), std::ios::binary) << left;
+        };
+        EXPECT_TRUE(FAILED(RunEditor(item, driver)));
+        EXPECT_NE(std::wstring::npos, driver.boxText.find(L"deleted")) << driver.boxText.c_str();
+        EXPECT_EQ(c.ownFile ? 0 : 1, CountFiles(m_dir.Path()));
+        if (!c.ownFile)
+            EXPECT_EQ(left, ReadAll(path));
+        DeleteFileW(path.c_str());
+        item->Release();
+        m_item = nullptr;
+        CloseStore();
+    }
+}
+
+// Sync tools know a card by its UID: a card without one gets one at its first save, once.
+TEST_F(CardTest, FirstSaveGivesACardWithoutUidOne)
+{
+    ASSERT_NE(nullptr, OpenContact(m_dir.File(L"book.vcf"), Anna() + OLOF, L"Olof Berg"));
+    for (WORD day : {5, 6})
+    {
+        // The contact as the list has it now.
+        for (const CListedContact& c : List())
+            if (c.name == L"Olof Berg" && c.oid != m_oid)
+            {
+                m_item->Release();
+                m_oid = c.oid;
+                m_item = ItemOf(c.oid);
+            }
+        ASSERT_NE(nullptr, m_item);
+        CEditorDriver driver;
+        driver.act = [&](HWND sheet) { BirthdayTo(sheet, 1970, 1, day); };
+        EXPECT_EQ(S_OK, RunEditor(m_item, driver));
+    }
+    std::string written = ReadAll(m_path);
+    ASSERT_EQ(0u, written.find(Anna() + "BEGIN:VCARD\r\nVERSION:2.1\r\nN:Berg;Olof\r\nBDAY:19700106\r\nUID:")) << written;
+    EXPECT_EQ(written.rfind("UID:"), written.find("UID:", Anna().size())) << written;
+    EXPECT_EQ("\r\nEND:VCARD\r\n", written.substr(written.rfind("UID:") + 4 + 36)) << "a UUID";
 }
 
 TEST_F(CardTest, MissingFolderIsReportedAndNothingIsCreated)
@@ -316,7 +411,7 @@ TEST_F(CardTest, MissingFolderIsReportedAndNothingIsCreated)
 TEST_F(CardTest, YearlessBirthdayStaysYearless)
 {
     // The tab in the untouched name stays too.
-    std::string book = "BEGIN:VCARD\r\nVERSION:4.0\r\nFN:Ada\r\nN:Lo\tvelace;Ada\r\nBDAY:--0315\r\nEND:VCARD\r\n";
+    std::string book = "BEGIN:VCARD\r\nVERSION:4.0\r\nUID:ada\r\nFN:Ada\r\nN:Lo\tvelace;Ada\r\nBDAY:--0315\r\nEND:VCARD\r\n";
     IItem* item = OpenContact(m_dir.File(L"ada.vcf"), book, L"Ada");
     ASSERT_NE(nullptr, item);
     CEditorDriver driver;
@@ -326,7 +421,7 @@ TEST_F(CardTest, YearlessBirthdayStaysYearless)
         SetDate(page, IDC_BIRTHDAY, 2000, 2, 29);
     };
     EXPECT_EQ(S_OK, RunEditor(item, driver));
-    EXPECT_EQ("BEGIN:VCARD\r\nVERSION:4.0\r\nFN:Ada\r\nN:Lo\tvelace;Ada\r\nBDAY:--0229\r\nEND:VCARD\r\n", ReadAll(m_path));
+    EXPECT_EQ("BEGIN:VCARD\r\nVERSION:4.0\r\nUID:ada\r\nFN:Ada\r\nN:Lo\tvelace;Ada\r\nBDAY:--0229\r\nEND:VCARD\r\n", ReadAll(m_path));
 }
 
 TEST_F(CardTest, CardWindowShowsTheContactAndClosesWithEscape)
@@ -526,7 +621,7 @@ TEST_F(CardTest, CardHeadingIsTheNameTheListShows)
 // A name in a character set that cannot be read is shown read-only with a note and written back untouched.
 TEST_F(CardTest, UndecodedFieldIsReadOnlyAndKept)
 {
-    std::string book = "BEGIN:VCARD\r\nVERSION:2.1\r\nN;CHARSET=X-UNKNOWN:\x8E\xA1;\x8E\xA2\r\nFN:Mika\r\nEND:VCARD\r\n";
+    std::string book = "BEGIN:VCARD\r\nVERSION:2.1\r\nN;CHARSET=X-UNKNOWN:\x8E\xA1;\x8E\xA2\r\nFN:Mika\r\nUID:mika\r\nEND:VCARD\r\n";
     IItem* item = OpenContact(m_dir.File(L"book.vcf"), book, L"Mika");
     ASSERT_NE(nullptr, item);
     CEditorDriver driver;
@@ -542,7 +637,7 @@ TEST_F(CardTest, UndecodedFieldIsReadOnlyAndKept)
     EXPECT_EQ(S_OK, RunEditor(item, driver));
     EXPECT_NE(0u, style & ES_READONLY);
     EXPECT_TRUE(noteShown);
-    EXPECT_EQ("BEGIN:VCARD\r\nVERSION:2.1\r\nN;CHARSET=X-UNKNOWN:\x8E\xA1;\x8E\xA2\r\nFN:Mika K\r\nEND:VCARD\r\n", ReadAll(m_path));
+    EXPECT_EQ("BEGIN:VCARD\r\nVERSION:2.1\r\nN;CHARSET=X-UNKNOWN:\x8E\xA1;\x8E\xA2\r\nFN:Mika K\r\nUID:mika\r\nEND:VCARD\r\n", ReadAll(m_path));
     EXPECT_EQ(0, driver.boxes);
 }
 

@@ -1,6 +1,8 @@
 // Card rewriting: only the properties of changed fields change, in the card's own version's forms; merging two edits.
+#include "platform/store/codepage.h"
 #include "platform/store/vcard/edit.h"
 #include "platform/store/vcard/reader.h"
+#include "platform/store/vcard/text.h"
 #include "platform/store/vcard/writer.h"
 
 #include <gtest/gtest.h>
@@ -123,7 +125,7 @@ TEST(CardEdit, UnchangedAndUndecodedTextKeepsItsBytes)
         {"N;CHARSET=ISO-8859-1;ENCODING=QUOTED-PRINTABLE:M=FCller;Hans", [](CCardFields& f) { f.firstName = "Hannes"; },
          "N;CHARSET=ISO-8859-1;ENCODING=QUOTED-PRINTABLE:M=FCller;Hannes"},
         {"N;CHARSET=ISO-8859-1;ENCODING=QUOTED-PRINTABLE:M=FCller;Hans", [](CCardFields& f) { f.firstName = "\xC5\x81ukasz"; },
-         "N;CHARSET=UTF-8:M\xC3\xBCller;\xC5\x81ukasz"},
+         "N;ENCODING=QUOTED-PRINTABLE;CHARSET=UTF-8:M=C3=BCller;=C5=81ukasz"},
         {"N;CHARSET=ISO-8859-2;ENCODING=QUOTED-PRINTABLE:=A3ukasiewicz;Jan", [](CCardFields& f) { f.firstName = "Janek"; },
          nullptr},
         {"FN;CHARSET=X-UNKNOWN:\x8E\xA1\x8E\xA2", [](CCardFields& f) { f.displayName = "Other"; },
@@ -184,4 +186,81 @@ TEST(CardEdit, AndroidEventDateIsShownAndNeverRewritten)
     EXPECT_EQ(6, fields.anniversary.month);
     EXPECT_EQ(9, fields.anniversary.day);
     EXPECT_EQ(text, Edited(text, [](CCardFields& f) { f.anniversary = {2002, 7, 10}; }));
+}
+
+// The edited property in the file's own form: its code page when the text fits, else UTF-8 on
+// that property alone; quoted-printable on one line where it was, soft breaks between characters
+// where it had them; the card's line ends and its TYPE= style for new lines.
+TEST(CardEdit, EditedPropertyKeepsTheFilesForm)
+{
+    InstallCodePageDecoder();
+    struct
+    {
+        const char* card;
+        void (*change)(CCardFields&);
+        const char* expected;
+    } cases[] = {
+        {"BEGIN:VCARD\r\nVERSION:2.1\r\nN;CHARSET=SHIFT_JIS:\x8E\x52\x93\x63;\x91\xBE\x98\x59\r\nEND:VCARD\r\n",
+         [](CCardFields& f) { f.firstName = "\xE8\x8A\xB1\xE5\xAD\x90"; }, // 花子
+         "BEGIN:VCARD\r\nVERSION:2.1\r\nN;CHARSET=SHIFT_JIS:\x8E\x52\x93\x63;\x89\xD4\x8E\x71\r\nEND:VCARD\r\n"},
+        {"BEGIN:VCARD\r\nVERSION:2.1\r\nN;CHARSET=SHIFT_JIS;ENCODING=QUOTED-PRINTABLE:=8E=52=93=63;=91=BE=98=59\r\nEND:VCARD\r\n",
+         [](CCardFields& f) { f.firstName = "Zo\xC3\xAB"; },
+         "BEGIN:VCARD\r\nVERSION:2.1\r\nN;ENCODING=QUOTED-PRINTABLE;CHARSET=UTF-8:=E5=B1=B1=E7=94=B0;Zo=C3=AB\r\nEND:VCARD\r\n"},
+        {"BEGIN:VCARD\r\nVERSION:2.1\r\nN;CHARSET=UTF-8;ENCODING=QUOTED-PRINTABLE:=E5=B1=B1;=E5=A4=AA\r\nEND:VCARD\r\n",
+         [](CCardFields& f) { f.firstName = "\xE5\xB1\xB1\xE7\x94\xB0\xE5\xA4\xAA\xE9\x83\x8E\xE5\xB1\xB1\xE7\x94\xB0\xE5\xA4\xAA\xE9\x83\x8E"; },
+         "BEGIN:VCARD\r\nVERSION:2.1\r\nN;CHARSET=UTF-8;ENCODING=QUOTED-PRINTABLE:=E5=B1=B1;=E5=B1=B1=E7=94=B0=E5=A4=AA"
+         "=E9=83=8E=E5=B1=B1=E7=94=B0=E5=A4=AA=E9=83=8E\r\nEND:VCARD\r\n"},
+        {"BEGIN:VCARD\r\nVERSION:2.1\r\nN;CHARSET=UTF-8;ENCODING=QUOTED-PRINTABLE:=E5=B1=B1;=E5=A4=AA=E9=83=8E=E5=A4=AA=E9=83=8E=\r\n"
+         "=E5=A4=AA=E9=83=8E\r\nEND:VCARD\r\n",
+         [](CCardFields& f) { f.firstName = "\xE5\xB1\xB1\xE7\x94\xB0\xE5\xA4\xAA\xE9\x83\x8E\xE5\xB1\xB1\xE7\x94\xB0\xE5\xA4\xAA\xE9\x83\x8E"; },
+         "BEGIN:VCARD\r\nVERSION:2.1\r\nN;CHARSET=UTF-8;ENCODING=QUOTED-PRINTABLE:=E5=B1=B1;=E5=B1=B1=E7=94=B0=\r\n"
+         "=E5=A4=AA=E9=83=8E=E5=B1=B1=E7=94=B0=E5=A4=AA=E9=83=8E\r\nEND:VCARD\r\n"},
+        {"BEGIN:VCARD\rVERSION:3.0\rFN:A\rBDAY:1980-03-15\rEND:VCARD\r",
+         [](CCardFields& f) {
+             f.birthday = {1980, 3, 5};
+             f.emails[0] = "a@b";
+         },
+         "BEGIN:VCARD\rVERSION:3.0\rFN:A\rBDAY:1980-03-05\rEMAIL;TYPE=INTERNET:a@b\rEND:VCARD\r"},
+        {"BEGIN:VCARD\r\nVERSION:2.1\r\nN:L;A\r\nTEL;TYPE=CELL:1\r\nEND:VCARD\r\n",
+         [](CCardFields& f) { f.phones[PHONE_WORK] = "2"; },
+         "BEGIN:VCARD\r\nVERSION:2.1\r\nN:L;A\r\nTEL;TYPE=CELL:1\r\nTEL;TYPE=WORK;TYPE=VOICE:2\r\nEND:VCARD\r\n"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(c.expected, Edited(c.card, c.change)) << c.card;
+}
+
+// In a UTF-16 file, in either byte order and with or without mark, only the edited property's
+// bytes change: another card's lone surrogate and a last odd byte stay as they were.
+TEST(CardEdit, Utf16FileKeepsEveryByteOutsideTheEdit)
+{
+    auto utf16 = [](const std::string& ascii, bool big) {
+        std::string out;
+        for (char c : ascii)
+            out += big ? std::string(1, '\0') + c : std::string(1, c) + '\0';
+        return out;
+    };
+    auto book = [&](const char* birthday, bool big, bool bom) {
+        std::string lone = big ? std::string("\xD8\x00", 2) : std::string("\x00\xD8", 2);
+        return (bom ? std::string(big ? "\xFE\xFF" : "\xFF\xFE") : std::string()) +
+               utf16("BEGIN:VCARD\r\nVERSION:3.0\r\nFN:A\r\nBDAY:" + std::string(birthday) + "\r\nEND:VCARD\r\n", big) +
+               utf16("BEGIN:VCARD\r\nVERSION:3.0\r\nFN:B", big) + lone + utf16("\r\nEND:VCARD\r\n", big) + "\x01";
+    };
+    for (bool big : {false, true})
+        for (bool bom : {false, true})
+        {
+            std::string bytes = book("1980-03-15", big, bom), text;
+            CFileForm form;
+            ASSERT_TRUE(ConvertUtf16File(bytes, text, &form.bom, &form.bigEndian)) << big << bom;
+            form.utf16 = true;
+            EXPECT_EQ(big, form.bigEndian);
+            CVCardReader reader(text.data(), text.size());
+            CVCard card;
+            ASSERT_TRUE(reader.Next(card));
+            std::string cardText = text.substr(card.begin, card.end - card.begin), result;
+            CCardFields fields = FieldsOf(cardText);
+            fields.birthday = {1980, 3, 5};
+            std::vector<CCardEdit> edits;
+            ASSERT_TRUE(EditCard(cardText, fields, result, std::string(), &edits));
+            EXPECT_EQ(book("1980-03-05", big, bom), ApplyCardEdits(bytes, form, card.begin, edits)) << big << bom;
+        }
 }

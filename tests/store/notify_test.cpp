@@ -1,5 +1,6 @@
 // Change notifications: the right message for each changed contact, to each logged-on window, and only then.
 #include "platform/store/journal.h"
+#include "tests/store/register_store.h"
 #include "tests/store/store_fixture.h"
 
 namespace {
@@ -252,6 +253,41 @@ TEST_F(NotifyTest, FileWrittenByAnotherProcessReachesTheWindow)
     EXPECT_EQ((std::vector<CRecorded>{{m_window, PIM_ITEM_CHANGED_REMOTE, static_cast<WPARAM>(ann)},
                                       {m_window, PIM_ITEM_CREATED_REMOTE, static_cast<WPARAM>(eve)}}),
               g_recorded);
+}
+
+// A folder that is deleted and made again, or renamed away and replaced, is watched anew: a file
+// written into the new folder reaches the window within seconds, not at the next full look.
+TEST_F(NotifyTest, FolderMadeAgainOrReplacedIsWatchedAnew)
+{
+    std::wstring folder = m_dir.File(L"book"), away = m_dir.File(L"away");
+    for (bool rename : {false, true})
+    {
+        CreateDirectoryW(folder.c_str(), nullptr);
+        m_dir.Write(L"book\\a.vcf", Person("Ann", "1980-01-01"));
+        SetAddressBook(folder);
+        Notify(Open(m_window), PIMFOLDERNOTIFICATION_ALL);
+        if (rename)
+            EXPECT_TRUE(MoveFileW(folder.c_str(), away.c_str()));
+        else
+        {
+            DeleteFileW((folder + L"\\a.vcf").c_str());
+            EXPECT_TRUE(RemoveDirectoryW(folder.c_str()));
+        }
+        Pump(WAIT, 1);
+        CreateDirectoryW(folder.c_str(), nullptr);
+        Pump(WAIT, 100);
+        g_recorded.clear();
+        m_dir.Write(L"book\\b.vcf", Person("Bob", "1981-01-01"));
+        Pump(3 * WAIT, 1);
+        EXPECT_EQ(1u, g_recorded.size()) << (rename ? "renamed" : "deleted");
+        CloseStore();
+        for (const std::wstring& f : {folder, away})
+        {
+            DeleteFileW((f + L"\\a.vcf").c_str());
+            DeleteFileW((f + L"\\b.vcf").c_str());
+            RemoveDirectoryW(f.c_str());
+        }
+    }
 }
 
 TEST_F(NotifyTest, BurstArrivesAsOneMessagePerWindowAndTheReloadSeesAllOfIt)

@@ -22,6 +22,10 @@ TEST_F(StoreTest, DeviceNamedFilesAndLongPathsLoad)
     for (const wchar_t* name : names)
         ASSERT_TRUE(WriteRaw(m_dir.File(name), Card("3.0", {"FN:Device"}))) << name;
     EXPECT_EQ(7u, List().size());
+    // A one-file address book named like a device reads as well.
+    SetAddressBook(m_dir.File(L"Con.vcf"));
+    EXPECT_EQ(1u, List().size());
+    SetAddressBook(m_dir.Path());
     for (const wchar_t* name : names)
         DeleteFileW((L"\\\\?\\" + m_dir.File(name)).c_str());
 

@@ -115,15 +115,20 @@ class CCardEditor
 public:
     CCardEditor(const std::string& text, const CVCard& card) : m_text(text), m_card(card), m_removed(card.properties.size())
     {
-        m_eol = text.find("\r\n") != std::string::npos ? "\r\n" : "\n";
+        // The card's line ends are those of its first line: CR LF, LF or CR alone.
+        size_t first = text.find_first_of("\r\n");
+        m_eol = first == std::string::npos || text[first] == '\n' ? "\n" : text.compare(first, 2, "\r\n") == 0 ? "\r\n" : "\r";
         m_endLine = text.size();
         std::string upper = ToUpperAscii(text);
+        // A 2.1 card that writes its types as TYPE=CELL has new lines written so too.
+        m_typeEquals = upper.find(";TYPE=") != std::string::npos;
         size_t end = upper.rfind("END:VCARD");
         if (end != std::string::npos)
             m_endLine = upper.rfind('\n', end) == std::string::npos ? end : upper.rfind('\n', end) + 1;
     }
 
     const std::string& Version() const { return m_card.version; }
+    bool TypeEquals() const { return m_typeEquals; }
 
     // The property as written; false when it cannot be read again (it is then left alone).
     bool Read(int index, CRawLine& raw) const
@@ -135,21 +140,33 @@ public:
     void Put(int index, const CRawLine& raw)
     {
         const CVCardProperty& old = m_card.properties[index];
-        Add(old.begin, old.end, Lines(raw.Format()));
+        Add(old.begin, old.end, Lines(raw.Format(), raw.eol.empty() ? m_eol : raw.eol));
     }
 
-    // The value becomes text (escaped UTF-8); the header stays as written but for the old
-    // value's charset and encoding.
+    // The value becomes text (escaped UTF-8), in the property's charset and encoding when that
+    // charset holds it; else that property alone becomes UTF-8 (declared so in 2.1), still
+    // quoted-printable if it was. The rest of the header stays as written.
     void ReplaceText(int index, const std::string& value)
     {
         CRawLine raw;
         if (!Read(index, raw))
             return;
+        const CVCardProperty& p = m_card.properties[index];
+        bool declared = !CharsetOf(p).empty() || Version() != "2.1" || IsAscii(value);
+        std::string bytes;
+        if (declared && !p.IsBase64() && EncodeLike(p, value, bytes))
+        {
+            raw.value = bytes;
+            Put(index, raw);
+            return;
+        }
+        bool quotedPrintable = IsQuotedPrintable(p);
         raw.RemoveParams("CHARSET");
-        raw.RemoveParams("ENCODING");
+        if (!quotedPrintable)
+            raw.RemoveParams("ENCODING");
         if (Version() == "2.1" && !IsAscii(value))
             raw.params.push_back("CHARSET=UTF-8");
-        raw.value = value;
+        raw.value = quotedPrintable ? EncodeQuotedPrintable(value) : value;
         Put(index, raw);
     }
 
@@ -203,55 +220,54 @@ public:
         Add(at, at, lines);
     }
 
-    std::string Result()
+    // The edits in order of place, none overlapping another.
+    std::vector<CCardEdit> Edits()
     {
-        std::stable_sort(m_edits.begin(), m_edits.end(), [](const CEdit& a, const CEdit& b) {
+        std::stable_sort(m_edits.begin(), m_edits.end(), [](const CCardEdit& a, const CCardEdit& b) {
             if (a.begin != b.begin)
                 return a.begin < b.begin;
             return (a.end == a.begin) > (b.end == b.begin);
         });
-        std::string out;
+        std::vector<CCardEdit> edits;
         size_t pos = 0;
-        for (const CEdit& e : m_edits)
-        {
-            if (e.begin < pos)
-                continue;
-            out.append(m_text, pos, e.begin - pos);
-            out += e.text;
-            pos = e.end;
-        }
-        out.append(m_text, pos, std::string::npos);
-        return out;
+        for (const CCardEdit& e : m_edits)
+            if (e.begin >= pos)
+            {
+                edits.push_back(e);
+                pos = e.end;
+            }
+        return edits;
     }
 
 private:
-    struct CEdit
-    {
-        size_t begin;
-        size_t end;
-        std::string text;
-    };
 
     void Add(size_t begin, size_t end, const std::string& text) { m_edits.push_back({begin, end, text}); }
 
-    // The writer's CRLF lines in the card's own line ends.
-    std::string Lines(const std::string& crlf) const
+    // The writer's CRLF lines in the given line ends.
+    static std::string Lines(const std::string& crlf, const std::string& eol)
     {
-        if (m_eol == "\r\n")
+        if (eol == "\r\n")
             return crlf;
         std::string out;
-        for (char c : crlf)
-            if (c != '\r')
-                out += c;
+        for (size_t i = 0; i < crlf.size(); ++i)
+            if (crlf.compare(i, 2, "\r\n") == 0)
+            {
+                out += eol;
+                ++i;
+            }
+            else
+                out += crlf[i];
         return out;
     }
+    std::string Lines(const std::string& crlf) const { return Lines(crlf, m_eol); }
 
     const std::string& m_text;
     const CVCard& m_card;
     std::vector<bool> m_removed;
-    std::vector<CEdit> m_edits;
+    std::vector<CCardEdit> m_edits;
     std::string m_eol;
     size_t m_endLine;
+    bool m_typeEquals = false;
 };
 
 void EditText(CCardEditor& editor, const CVCard& card, int index, const std::string& value)
@@ -329,7 +345,13 @@ void EditPhone(CCardEditor& editor, const CVCard& card, const CContactRecord& re
     }
     std::string types = PHONE_TYPES[slot];
     std::string params;
-    if (version == "2.1")
+    if (version == "2.1" && editor.TypeEquals())
+    {
+        params = ";TYPE=" + types;
+        for (size_t comma = params.find(','); comma != std::string::npos; comma = params.find(','))
+            params.replace(comma, 1, ";TYPE=");
+    }
+    else if (version == "2.1")
     {
         for (char& c : types)
             if (c == ',')
@@ -363,7 +385,7 @@ void EditEmail(CCardEditor& editor, const CVCard& card, const CContactRecord& re
     else if (index >= 0)
         EditText(editor, card, index, Escape(address, version));
     else
-        editor.Insert(-1, version == "2.1" ? "EMAIL;INTERNET" : version == "4.0" ? "EMAIL" : "EMAIL;TYPE=INTERNET",
+        editor.Insert(-1, version == "2.1" && !editor.TypeEquals() ? "EMAIL;INTERNET" : version == "4.0" ? "EMAIL" : "EMAIL;TYPE=INTERNET",
                       Escape(address, version));
 }
 
@@ -523,6 +545,11 @@ void NormalizeFields(CCardFields& fields)
         phone = OneLine(phone);
     for (std::string& email : fields.emails)
         email = OneLine(email);
+    PackSlots(fields);
+}
+
+void PackSlots(CCardFields& fields)
+{
     MoveUp(&fields.phones[PHONE_WORK], 2);
     MoveUp(&fields.phones[PHONE_HOME], 2);
     MoveUp(fields.emails, EMAIL_SLOTS);
@@ -542,7 +569,8 @@ void MergeFields(const CCardFields& original, const CCardFields& edited, CCardFi
     }
 }
 
-bool EditCard(const std::string& cardText, const CCardFields& asked, std::string& result)
+bool EditCard(const std::string& cardText, const CCardFields& asked, std::string& result, const std::string& newUid,
+              std::vector<CCardEdit>* edits)
 {
     CVCardReader reader(cardText.data(), cardText.size());
     CVCard card;
@@ -569,8 +597,44 @@ bool EditCard(const std::string& cardText, const CCardFields& asked, std::string
     for (int slot = 0; slot < EMAIL_SLOTS; ++slot)
         if (current.emails[slot] != wanted.emails[slot])
             EditEmail(editor, card, record, slot, wanted.emails[slot]);
-    result = editor.Result();
+    if (!newUid.empty() && !card.Find("UID"))
+        editor.Insert(-1, "UID", newUid);
+    std::vector<CCardEdit> done = editor.Edits();
+    result.clear();
+    size_t pos = 0;
+    for (const CCardEdit& e : done)
+    {
+        result.append(cardText, pos, e.begin - pos);
+        result += e.text;
+        pos = e.end;
+    }
+    result.append(cardText, pos, std::string::npos);
+    if (edits)
+        *edits = done;
     return true;
+}
+
+std::string ApplyCardEdits(const std::string& bytes, const CFileForm& form, size_t cardBegin,
+                           const std::vector<CCardEdit>& edits)
+{
+    size_t skip = form.utf16 && form.bom ? 2 : 0;
+    const char* data = bytes.data() + skip;
+    size_t size = bytes.size() - skip;
+    auto place = [&](size_t offset) {
+        return form.utf16 ? skip + Utf16Offset(data, size, form.bigEndian, offset) : std::min(offset, bytes.size());
+    };
+    std::string out;
+    out.reserve(bytes.size() + 256);
+    size_t pos = 0;
+    for (const CCardEdit& e : edits)
+    {
+        size_t begin = std::max(pos, place(cardBegin + e.begin)), end = std::max(begin, place(cardBegin + e.end));
+        out.append(bytes, pos, begin - pos);
+        out += form.utf16 ? Utf8ToUtf16(e.text, form.bigEndian) : e.text;
+        pos = end;
+    }
+    out.append(bytes, pos, std::string::npos);
+    return out;
 }
 
 std::string FormatCardDate(const CVCardDate& date, const std::string& version, const std::string& replaced)

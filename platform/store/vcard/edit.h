@@ -50,6 +50,8 @@ void CopyFields(const bool which[FIELD_COUNT], const CCardFields& from, CCardFie
 // Trims every text, keeps it on one line, and moves a second number of a kind or a later e-mail
 // address into an empty first slot, so that the card reads back as the editor shows it.
 void NormalizeFields(CCardFields& fields);
+// Only the moving of second numbers and later addresses into empty first slots.
+void PackSlots(CCardFields& fields);
 
 // Applies the fields the user changed (edited against original) to fresh, the card's current
 // state. A field that the user and someone else both changed, differently, is a conflict: its
@@ -57,11 +59,36 @@ void NormalizeFields(CCardFields& fields);
 void MergeFields(const CCardFields& original, const CCardFields& edited, CCardFields& fresh,
                  std::vector<int>& conflicts);
 
+// One replaced range of a card's text: [begin, end) becomes text.
+struct CCardEdit
+{
+    size_t begin;
+    size_t end;
+    std::string text;
+};
+
 // Rewrites one card (cardText holds exactly the card, BEGIN to END line) so that it reads back as
 // wanted. Only properties of fields that differ are replaced, removed or added; every other
 // byte stays as it was, and so do the unchanged components of a name. Read-only fields keep
-// their value. False when cardText is not one readable card.
-bool EditCard(const std::string& cardText, const CCardFields& wanted, std::string& result);
+// their value. A card without UID gets newUid, when given. edits, when given, receives the
+// replaced ranges in order (result is cardText with them applied). False when cardText is not
+// one readable card.
+bool EditCard(const std::string& cardText, const CCardFields& wanted, std::string& result,
+              const std::string& newUid = std::string(), std::vector<CCardEdit>* edits = nullptr);
+
+// How a file's bytes stand for the text the reader reads.
+struct CFileForm
+{
+    bool utf16 = false;
+    bool bom = false;
+    bool bigEndian = false;
+};
+
+// The file's bytes with the edits of the card that starts at cardBegin of its text made: each
+// replaced range in the file's own encoding, every other byte as read (in a UTF-16 file too,
+// whatever its units hold).
+std::string ApplyCardEdits(const std::string& bytes, const CFileForm& form, size_t cardBegin,
+                           const std::vector<CCardEdit>& edits);
 
 // The date as the card's version writes it; style follows the value it replaces (empty: none).
 std::string FormatCardDate(const CVCardDate& date, const std::string& version, const std::string& replaced);

@@ -4,7 +4,9 @@
 #include "platform/store/vcard/text.h"
 #include "platform/store/vcard/writer.h"
 
+#include <cctype>
 #include <cstdint>
+#include <cstdlib>
 
 namespace vcard {
 
@@ -12,13 +14,7 @@ namespace {
 
 const size_t QP_LINE = 76;
 
-bool IsAsciiText(const std::string& text)
-{
-    for (char c : text)
-        if (static_cast<unsigned char>(c) >= 0x80)
-            return false;
-    return true;
-}
+} // namespace
 
 bool IsQuotedPrintable(const CVCardProperty& property)
 {
@@ -29,30 +25,7 @@ bool IsQuotedPrintable(const CVCardProperty& property)
 std::string CharsetOf(const CVCardProperty& property)
 {
     const std::string* charset = property.Param("CHARSET");
-    return charset ? ToUpperAscii(Trim(*charset)) : std::string();
-}
-
-// UTF-8 to ISO-8859-1 bytes; false for a character outside it (or a C1 control, which
-// Windows-1252 reads as other characters).
-bool ToLatin1(const std::string& text, std::string& bytes)
-{
-    bytes.clear();
-    for (size_t i = 0; i < text.size(); ++i)
-    {
-        unsigned char c = static_cast<unsigned char>(text[i]);
-        if (c < 0x80)
-        {
-            bytes += static_cast<char>(c);
-            continue;
-        }
-        if ((c & 0xE0) != 0xC0 || i + 1 >= text.size())
-            return false;
-        uint32_t cp = ((c & 0x1Fu) << 6) | (static_cast<unsigned char>(text[++i]) & 0x3Fu);
-        if (cp < 0xA0 || cp > 0xFF)
-            return false;
-        bytes += static_cast<char>(cp);
-    }
-    return true;
+    return charset ? CharsetKey(*charset) : std::string();
 }
 
 std::string EncodeQuotedPrintable(const std::string& bytes)
@@ -75,20 +48,53 @@ std::string EncodeQuotedPrintable(const std::string& bytes)
     return out;
 }
 
-// Lines of at most 76 octets joined by soft breaks, never inside the header or an =XX triplet.
-std::string FoldQuotedPrintable(const std::string& line, size_t valueStart)
+namespace {
+
+// A charset in which every byte is a character of its own.
+bool IsSingleByte(const std::string& charset)
 {
+    return charset.compare(0, 8, "ISO-8859") == 0 || charset.compare(0, 8, "ISO8859-") == 0 ||
+           charset.compare(0, 8, "ISO_8859") == 0 || charset.compare(0, 8, "WINDOWS-") == 0 ||
+           charset.compare(0, 4, "KOI8") == 0 || charset == "LATIN1" || charset == "CP1252" || charset == "ANSI" ||
+           charset == "US-ASCII" || charset == "ASCII";
+}
+
+// Lines of at most 76 octets joined by soft breaks, never inside the header, an =XX triplet or a
+// character: a cut goes after a byte below 0x80 (which ends a character in every charset an
+// address book uses), or before any byte that starts a character of a single-byte charset or of UTF-8.
+std::string FoldQuotedPrintable(const std::string& line, size_t valueStart, const std::string& charset)
+{
+    bool utf8 = charset.empty() || charset == "UTF-8" || charset == "UTF8";
+    bool singleByte = IsSingleByte(charset);
+    // Each place a cut may go: before the encoded byte at it.
+    std::vector<size_t> cuts;
+    int previous = 0;
+    for (size_t i = valueStart; i < line.size();)
+    {
+        int byte = static_cast<unsigned char>(line[i]);
+        size_t length = 1;
+        if (line[i] == '=' && i + 2 < line.size() && isxdigit(static_cast<unsigned char>(line[i + 1])) &&
+            isxdigit(static_cast<unsigned char>(line[i + 2])))
+        {
+            byte = static_cast<int>(strtol(line.substr(i + 1, 2).c_str(), nullptr, 16));
+            length = 3;
+        }
+        if (i > valueStart && (previous < 0x80 || singleByte || (utf8 && (byte & 0xC0) != 0x80)))
+            cuts.push_back(i);
+        previous = byte;
+        i += length;
+    }
     std::string out;
     size_t pos = 0;
-    while (line.size() - pos > QP_LINE)
+    auto next = cuts.begin();
+    // A line holds at most 75 octets before its '='; a character longer than that still stays whole.
+    while (line.size() - pos > QP_LINE - 1)
     {
-        size_t cut = pos + QP_LINE - 1;
-        if (cut <= valueStart)
-            cut = valueStart + 1;
-        if (line[cut - 1] == '=' && cut - 1 > pos)
-            cut -= 1;
-        else if (cut >= 2 && line[cut - 2] == '=' && cut - 2 > pos)
-            cut -= 2;
+        size_t cut = 0;
+        while (next != cuts.end() && (cut == 0 || *next - pos <= QP_LINE - 1))
+            cut = *next++;
+        if (cut <= pos)
+            break;
         out.append(line, pos, cut - pos);
         out += "=\r\n";
         pos = cut;
@@ -105,6 +111,11 @@ bool CRawLine::Read(const std::string& text, size_t begin, size_t end)
     if (begin > end || end > text.size())
         return false;
     std::string line = CVCardReader::UnfoldProperty(text.data() + begin, end - begin);
+    size_t last = end;
+    while (last > begin && (text[last - 1] == '\r' || text[last - 1] == '\n'))
+        --last;
+    eol = text.substr(last, end - last);
+    folded = text.find_first_of("\r\n", begin) < last;
     // A line break left inside the logical line would end the property early once written again.
     if (line.find_first_of("\r\n") != std::string::npos)
         return false;
@@ -174,7 +185,13 @@ std::string CRawLine::Format() const
     line += ":";
     size_t valueStart = line.size();
     line += value;
-    return quotedPrintable ? FoldQuotedPrintable(line, valueStart) : FoldLine(line);
+    if (!folded)
+        return line + "\r\n";
+    std::string charset;
+    for (const std::string& p : params)
+        if (ParamName(p) == "CHARSET")
+            charset = CharsetKey(ParamValue(p));
+    return quotedPrintable ? FoldQuotedPrintable(line, valueStart, charset) : FoldLine(line);
 }
 
 std::vector<std::string> RawComponents(const std::string& value)
@@ -197,16 +214,7 @@ std::vector<std::string> RawComponents(const std::string& value)
 
 bool EncodeLike(const CVCardProperty& property, const std::string& text, std::string& bytes)
 {
-    std::string charset = CharsetOf(property);
-    if (IsAsciiText(text) || charset.empty() || charset == "UTF-8" || charset == "UTF8")
-        bytes = text;
-    else if (charset == "ISO-8859-1" || charset == "ISO8859-1" || charset == "LATIN1" || charset == "ISO_8859-1" ||
-             charset == "WINDOWS-1252" || charset == "CP1252" || charset == "ANSI")
-    {
-        if (!ToLatin1(text, bytes))
-            return false;
-    }
-    else
+    if (!FromUtf8(text, CharsetOf(property), bytes))
         return false;
     if (IsQuotedPrintable(property))
         bytes = EncodeQuotedPrintable(bytes);

@@ -14,6 +14,8 @@ struct CRawLine
     std::string name;
     std::vector<std::string> params; // "TYPE=HOME,VOICE", "CHARSET=UTF-8", "QUOTED-PRINTABLE", ...
     std::string value;
+    bool folded = false; // written on more than one line (quoted-printable: with soft breaks)
+    std::string eol;     // the line end after the property as read
 
     // Reads the property at [begin, end) of text; false when it is not one property line.
     bool Read(const std::string& text, size_t begin, size_t end);
@@ -21,9 +23,16 @@ struct CRawLine
     static std::string ParamName(const std::string& param);
     static std::string ParamValue(const std::string& param);
     void RemoveParams(const char* name);
-    // The logical line, folded for the card: quoted-printable values with soft breaks.
+    // The logical line with CRLF, folded only when it was: at 75 octets between characters, or
+    // with quoted-printable soft breaks that never split a character.
     std::string Format() const;
 };
+
+bool IsQuotedPrintable(const CVCardProperty& property);
+// The property's CHARSET as a charset key, empty when it has none.
+std::string CharsetOf(const CVCardProperty& property);
+// Bytes as quoted-printable on one line: '=' , controls, bytes past 0x7E and a last blank as =XX.
+std::string EncodeQuotedPrintable(const std::string& bytes);
 
 // The components of a structured value as written, split on the separators that are not escaped.
 std::vector<std::string> RawComponents(const std::string& value);

@@ -56,16 +56,21 @@ size_t SoftBreak(const std::string& line, size_t segment)
 }
 
 // Little-endian UTF-16 without a byte-order mark: the file starts with BEGIN:VCARD in it.
-bool StartsUtf16Card(const std::string& bytes)
+bool StartsUtf16Card(const std::string& bytes, bool bigEndian)
 {
     static const char BEGIN[] = "BEGIN:VCARD";
+    // The ASCII character of the unit at i, or 0.
+    auto ascii = [&](size_t i) -> char {
+        if (i + 1 >= bytes.size())
+            return 0;
+        return bigEndian ? (bytes[i] == 0 ? bytes[i + 1] : 0) : (bytes[i + 1] == 0 ? bytes[i] : 0);
+    };
     size_t i = 0;
-    while (i + 1 < bytes.size() && bytes[i + 1] == 0 &&
-           (bytes[i] == ' ' || bytes[i] == '\t' || bytes[i] == '\r' || bytes[i] == '\n'))
+    while (ascii(i) == ' ' || ascii(i) == '\t' || ascii(i) == '\r' || ascii(i) == '\n')
         i += 2;
     for (size_t k = 0; BEGIN[k]; ++k, i += 2)
     {
-        char c = i + 1 < bytes.size() && bytes[i + 1] == 0 ? bytes[i] : 0;
+        char c = ascii(i);
         if (c >= 'a' && c <= 'z')
             c = static_cast<char>(c - 'a' + 'A');
         if (c != BEGIN[k])
@@ -388,7 +393,9 @@ bool ConvertUtf16File(const std::string& bytes, std::string& text, bool* bom, bo
     unsigned char a = static_cast<unsigned char>(bytes[0]), b = static_cast<unsigned char>(bytes[1]);
     bool little = a == 0xFF && b == 0xFE, big = a == 0xFE && b == 0xFF;
     bool marked = little || big;
-    if (!marked && !StartsUtf16Card(bytes))
+    if (!marked && StartsUtf16Card(bytes, true))
+        big = true;
+    else if (!marked && !StartsUtf16Card(bytes, false))
         return false;
     if (bom)
         *bom = marked;

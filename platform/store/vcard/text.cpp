@@ -15,6 +15,7 @@ const uint16_t CP1252_HIGH[32] = {
 const uint32_t REPLACEMENT = 0xFFFD;
 
 CharsetDecoder g_decoder = nullptr;
+CharsetEncoder g_encoder = nullptr;
 
 void AppendUtf8(std::string& out, uint32_t cp)
 {
@@ -234,6 +235,43 @@ void SetCharsetDecoder(CharsetDecoder decoder)
     g_decoder = decoder;
 }
 
+void SetCharsetEncoder(CharsetEncoder encoder)
+{
+    g_encoder = encoder;
+}
+
+bool FromUtf8(const std::string& utf8, const std::string& charset, std::string& bytes)
+{
+    std::string name = CharsetKey(charset);
+    bytes.clear();
+    if (name.empty() || name == "UTF-8" || name == "UTF8" || (IsAscii(utf8) && name.compare(0, 6, "UTF-16") != 0 &&
+                                                              name != "UCS-2" && name != "UNICODE"))
+    {
+        bytes = utf8;
+        return IsValidUtf8(utf8);
+    }
+    if (name == "ISO-8859-1" || name == "ISO8859-1" || name == "ISO_8859-1" || name == "LATIN1" || name == "LATIN-1" ||
+        name == "L1" || name == "CP819" || name == "ISO-IR-100")
+    {
+        for (size_t i = 0; i < utf8.size();)
+        {
+            size_t n = Utf8SequenceLength(utf8, i);
+            if (n == 0 || n > 2)
+                return false;
+            uint32_t cp = n == 1 ? static_cast<unsigned char>(utf8[i])
+                                 : ((static_cast<unsigned char>(utf8[i]) & 0x1Fu) << 6) |
+                                       (static_cast<unsigned char>(utf8[i + 1]) & 0x3Fu);
+            bytes += static_cast<char>(cp);
+            i += n;
+        }
+    }
+    else if (!g_encoder || !g_encoder(utf8, name == "CP1252" || name == "X-CP1252" || name == "ANSI" ? "WINDOWS-1252" : name, bytes))
+        return false;
+    // Whatever the charset made of the text must read back as the text, without best-fit stand-ins.
+    bool decoded = false;
+    return ToUtf8(bytes, name, &decoded) == utf8 && decoded;
+}
+
 std::string CharsetKey(const std::string& charset)
 {
     std::string key;
@@ -307,6 +345,62 @@ std::string Utf16ToUtf8(const char* data, size_t size, bool bigEndian)
         AppendUtf8(out, u);
     }
     return out;
+}
+
+std::string Utf8ToUtf16(const std::string& utf8, bool bigEndian)
+{
+    std::string out;
+    out.reserve(utf8.size() * 2);
+    auto unit = [&](uint32_t u) {
+        char hi = static_cast<char>(u >> 8), lo = static_cast<char>(u & 0xFF);
+        out += bigEndian ? hi : lo;
+        out += bigEndian ? lo : hi;
+    };
+    for (size_t i = 0; i < utf8.size();)
+    {
+        size_t n = Utf8SequenceLength(utf8, i);
+        uint32_t cp = REPLACEMENT;
+        if (n == 1)
+            cp = static_cast<unsigned char>(utf8[i]);
+        else if (n > 1)
+        {
+            cp = static_cast<unsigned char>(utf8[i]) & (0xFFu >> (n + 1));
+            for (size_t k = 1; k < n; ++k)
+                cp = (cp << 6) | (static_cast<unsigned char>(utf8[i + k]) & 0x3Fu);
+        }
+        i += n ? n : 1;
+        if (cp >= 0x10000)
+        {
+            unit(0xD800 + ((cp - 0x10000) >> 10));
+            unit(0xDC00 + ((cp - 0x10000) & 0x3FF));
+        }
+        else
+            unit(cp);
+    }
+    return out;
+}
+
+size_t Utf16Offset(const char* data, size_t size, bool bigEndian, size_t utf8Offset)
+{
+    auto unit = [&](size_t i) -> uint32_t {
+        unsigned char a = static_cast<unsigned char>(data[i]), b = static_cast<unsigned char>(data[i + 1]);
+        return bigEndian ? (a << 8 | b) : (b << 8 | a);
+    };
+    // The same walk as Utf16ToUtf8, counting the UTF-8 bytes each unit became.
+    size_t i = 0, counted = 0;
+    while (i + 1 < size && counted < utf8Offset)
+    {
+        uint32_t u = unit(i);
+        if (u >= 0xD800 && u <= 0xDBFF && i + 3 < size && unit(i + 2) >= 0xDC00 && unit(i + 2) <= 0xDFFF)
+        {
+            counted += 4;
+            i += 4;
+            continue;
+        }
+        counted += u < 0x80 ? 1 : u < 0x800 ? 2 : 3;
+        i += 2;
+    }
+    return i;
 }
 
 std::string DecodeQuotedPrintable(const std::string& text)

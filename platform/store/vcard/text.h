@@ -38,6 +38,12 @@ bool IsValidUtf8(const std::string& bytes);
 // are not valid in that charset. The store installs one that uses the system's code pages.
 typedef bool (*CharsetDecoder)(const std::string& bytes, const std::string& charset, std::string& utf8);
 void SetCharsetDecoder(CharsetDecoder decoder);
+// Converts UTF-8 text to bytes of the named charset; false when the charset cannot hold every
+// character of it, so that the bytes would not read back as the text. The store installs an
+// encoder that uses the system's code pages for the charsets beyond UTF-8 and Latin-1.
+typedef bool (*CharsetEncoder)(const std::string& utf8, const std::string& charset, std::string& bytes);
+void SetCharsetEncoder(CharsetEncoder encoder);
+bool FromUtf8(const std::string& utf8, const std::string& charset, std::string& bytes);
 // Charset names upper case, without blanks and quotes ("shift_jis" -> "SHIFT_JIS").
 std::string CharsetKey(const std::string& charset);
 
@@ -49,6 +55,12 @@ std::string CharsetKey(const std::string& charset);
 std::string ToUtf8(const std::string& bytes, const std::string& charset, bool* decoded = nullptr);
 // UTF-16 text (little or big endian) to UTF-8; unpaired surrogates become U+FFFD.
 std::string Utf16ToUtf8(const char* data, size_t size, bool bigEndian);
+
+// UTF-8 text as UTF-16 code units without byte-order mark; invalid sequences become U+FFFD.
+std::string Utf8ToUtf16(const std::string& utf8, bool bigEndian);
+// Where in UTF-16 data (without its mark) the UTF-8 text that Utf16ToUtf8 makes of it reaches
+// utf8Offset bytes: the byte offsets of a file's text map back onto the file as written.
+size_t Utf16Offset(const char* data, size_t size, bool bigEndian, size_t utf8Offset);
 
 std::string DecodeQuotedPrintable(const std::string& text);
 // Skips white space; false on any other character outside the base64 alphabet.

@@ -1,7 +1,7 @@
 // CPopupListBox and the row font, drawing and placement of the pick-one popup, shared with the plug-in.
 #pragma once
 
-#include "app/bufferedlist.h"
+#include "common/bufferedlist.h"
 #include "core/strlist.h"
 
 class CPopupListBox : public CBufferedList

@@ -1,5 +1,5 @@
 // CPopupListBox: the plain-text list of the pick-one popup; its font, rows and placement.
-#include "app/popuplist.h"
+#include "common/popuplist.h"
 
 #include "platform/shell/device.h"
 #include "core/error.h"

@@ -1,5 +1,5 @@
 // CBufferedList: buffer handling, erasing, separator lines and owner-drawn rows of the program's lists.
-#include "app/bufferedlist.h"
+#include "common/bufferedlist.h"
 
 #include "platform/shell/device.h"
 #include "core/error.h"

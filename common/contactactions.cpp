@@ -1,5 +1,5 @@
 // Contact actions: gathering from the store, choosing, filling the templates, call and composer requests.
-#include "app/contactactions.h"
+#include "common/contactactions.h"
 
 #include "platform/phone/phone.h"
 #include "platform/store/contactstore.h"
