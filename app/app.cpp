@@ -108,7 +108,7 @@ void CApp::OnHotKey(WPARAM wParam, LPARAM lParam)
 {
     CMainView* view = GetMainView();
     if (view)
-        view->OnHotKey(HIWORD(lParam));
+        view->OnHotKey(wParam, lParam);
     else if (HIWORD(lParam) == VK_TBACK)
         SHSendBackToFocusWindow(WM_HOTKEY, wParam, lParam);
 }

@@ -415,15 +415,16 @@ void CMainView::OnTypedInList(wchar_t typed)
     SendMessageW(m_filterEdit, WM_CHAR, typed, 0);
 }
 
-void CMainView::OnHotKey(int virtualKey)
+void CMainView::OnHotKey(WPARAM wParam, LPARAM lParam)
 {
+    UINT virtualKey = HIWORD(lParam);
     if (virtualKey == VK_TBACK)
     {
         // Only Back in a filter that was already empty closes it; otherwise it deletes a character.
         if (m_filterOpen && GetWindowTextLengthW(m_filterEdit) == 0)
             SendMessageW(GetWnd(), WM_COMMAND, IDM_FILTER, 0);
         else
-            SHSendBackToFocusWindow(WM_HOTKEY, 0, MAKELPARAM(0, VK_TBACK));
+            SHSendBackToFocusWindow(WM_HOTKEY, wParam, lParam);
     }
     else if (virtualKey == VK_TTALK)
     {

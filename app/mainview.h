@@ -24,7 +24,7 @@ public:
 
     // Back and Talk keys, passed on by the application for every WM_HOTKEY; Back reaches the focused
     // control from here.
-    void OnHotKey(int virtualKey);
+    void OnHotKey(WPARAM wParam, LPARAM lParam);
     // Reloads every event and keeps the selection on the same contact.
     void Refresh();
     // Shows the current view of the event list with row selection selected.

@@ -131,6 +131,7 @@ bool ChooseEntry(CStrList& items, CActionUi& ui, const wchar_t* missing, const w
 
 void CallContact(IPOutlookApp2* store, LONG oid, const wchar_t* name, CActionUi& ui)
 {
+    CStr party(name);
     CStrList numbers;
     GatherPhoneNumbers(store, oid, numbers);
     CStr choice;
@@ -142,20 +143,22 @@ void CallContact(IPOutlookApp2* store, LONG oid, const wchar_t* name, CActionUi&
         ui.ShowMissing(L"Phone number is missing!");
         return;
     }
-    if (tapiRequestMakeCall(choice, L"", name, L"") == TAPIERR_NOREQUESTRECIPIENT)
+    if (tapiRequestMakeCall(choice, L"", party, L"") == TAPIERR_NOREQUESTRECIPIENT)
         ui.ShowMissing(L"No program for calls (tel:) is set up on this computer.");
 }
 
 void SendGreeting(IPOutlookApp2* store, LONG oid, const CSettings& settings, CActionUi& ui)
 {
+    // The pick is a modal step: the store and settings may be gone when it returns (the Today screen makes
+    // its items again meanwhile), so the greeting is made from them before and only owned copies are used after.
     CStrList addresses;
     GatherMessageAddresses(store, oid, addresses);
-    CStr choice;
-    if (!ChooseEntry(addresses, ui, L"Address is missing!", L"Select address:", choice) || choice.IsEmpty())
-        return;
     CStr subject(settings.MessageSubject);
     CStr body(settings.MessageBody);
     FillTemplates(store, oid, subject, body);
+    CStr choice;
+    if (!ChooseEntry(addresses, ui, L"Address is missing!", L"Select address:", choice) || choice.IsEmpty())
+        return;
     if (ComposeMessage(choice, subject, body))
         return;
     if (IsTextMessageAddress(choice))

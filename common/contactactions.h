@@ -33,6 +33,7 @@ bool ComposeMessage(const wchar_t* address, const wchar_t* subject, const wchar_
 // One entry out of items: none gives the missing note, one is taken, several are offered.
 bool ChooseEntry(CStrList& items, CActionUi& ui, const wchar_t* missing, const wchar_t* title, CStr& choice);
 
-// Both say which kind of program is missing when no program on the machine takes the request.
+// Both say which kind of program is missing when no program on the machine takes the request. Neither uses
+// store, settings or name once ui's pick has returned: their owner may have gone meanwhile.
 void CallContact(IPOutlookApp2* store, LONG oid, const wchar_t* name, CActionUi& ui);
 void SendGreeting(IPOutlookApp2* store, LONG oid, const CSettings& settings, CActionUi& ui);

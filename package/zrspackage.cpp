@@ -50,6 +50,13 @@ bool HeaderSize(const unsigned char* b, uint32_t n, uint32_t& width, uint32_t& h
         height = uint32_t(b[8]) | uint32_t(b[9]) << 8;
         return true;
     }
+    // The OS/2 header is 12 bytes long with 16-bit sizes; the Windows headers (40 bytes and more) have 32-bit ones.
+    if (n >= 22 && b[0] == 'B' && b[1] == 'M' && Little32(b + 14) == 12)
+    {
+        width = uint32_t(b[18]) | uint32_t(b[19]) << 8;
+        height = uint32_t(b[20]) | uint32_t(b[21]) << 8;
+        return true;
+    }
     if (n >= 26 && b[0] == 'B' && b[1] == 'M')
     {
         int32_t w = int32_t(Little32(b + 18));

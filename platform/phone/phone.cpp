@@ -90,6 +90,20 @@ size_t FindExtension(const std::wstring& text, std::wstring& digits)
     return word;
 }
 
+// Where a word that is no part of the number begins: letters that do not run on from the number
+// ("1-800-FLOWERS" runs on, "555-0100 (home)" and "555 0100 mobile" do not) are a label; npos without one.
+size_t FindLabel(const std::wstring& text)
+{
+    for (size_t i = 1; i < text.size(); i++)
+    {
+        wchar_t before = text[i - 1];
+        bool joined = (before >= L'0' && before <= L'9') || IsAsciiLetter(before) || wcschr(L"-.*#", before);
+        if (IsAsciiLetter(text[i]) && !joined)
+            return i;
+    }
+    return std::wstring::npos;
+}
+
 bool IsPhoneNumber(const wchar_t* text)
 {
     int digits = 0;
@@ -172,6 +186,10 @@ void MakeTelAddress(const wchar_t* number, wchar_t* out, int size)
     // A label before the number ("call me: 555") is not part of it.
     size_t first = text.find_first_of(L"0123456789+*#");
     text = first == std::wstring::npos ? L"" : text.substr(first);
+    // Nor is a word after it: only the letters of a vanity number are dialled.
+    size_t label = FindLabel(text);
+    if (label != std::wstring::npos)
+        text.erase(label);
     bool global = !text.empty() && text[0] == L'+';
     // "+44 (0)20 ...": the trunk 0 written after a country code is not dialled from abroad.
     size_t trunk = text.find(L"(0)");

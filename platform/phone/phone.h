@@ -25,8 +25,9 @@ bool IsTextMessageAddress(const wchar_t* to);
 extern const wchar_t* const COMPOSER_PROGRAM;
 
 // The desktop addresses these requests turn into (exposed for tests). A tel: address as RFC 3966
-// writes it: keypad digits for letters, ";ext=" for an extension, no trunk "(0)" after a country code;
-// just "tel:" when the number holds no digit.
+// writes it: keypad digits for the letters of a vanity number (1-800-FLOWERS), a word after the number
+// in brackets or after a space left out as its label, ";ext=" for an extension, no trunk "(0)" after a
+// country code; just "tel:" when the number holds no digit.
 void MakeTelAddress(const wchar_t* number, wchar_t* out, int size);
 // True when the number has something to dial.
 bool IsDialableNumber(const wchar_t* number);

@@ -41,6 +41,8 @@ constexpr DWORD SHMBOF_NOTIFY = 0x00000002;
 // The handheld's Back and Talk keys; on the desktop keyboard they are Esc and F3.
 constexpr UINT VK_TBACK = VK_ESCAPE;
 constexpr UINT VK_TTALK = VK_F3;
+// In the low word of a hot key's lParam: the key was released.
+constexpr UINT MOD_KEYUP = 0x1000;
 
 // Dialog set-up.
 struct SHINITDLGINFO

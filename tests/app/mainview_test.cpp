@@ -3,6 +3,7 @@
 #include "data/zodiac.h"
 #include "framework/infowin.h"
 #include "framework/menu.h"
+#include "platform/shell/recorder.h"
 #include "platform/shell/shell.h"
 #include "tests/app/fixture.h"
 
@@ -161,6 +162,25 @@ TEST_F(MainProgram, BackDeletesTheLastCharacterBeforeItClosesTheFilter)
         EXPECT_EQ(0, GetWindowTextLengthW(view.GetFilterEdit()));
         SendMessageW(app.GetMainWnd(), WM_HOTKEY, 0, MAKELPARAM(0, VK_TBACK));
         EXPECT_FALSE(view.IsFilterOpen()) << "Back in the emptied filter closes it";
+    });
+}
+
+std::vector<std::pair<WPARAM, LPARAM>> g_forwardedBack;
+
+TEST_F(MainProgram, BackReachesTheFilterWithTheHotKeysOwnParameters)
+{
+    RunProgram([](CTestedApp& app) {
+        Command(app, IDM_FILTER);
+        SetWindowTextW(app.View().GetFilterEdit(), L"x");
+        g_forwardedBack.clear();
+        ShellSetRecorder([](const wchar_t* call, HWND, WPARAM wParam, LPARAM lParam) {
+            if (wcscmp(call, L"SHSendBackToFocusWindow") == 0)
+                g_forwardedBack.emplace_back(wParam, lParam);
+        });
+        // The key-up half of the Back key, as the menu bar reports it on the device.
+        SendMessageW(app.GetMainWnd(), WM_HOTKEY, 7, MAKELPARAM(MOD_KEYUP, VK_TBACK));
+        ShellSetRecorder(nullptr);
+        EXPECT_EQ((std::vector<std::pair<WPARAM, LPARAM>>{{7, MAKELPARAM(MOD_KEYUP, VK_TBACK)}}), g_forwardedBack);
     });
 }
 

@@ -120,6 +120,41 @@ TEST_F(ZrsReader, PicturesFarLargerThanAnyDrawnAreRefused)
     EXPECT_EQ(nullptr, m_package.LoadBitmap(2));
 }
 
+// A black 24-bit BMP with the OS/2 header (12 bytes, 16-bit sizes) or the Windows one (40 bytes, 32-bit).
+std::string BlackBmp(int width, int height, bool os2)
+{
+    uint32_t headerSize = os2 ? 12 : 40;
+    uint32_t rowBytes = (uint32_t(width) * 3 + 3) & ~3u;
+    std::string bmp = "BM" + std::string(12, '\0');
+    PutWord(bmp, 10, 14 + headerSize);
+    std::string header(headerSize, '\0');
+    PutWord(header, 0, headerSize);
+    if (os2)
+    {
+        PutWord(header, 4, uint32_t(width) | uint32_t(height) << 16);
+        PutWord(header, 8, 1 | 24 << 16);
+    }
+    else
+    {
+        PutWord(header, 4, uint32_t(width));
+        PutWord(header, 8, uint32_t(height));
+        PutWord(header, 12, 1 | 24 << 16);
+    }
+    bmp += header + std::string(rowBytes * uint32_t(height), '\0');
+    PutWord(bmp, 2, uint32_t(bmp.size()));
+    return bmp;
+}
+
+TEST_F(ZrsReader, BitmapSizeIsReadFromEitherHeader)
+{
+    ASSERT_TRUE(OpenBytes(BuildPackage({{1, BlackBmp(5, 3, true)}, {2, BlackBmp(5, 3, false)},
+                                        {3, BlackBmp(600, 4, true)}, {4, BlackBmp(600, 4, false)}})));
+    EXPECT_EQ("5x3", SizeOf(m_package, 1));
+    EXPECT_EQ("5x3", SizeOf(m_package, 2));
+    EXPECT_EQ("null", SizeOf(m_package, 3));
+    EXPECT_EQ("null", SizeOf(m_package, 4));
+}
+
 TEST_F(ZrsReader, FirstOfTwoEqualKeysWins)
 {
     ASSERT_TRUE(OpenBytes(BuildPackage({{5, SolidPng(2, 3, 0xFF000000)}, {5, SolidPng(9, 9, 0xFF000000)}})));

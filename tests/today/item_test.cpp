@@ -512,6 +512,40 @@ TEST_F(TodayItem, DialAndSendMessageOfferPicksAndSayWhatIsMissing)
     setRecorders(nullptr, nullptr);
 }
 
+TEST_F(TodayItem, GreetingPickedWhileTheHostMadeTheItemAgainIsStillSent)
+{
+    AddContact(1, L"Anna", OleDate(1990, 12, 6));
+    FakeStore().contacts[0].properties[PIMPR_EMAIL1_ADDRESS] = L"anna@example.com";
+    FakeStore().contacts[0].properties[PIMPR_EMAIL2_ADDRESS] = L"anna@work.example";
+    auto setRecorders = reinterpret_cast<void (*)(bool (*)(const wchar_t*), void (*)(const wchar_t*))>(
+        reinterpret_cast<void*>(GetProcAddress(panel->Library(), "SetItemPhoneRecorder")));
+    ASSERT_NE(nullptr, setRecorders);
+    g_addresses.clear();
+    setRecorders(
+        [](const wchar_t* a) {
+            g_addresses.push_back(a);
+            return true;
+        },
+        nullptr);
+    ASSERT_NE(nullptr, Create());
+    Query();
+    SendMessageW(item, WM_TODAYCUSTOM_RECEIVEDSELECTION, VK_DOWN, 0);
+    SendMessageW(item, WM_TODAYCUSTOM_USERNAVIGATION, VK_DOWN, 0);
+
+    HWND first = item;
+    WhenDialog([this](HWND dialog) {
+        // A settings change: the host makes its items again while the pick list is open.
+        DestroyWindow(item);
+        item = panel->initialize(&record, host->Window());
+        SendMessageW(dialog, WM_COMMAND, IDOK, 0);
+    });
+    SendMessageW(first, WM_COMMAND, IDM_SENDMESSAGE, 0);
+    EXPECT_EQ((std::vector<std::wstring>{L"mailto:anna@example.com?subject=Happy%20Birthday%21&body=Happy%20Birthday%20"
+                                         L"dear%20%20%21"}),
+              g_addresses);
+    setRecorders(nullptr, nullptr);
+}
+
 TEST_F(TodayItem, OpenFestivoFromAWrongFolderSaysSoInItsOwnBox)
 {
     const wchar_t folder[] = L"C:\\no-such-folder\\";
