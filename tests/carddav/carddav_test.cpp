@@ -166,6 +166,7 @@ std::string Joined(const std::vector<std::string>& lines)
 struct CEditorDriver
 {
     SYSTEMTIME birthday;
+    std::wstring firstName; // when set: the new given name
     std::wstring pauseIn; // when set: after the change, ready.txt there, then wait for go.txt before OK
     bool acted;
     int boxes;
@@ -211,6 +212,8 @@ void CALLBACK DriveEditor(HWND, UINT, UINT_PTR, DWORD)
     HWND page = reinterpret_cast<HWND>(SendMessageW(sheet, PSM_GETCURRENTPAGEHWND, 0, 0));
     EXPECT_NE(0, SendDlgItemMessageW(page, IDC_BIRTHDAY, DTM_SETSYSTEMTIME, GDT_VALID,
                                      reinterpret_cast<LPARAM>(&g_driver->birthday)));
+    if (!g_driver->firstName.empty())
+        SetDlgItemTextW(page, IDC_FIRST_NAME, g_driver->firstName.c_str());
     if (!g_driver->pauseIn.empty())
     {
         EXPECT_TRUE(ReadyThenWaitForGo(g_driver->pauseIn)) << "the server side never finished";
@@ -255,7 +258,8 @@ TEST_F(CardDav, DISABLED_StoreListsTheContacts)
     app->Release();
 }
 
-// Changes the birthday of FESTIVO_CARDDAV_NAME to FESTIVO_CARDDAV_DATE (yyyy-mm-dd) in the contact editor; with
+// Changes the birthday of FESTIVO_CARDDAV_NAME to FESTIVO_CARDDAV_DATE (yyyy-mm-dd) in the contact editor, and
+// the given name to FESTIVO_CARDDAV_FIRST when set; with
 // FESTIVO_CARDDAV_PAUSE set, the editor stays open (ready.txt) until a sync has landed (go.txt).
 TEST_F(CardDav, DISABLED_EditorChangesABirthday)
 {
@@ -265,6 +269,7 @@ TEST_F(CardDav, DISABLED_EditorChangesABirthday)
                          &driver.birthday.wMonth, &driver.birthday.wDay));
     if (!Env(L"FESTIVO_CARDDAV_PAUSE").empty())
         driver.pauseIn = m_exchange;
+    driver.firstName = Env(L"FESTIVO_CARDDAV_FIRST");
     IPOutlookApp2* app = nullptr;
     ASSERT_EQ(S_OK, CoCreateInstance(CLSID_Application, nullptr, CLSCTX_INPROC_SERVER, IID_IPOutlookApp2,
                                      reinterpret_cast<void**>(&app)));

@@ -16,6 +16,7 @@ import urllib.request
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import cards  # noqa: E402
+import qpcard  # noqa: E402
 
 ROOT = os.path.abspath(os.path.join(os.path.dirname(__file__), "..", ".."))
 BUILD = os.environ.get("FESTIVO_BUILD", os.path.join(ROOT, "build"))
@@ -322,6 +323,7 @@ def steps(server, sync, windows, exchange):
     follow(server, sync, windows, exchange, book, by_uid)
     merge_during_edit(server, sync, windows, exchange, by_uid)
     conflict(server, sync, windows, exchange, book, by_uid)
+    qpcard.edited_qp_card(server, sync, windows, check)
 
 
 def follow(server, sync, windows, exchange, book, by_uid):

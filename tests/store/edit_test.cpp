@@ -170,11 +170,6 @@ TEST(CardEdit, TypeListsAndPlainDatesAreWrittenAsStrictReadersReadThem)
         EXPECT_EQ(std::string("BEGIN:VCARD\r\nVERSION:3.0\r\nFN:A\r\n") + c.expected + "\r\nEND:VCARD\r\n",
                   Edited(text, c.change));
     }
-    CVCardProperty tel;
-    tel.name = "TEL";
-    tel.params = {{"TYPE", "HOME,VOICE"}};
-    tel.value = "1";
-    EXPECT_EQ("TEL;TYPE=HOME,VOICE:1\r\n", FormatProperty(tel, "3.0"));
 }
 
 TEST(CardEdit, AndroidEventDateIsShownAndNeverRewritten)

@@ -86,9 +86,8 @@ TEST(VCardReader, KeepsByteRangesOfCardsAndPropertiesForWriteBack)
     EXPECT_EQ("NOTE:long\r\n  note\r\n", text.substr(note->begin, note->end - note->begin));
     EXPECT_EQ("long note", note->value);
 
-    CVCardProperty changed = *cards[0].Find("FN");
-    changed.value = EscapeText("Ann, the first");
-    std::string written = ReplaceRange(text, changed.begin, changed.end, FormatProperty(changed, "3.0"));
+    const CVCardProperty& changed = *cards[0].Find("FN");
+    std::string written = ReplaceRange(text, changed.begin, changed.end, FoldLine("FN:" + EscapeText("Ann, the first")));
     EXPECT_EQ("junk\r\nBEGIN:VCARD\r\nVERSION:3.0\r\nFN:Ann\\, the first\r\nNOTE:long\r\n  note\r\nEND:VCARD\r\n"
               "BEGIN:VCARD\nFN:Bob\nEND:VCARD",
               written);
@@ -96,13 +95,10 @@ TEST(VCardReader, KeepsByteRangesOfCardsAndPropertiesForWriteBack)
 
 TEST(VCardWriter, FoldsWithoutSplittingCharactersAndReadsBack)
 {
-    CVCardProperty property;
-    property.group = "item1";
-    property.name = "NOTE";
-    property.params.push_back({"TYPE", "a:b"});
+    std::string value;
     for (int i = 0; i < 60; ++i)
-        property.value += "\xE2\x82\xAC";
-    std::string lines = FormatProperty(property, "2.1");
+        value += "\xE2\x82\xAC";
+    std::string lines = FoldLine("item1.NOTE;TYPE=\"a:b\";CHARSET=UTF-8:" + value);
     size_t start = 0;
     for (size_t end; (end = lines.find("\r\n", start)) != std::string::npos; start = end + 2)
     {
@@ -112,7 +108,7 @@ TEST(VCardWriter, FoldsWithoutSplittingCharactersAndReadsBack)
     CVCardProperty back;
     ASSERT_TRUE(CVCardReader::ParseProperty(lines.data(), lines.size(), back));
     EXPECT_EQ("item1", back.group);
-    EXPECT_EQ(property.value, back.value);
+    EXPECT_EQ(value, back.value);
     EXPECT_EQ("a:b", *back.Param("TYPE"));
     EXPECT_EQ("UTF-8", *back.Param("CHARSET"));
 }
