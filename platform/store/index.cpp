@@ -11,7 +11,7 @@ namespace {
 
 const char INDEX_MAGIC[8] = {'F', 'S', 'T', 'V', 'I', 'D', 'X', 0};
 // Raised whenever the layout below or the meaning of a stored field changes.
-const uint32_t INDEX_VERSION = 3;
+const uint32_t INDEX_VERSION = 4;
 const size_t HEADER_BYTES = 8 + 4 + 4 + 8 + 8;
 // A contact without the date: the index stores a flag instead of the 8 bytes.
 const double NO_DATE = 949998.0;
@@ -120,32 +120,41 @@ uint64_t BuildStamp()
     return Ticks(data.ftLastWriteTime) ^ (static_cast<uint64_t>(data.nFileSizeLow) << 17);
 }
 
-// Per card only what the list shows and where the card is: the rest is read from the card itself.
-void PutCard(CWriter& out, const CStoreCard& card)
+// Flags of a card in the index.
+const uint8_t HAS_BIRTHDAY = 1;
+const uint8_t HAS_ANNIVERSARY = 2;
+const uint8_t OID_FROM_UID = 4; // the base oid is stored (else it follows from the hash)
+
+// Per card only what the list shows and where the card is (after the end of the card before it):
+// the rest is read from the card itself.
+void PutCard(CWriter& out, const CStoreCard& card, uint64_t previousEnd)
 {
-    out.Put(card.baseOid);
+    uint8_t flags = (card.birthday != NO_DATE ? HAS_BIRTHDAY : 0) | (card.anniversary != NO_DATE ? HAS_ANNIVERSARY : 0) |
+                    (card.baseOid != ContentOid(card.hash) ? OID_FROM_UID : 0);
+    out.Put(flags);
     out.Put(card.hash);
-    out.Number(card.begin);
+    if (flags & OID_FROM_UID)
+        out.Put(card.baseOid);
+    // Modulo 2^64, so that a card starting inside the one before (nested) still reads back exactly.
+    out.Number(card.begin - previousEnd);
     out.Number(card.end - card.begin);
     out.Text(card.name);
-    uint8_t dates = (card.birthday != NO_DATE ? 1 : 0) | (card.anniversary != NO_DATE ? 2 : 0);
-    out.Put(dates);
-    if (dates & 1)
+    if (flags & HAS_BIRTHDAY)
         out.Put(card.birthday);
-    if (dates & 2)
+    if (flags & HAS_ANNIVERSARY)
         out.Put(card.anniversary);
 }
 
-void GetCard(CReader& in, CStoreCard& card)
+void GetCard(CReader& in, CStoreCard& card, uint64_t previousEnd)
 {
-    card.baseOid = in.Get<LONG>();
+    uint8_t flags = in.Get<uint8_t>();
     card.hash = in.Get<uint64_t>();
-    card.begin = in.Number();
+    card.baseOid = flags & OID_FROM_UID ? in.Get<LONG>() : ContentOid(card.hash);
+    card.begin = previousEnd + in.Number();
     card.end = card.begin + in.Number();
     in.Text(card.name);
-    uint8_t dates = in.Get<uint8_t>();
-    card.birthday = dates & 1 ? in.Get<double>() : NO_DATE;
-    card.anniversary = dates & 2 ? in.Get<double>() : NO_DATE;
+    card.birthday = flags & HAS_BIRTHDAY ? in.Get<double>() : NO_DATE;
+    card.anniversary = flags & HAS_ANNIVERSARY ? in.Get<double>() : NO_DATE;
 }
 
 } // namespace
@@ -198,9 +207,13 @@ bool LoadIndex(const std::wstring& location, CSnapshot& snapshot)
         file.changeTime = in.Get<uint64_t>();
         file.readAt = in.Get<uint64_t>();
         file.utf16 = in.Get<uint8_t>() != 0;
-        auto cards = std::make_shared<std::vector<CStoreCard>>(in.Count(16));
+        auto cards = std::make_shared<std::vector<CStoreCard>>(in.Count(12));
+        uint64_t end = 0;
         for (CStoreCard& card : *cards)
-            GetCard(in, card);
+        {
+            GetCard(in, card, end);
+            end = card.end;
+        }
         file.cards = cards;
         if (!in.Ok())
             return false;
@@ -229,8 +242,12 @@ void SaveIndex(const CSnapshot& snapshot)
         out.Put(static_cast<uint64_t>(file.readAt));
         out.Put(static_cast<uint8_t>(file.utf16));
         out.Put(static_cast<uint32_t>(file.cards->size()));
+        uint64_t end = 0;
         for (const CStoreCard& card : *file.cards)
-            PutCard(out, card);
+        {
+            PutCard(out, card, end);
+            end = card.end;
+        }
     }
     CWriter header;
     header.bytes.assign(INDEX_MAGIC, 8);

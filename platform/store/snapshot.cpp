@@ -20,12 +20,6 @@ LONG OidFromText(const std::string& text)
     return oid == 0 ? 1 : oid;
 }
 
-// A card without UID is known by its content, so that other cards coming and going leave its oid alone.
-LONG OidFromContent(uint64_t hash)
-{
-    LONG oid = static_cast<LONG>((hash ^ (hash >> 31) ^ (hash >> 62)) & 0x7FFFFFFF);
-    return oid == 0 ? 1 : oid;
-}
 
 // A write can leave a file's times as they were when it falls in the same step of the file
 // system's clock as the write before. Times in whole seconds come from file systems that keep
@@ -43,6 +37,46 @@ std::wstring FileName(const std::wstring& path)
     size_t slash = path.find_last_of(L"\\/");
     return path.substr(slash == std::wstring::npos ? 0 : slash + 1);
 }
+
+// Oids (never 0) to values in one flat array, open addressing: no allocation per oid, so that
+// hundreds of thousands of cards sharing a few bases are numbered in a blink.
+class COidTable
+{
+public:
+    explicit COidTable(size_t count)
+    {
+        size_t size = 16;
+        while (size < 2 * count)
+            size *= 2;
+        m_slots.assign(size, {0, 0});
+    }
+    LONG* Find(LONG key)
+    {
+        for (size_t at = Slot(key);; at = (at + 1) & (m_slots.size() - 1))
+        {
+            if (m_slots[at].first == key)
+                return &m_slots[at].second;
+            if (m_slots[at].first == 0)
+                return nullptr;
+        }
+    }
+    // Each key once; the table holds at most the count it was made for.
+    void Insert(LONG key, LONG value)
+    {
+        size_t at = Slot(key);
+        while (m_slots[at].first != 0)
+            at = (at + 1) & (m_slots.size() - 1);
+        m_slots[at] = {key, value};
+    }
+
+private:
+    size_t Slot(LONG key) const
+    {
+        return (static_cast<uint32_t>(key) * 2654435761u) & (m_slots.size() - 1);
+    }
+
+    std::vector<std::pair<LONG, LONG>> m_slots;
+};
 
 // Records read on demand are filled under this lock: snapshots are shared by every store object.
 CRITICAL_SECTION* RecordLock()
@@ -75,7 +109,7 @@ bool ReadCards(CStoreFile& file)
         stored.begin = card.begin;
         stored.end = card.end;
         stored.hash = Fnv64(text.data() + card.begin, card.end - card.begin);
-        stored.baseOid = record.uid.empty() ? OidFromContent(stored.hash) : OidFromText("uid:" + record.uid);
+        stored.baseOid = record.uid.empty() ? ContentOid(stored.hash) : OidFromText("uid:" + record.uid);
         cards->push_back(std::move(stored));
     }
     file.cards = std::move(cards);
@@ -109,6 +143,13 @@ void FillFromCard(const CStoreCard& card, vcard::CContactRecord& record)
 }
 
 } // namespace
+
+// A card without UID is known by its content, so that other cards coming and going leave its oid alone.
+LONG ContentOid(uint64_t hash)
+{
+    LONG oid = static_cast<LONG>((hash ^ (hash >> 31) ^ (hash >> 62)) & 0x7FFFFFFF);
+    return oid == 0 ? 1 : oid;
+}
 
 uint64_t Fnv64(const char* data, size_t size)
 {
@@ -192,8 +233,8 @@ const vcard::CContactRecord& CSnapshot::Record(size_t entry) const
 
 long CSnapshot::Find(LONG oid) const
 {
-    auto it = byOid.find(oid);
-    return it == byOid.end() ? -1 : static_cast<long>(it->second);
+    auto it = std::lower_bound(byOid.begin(), byOid.end(), std::make_pair(oid, uint32_t(0)));
+    return it == byOid.end() || it->first != oid ? -1 : static_cast<long>(it->second);
 }
 
 std::wstring ReadAddressBookLocation()
@@ -329,24 +370,26 @@ std::vector<CListedFile> ListAddressBook(const std::wstring& location)
     return files;
 }
 
-size_t AssignOids(const std::vector<LONG>& bases, std::vector<LONG>& oids, std::unordered_map<LONG, uint32_t>& byOid)
+size_t AssignOids(const std::vector<LONG>& bases, std::vector<LONG>& oids)
 {
     // Oids clash only by accident or by a repeated UID (or identical cards): the later card takes
     // the next free one. Each base remembers where its search ended, so many cards sharing one
     // base cost no more than as many different ones.
     size_t looked = 0;
     oids.resize(bases.size());
-    byOid.clear();
-    byOid.reserve(bases.size());
-    std::unordered_map<LONG, LONG> nextFree;
+    COidTable taken(bases.size()), nextFree(bases.size());
     for (size_t i = 0; i < bases.size(); ++i)
     {
-        auto memo = nextFree.find(bases[i]);
-        LONG oid = memo == nextFree.end() ? bases[i] : memo->second;
-        for (++looked; byOid.count(oid); ++looked)
+        LONG* memo = nextFree.Find(bases[i]);
+        LONG oid = memo ? *memo : bases[i];
+        for (++looked; taken.Find(oid); ++looked)
             oid = oid == 0x7FFFFFFF ? 1 : oid + 1;
-        nextFree[bases[i]] = oid == 0x7FFFFFFF ? 1 : oid + 1;
-        byOid.emplace(oid, static_cast<uint32_t>(i));
+        LONG next = oid == 0x7FFFFFFF ? 1 : oid + 1;
+        if (memo)
+            *memo = next;
+        else
+            nextFree.Insert(bases[i], next);
+        taken.Insert(oid, 0);
         oids[i] = oid;
     }
     return looked;
@@ -413,7 +456,22 @@ std::shared_ptr<CSnapshot> BuildSnapshot(const std::wstring& location, const std
     for (const CStoreFile& file : snapshot->files)
         for (const CStoreCard& card : *file.cards)
             bases.push_back(card.baseOid);
-    AssignOids(bases, oids, snapshot->byOid);
+    // Mostly every card keeps its base oid: one sort finds that out and is the lookup table too.
+    std::vector<std::pair<LONG, uint32_t>>& byOid = snapshot->byOid;
+    byOid.resize(bases.size());
+    for (size_t i = 0; i < bases.size(); ++i)
+        byOid[i] = {bases[i], static_cast<uint32_t>(i)};
+    std::sort(byOid.begin(), byOid.end());
+    auto same = [](const std::pair<LONG, uint32_t>& a, const std::pair<LONG, uint32_t>& b) { return a.first == b.first; };
+    if (std::adjacent_find(byOid.begin(), byOid.end(), same) == byOid.end())
+        oids = bases;
+    else
+    {
+        AssignOids(bases, oids);
+        for (size_t i = 0; i < oids.size(); ++i)
+            byOid[i] = {oids[i], static_cast<uint32_t>(i)};
+        std::sort(byOid.begin(), byOid.end());
+    }
     snapshot->entries.reserve(oids.size());
     size_t position = 0;
     for (uint32_t f = 0; f < snapshot->files.size(); ++f)

@@ -56,7 +56,7 @@ struct CSnapshot
     std::wstring location;
     std::vector<CStoreFile> files;
     std::vector<CStoreEntry> entries; // in enumeration order: files by name, cards in file order
-    std::unordered_map<LONG, uint32_t> byOid;
+    std::vector<std::pair<LONG, uint32_t>> byOid; // (oid, index into entries), ordered by oid
 
     const CStoreCard& Card(size_t entry) const;
     // The whole record of an entry, read from its card's bytes at the first use. A card whose bytes
@@ -100,9 +100,9 @@ struct CBuildOptions
 // A file that cannot be read keeps its previous cards and is tried again next time.
 std::shared_ptr<CSnapshot> BuildSnapshot(const std::wstring& location, const std::vector<CListedFile>& listing,
                                          const CSnapshot* previous, const CBuildOptions& options);
-// Unique oids for the cards' base oids, in enumeration order (byOid: oid to position); returns
-// how many candidate oids were looked at.
-size_t AssignOids(const std::vector<LONG>& bases, std::vector<LONG>& oids, std::unordered_map<LONG, uint32_t>& byOid);
+// Unique oids (never 0) for the cards' base oids, in enumeration order; returns how many candidate
+// oids were looked at.
+size_t AssignOids(const std::vector<LONG>& bases, std::vector<LONG>& oids);
 // The bytes [begin, end) of the text the card offsets of a file refer to.
 bool ReadFileRange(const CStoreFile& file, size_t begin, size_t end, std::string& text);
 // A whole file of at most limit bytes; false when it cannot be read or is larger.
@@ -111,5 +111,7 @@ std::wstring LowerPath(const std::wstring& path);
 // The enumeration order of files: by path, case ignored.
 bool PathLess(const std::wstring& a, const std::wstring& b);
 ULONGLONG Ticks(const FILETIME& time);
+// The base oid of a card without UID, from the hash of its bytes.
+LONG ContentOid(uint64_t hash);
 // FNV-1a, 64 bits: card contents and the index's checksum.
 uint64_t Fnv64(const char* data, size_t size);

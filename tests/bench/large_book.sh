@@ -43,6 +43,10 @@ with open(work + "/one.vcf", "w", newline="") as f:
     f.write("".join(card(i) for i in range(count)))
 with open(work + "/large.vcf", "w", newline="") as f:
     f.write("".join(card(i) for i in range(count * 10)))
+# 10 MB of the smallest cards there are (388,000): what the store does per card, beside the reader.
+tiny = "BEGIN:VCARD\nFN:a\nEND:VCARD\n"
+with open(work + "/tiny.vcf", "w", newline="") as f:
+    f.write(tiny * ((10 << 20) // len(tiny) + 1))
 PY
 mkdir -p "$work/khard"
 cat >"$work/khard/khard.conf" <<CONF
@@ -90,6 +94,14 @@ row "Festivo data path, $count cards in one file, warm" "$(median datapath load)
 setbook "$work/large.vcf"
 row "Festivo data path, $((count * 10)) cards in one file, cold" "$(median datapath load cold)"
 row "Festivo data path, $((count * 10)) cards in one file, warm" "$(median datapath load)"
+# Peak working set of one cold load, and the sizes of the book and of its index.
+sizes=$({ datapath load cold 2>/dev/null || true; } | grep -o 'peak working set.*' || echo "no figures")
+row "$((count * 10)) cards in one file: $sizes" ""
+setbook "$work/tiny.vcf"
+row "Festivo data path, 10 MB of minimal cards ($(grep -c BEGIN "$work/tiny.vcf")), cold" "$(median datapath load cold)"
+row "Festivo data path, 10 MB of minimal cards, warm" "$(median datapath load)"
+sizes=$({ datapath load 2>/dev/null || true; } | grep -o 'peak working set.*' || echo "no figures")
+row "minimal cards: $sizes" ""
 
 # A change to one file of the folder, until the logged-on window has the store's message.
 setbook "$work/folder"
