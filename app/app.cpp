@@ -7,6 +7,7 @@
 #include "core/error.h"
 #include "core/file.h"
 #include "data/datalist.h"
+#include "data/showcontact.h"
 #include "package/zrs.h"
 #include "platform/shell/shell.h"
 #include "platform/store/contactstore.h"
@@ -39,6 +40,8 @@ bool CApp::OnCreate()
     CMainView* view = new CMainView();
     view->Construct(MAIN_VIEW_ID, IDR_MAIN_MENUBAR, IDA_MAIN);
     AddView(view);
+    // Handled once the view is active, so the first row's selection does not override the request.
+    PostMessageW(GetMainWnd(), StartedAgainMessage(), 0, 0);
     return true;
 }
 
@@ -71,6 +74,11 @@ void CApp::ShowAbout()
 
 LRESULT CApp::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
 {
+    if (message == StartedAgainMessage())
+    {
+        OnStartedAgain();
+        return 0;
+    }
     switch (message)
     {
     case WM_HOTKEY:
@@ -111,4 +119,13 @@ void CApp::OnHotKey(WPARAM wParam, LPARAM lParam)
         view->OnHotKey(wParam, lParam);
     else if (HIWORD(lParam) == VK_TBACK)
         SHSendBackToFocusWindow(WM_HOTKEY, wParam, lParam);
+}
+
+void CApp::OnStartedAgain()
+{
+    LONG oid = 0;
+    bool anniversary = false;
+    CMainView* view = GetMainView();
+    if (view && TakeShowContact(oid, anniversary))
+        view->ShowEvent(oid, anniversary);
 }

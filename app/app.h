@@ -32,6 +32,8 @@ private:
     void ShowAbout();
     void OnStoreNotification();
     void OnReload();
+    // Shows the event the Today item asked for (a reminder's Open), at start or when started again.
+    void OnStartedAgain();
 
     CDataList* m_data;
     CZrsPackage* m_package;

@@ -27,6 +27,8 @@ public:
     void OnHotKey(WPARAM wParam, LPARAM lParam);
     // Reloads every event and keeps the selection on the same contact.
     void Refresh();
+    // Selects this event, widening a filter or split that hides it.
+    void ShowEvent(LONG oid, bool anniversary);
     // Shows the current view of the event list with row selection selected.
     void Refill(int selection);
     // The "Date/period" menu for the current split; the caller destroys it.

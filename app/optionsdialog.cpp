@@ -87,6 +87,8 @@ void COptionsDialog::OnCommand(UINT id, UINT, HWND)
 {
     if (id == IDOK || id == IDYES)
     {
+        if (!m_remind.Check(m_page))
+            return;
         Save();
         EndDialog(1);
     }
@@ -113,7 +115,8 @@ void COptionsDialog::Save()
     }
     // The Today item's options may have changed since the settings were read: keep them.
     settings.ReadTodayValues();
-    if (!settings.Write())
+    bool saved = settings.Write();
+    if (!m_remind.Save(m_page) || !saved)
         ReportSettingsNotSaved();
 }
 
@@ -317,6 +320,8 @@ void COptionsDialog::OnPageInit(HWND page)
     m_headingFont = CreateFontIndirectW(&font);
     SendDlgItemMessageW(page, IDC_OPTIONS_GENERAL, WM_SETFONT, reinterpret_cast<WPARAM>(m_headingFont), TRUE);
     SendDlgItemMessageW(page, IDC_OPTIONS_TEMPLATE, WM_SETFONT, reinterpret_cast<WPARAM>(m_headingFont), TRUE);
+    SendDlgItemMessageW(page, IDC_OPTIONS_REMINDERS, WM_SETFONT, reinterpret_cast<WPARAM>(m_headingFont), TRUE);
+    m_remind.Init(page);
     PlaceHeading(IDC_OPTIONS_GENERAL, IDC_OPTIONS_GENERAL_PICTURE);
     PlaceHeading(IDC_OPTIONS_TEMPLATE, IDC_OPTIONS_TEMPLATE_PICTURE);
 }

@@ -1,6 +1,7 @@
 // COptionsDialog: the options of the main program in a scrolling full-screen container (page 135).
 #pragma once
 
+#include "app/remindpart.h"
 #include "framework/dialog.h"
 
 class CDataList;
@@ -43,6 +44,7 @@ private:
     HFONT m_headingFont;
     // Wheel movement not yet turned into whole lines (fine-grained wheels send small steps).
     int m_wheelRest;
+    CRemindPart m_remind;
 };
 
 // Runs the options dialog over the program's event list; true when it ended with OK or Cancel.

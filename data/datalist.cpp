@@ -2,10 +2,11 @@
 #include "data/datalist.h"
 
 #include "data/birthdaycalendar.h"
+#include "data/reminders.h"
 #include "data/zodiac.h"
 #include "platform/store/contactstore.h"
 
-CDataList::CDataList() : m_store(nullptr), m_view(nullptr), m_filter(100u)
+CDataList::CDataList() : m_store(nullptr), m_view(nullptr), m_filter(100u), m_reminders(nullptr)
 {
     m_reference.SetToNow();
 }
@@ -105,6 +106,8 @@ void CDataList::LoadUpcoming(const CTime& today)
     }
     limit.GetMonth() = static_cast<uint16_t>(month);
     ClampDay(limit);
+    if (m_reminders)
+        m_reminders->Begin(today);
     ReadEvents(&today, &limit);
     Order(SORT_BY_DAYS_LEFT, today);
 }
@@ -179,6 +182,9 @@ void CDataList::AddEvent(LONG oid, BSTR name, DATE date, int kind, const CTime* 
     if (!VariantTimeToSystemTime(date, &st))
         return;
     CTime when(st);
+    // Reminders look further ahead than the Today item's period may reach.
+    if (m_reminders && today)
+        m_reminders->Offer(oid, name ? name : L"", when, kind == KIND_ANNIVERSARY);
     if (m_sink)
         m_sink->push_back(CCalendarEvent{oid, name ? name : L"", when.GetYear(), when.GetMonth(), when.GetDay(),
                                          kind == KIND_ANNIVERSARY});

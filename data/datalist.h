@@ -13,6 +13,7 @@
 
 struct CCalendarEvent;
 struct IPOutlookApp2;
+class CReminders;
 
 class CDataList
 {
@@ -32,6 +33,8 @@ public:
     void LoadUpcoming();
     void LoadUpcoming(const CTime& today);
     void Clear();
+    // Every later LoadUpcoming also offers each event it reads to reminders (not owned; null stops it).
+    void SetReminders(CReminders* reminders) { m_reminders = reminders; }
     // Every event a load reads, before the Today item's period narrows them, also goes to sink (null: none).
     void SetEventSink(std::vector<CCalendarEvent>* sink) { m_sink = sink; }
     // True when the last load read the whole address book into the sink; false when it could not be read.
@@ -83,6 +86,7 @@ private:
     CTime m_reference;
     CSettings m_settings;
     CStr m_unreadableBook;
+    CReminders* m_reminders;
     std::vector<CCalendarEvent>* m_sink = nullptr;
     bool m_sinkFilled = false;
 };

@@ -206,6 +206,12 @@ void CVelaApp::FitToMenuBar()
     MoveWindow(m_mainWnd, main.left, main.top, main.right - main.left, height, FALSE);
 }
 
+UINT CVelaApp::StartedAgainMessage()
+{
+    static const UINT message = RegisterWindowMessageW(L"VelaAppStartedAgain");
+    return message;
+}
+
 int CVelaApp::Run(UINT titleId, UINT iconId, UINT accelId, HINSTANCE instance, int showCommand)
 {
     m_instance = instance;
@@ -220,6 +226,8 @@ int CVelaApp::Run(UINT titleId, UINT iconId, UINT accelId, HINSTANCE instance, i
     if (running)
     {
         m_mainWnd = running;
+        // The running instance may have been started again for a reason it finds in its settings.
+        PostMessageW(running, StartedAgainMessage(), 0, 0);
         DeviceSetForegroundWindow(running);
         return 0;
     }

@@ -41,6 +41,8 @@ public:
     void MakeAppBaseName(CStr& name) const;
     // The same split of a given path; fatal "Not found" in CVelaApp::MakeAppBaseName when it fails.
     static void BaseNameFromPath(const wchar_t* path, CStr& name);
+    // Posted to the running instance's main window when the program is started again (it then ends at once).
+    static UINT StartedAgainMessage();
 
     void AddView(CVelaView* view);
     CVelaView* FindView(UINT id) const;

@@ -2,6 +2,7 @@
 #include "today/todayitem.h"
 
 #include "platform/phone/phone.h"
+#include "platform/shell/recorder.h"
 
 CTodayItem g_item;
 
@@ -49,6 +50,12 @@ __declspec(dllexport) void SetItemPhoneRecorder(PhoneRecorder address, CalledPar
 {
     SetPhoneRecorder(address);
     SetCalledPartyRecorder(calledParty);
+}
+
+// Lets a test observe the plug-in's shell requests (its notifications among them).
+__declspec(dllexport) void SetItemShellRecorder(ShellRecorder recorder)
+{
+    ShellSetRecorder(recorder);
 }
 
 } // extern "C"

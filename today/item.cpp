@@ -80,6 +80,9 @@ void CTodayItem::UnregisterItemClass()
     package = nullptr;
     selectedLine = -1;
     reloads.Reset();
+    reminders = nullptr;
+    givenReminders = nullptr;
+    notificationLines.Empty();
     for (int i = 0; i < PICTURE_COUNT; i++)
         pictures[i] = masks[i] = nullptr;
 }
@@ -116,7 +119,10 @@ void CTodayItem::OnCreate()
 
     events = new CDataList();
     events->Open(window);
+    StartReminders();
+    events->SetReminders(reminders);
     LoadEvents(lastLoadDate);
+    CheckReminders();
 }
 
 void CTodayItem::CreateFonts()
@@ -164,6 +170,7 @@ void CTodayItem::OnDestroy()
 
 void CTodayItem::FreeResources()
 {
+    StopReminders();
     DeleteObject(normalFont);
     DeleteObject(boldFont);
     normalFont = boldFont = nullptr;
@@ -222,6 +229,7 @@ BOOL CTodayItem::OnQueryRefreshCache(TODAYLISTITEM* record)
     {
         LoadEvents(now);
         lastLoadDate = now;
+        CheckReminders();
     }
     record->cyp = static_cast<DWORD>(lineHeight * static_cast<int>(events->GetShownCount() + 1));
     heightReported = 1;
@@ -251,6 +259,7 @@ void CTodayItem::OnStoreChanged()
         CTime now;
         ItemNow(now);
         LoadEvents(now);
+        CheckReminders();
     }
     SendMessageW(GetParent(window), TODAYM_REQUESTREFRESH, reinterpret_cast<WPARAM>(window), 0);
 }
@@ -333,6 +342,11 @@ LRESULT CALLBACK ItemWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM l
         break;
     case WM_ITEM_RELOAD:
         item->OnStoreChanged();
+        return 0;
+    case WM_TIMER:
+        if (wParam != REMIND_TIMER)
+            break;
+        item->OnReminderTimer();
         return 0;
     default:
         static const UINT summary = RegisterWindowMessageW(TODAY_SUMMARY_MESSAGE);

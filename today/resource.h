@@ -16,3 +16,6 @@
 #define IDM_OPENCONTACT 102
 #define IDM_SENDMESSAGE 103
 #define IDM_DIAL 104
+// Soft keys of the reminder notification.
+#define IDM_REMINDEROPEN 106
+#define IDM_REMINDERDISMISS 107

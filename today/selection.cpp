@@ -162,6 +162,8 @@ const CDataItem* CTodayItem::SelectedEvent() const
 
 void CTodayItem::OnCommand(int id, int, LPARAM)
 {
+    if (OnReminderCommand(id))
+        return;
     if (id == IDM_OPENFESTIVO)
     {
         StartMainProgram();

@@ -1,6 +1,7 @@
 // CTodayItem: the one Today item of the plug-in, its window, resources, drawing and selection.
 #pragma once
 
+#include "core/array.h"
 #include "core/str.h"
 #include "data/burst.h"
 #include "data/calendar.h"
@@ -13,9 +14,15 @@ class CDataItem;
 class CZrsPackage;
 class CPopupListBox;
 class CStrList;
+class CReminder;
+class CReminders;
+class CGivenReminders;
 
 // Posted to the item window by the first store notification of a burst.
 const UINT WM_ITEM_RELOAD = WM_APP + 2;
+
+// The item window's timer that wakes it at the time of day reminders become due.
+const UINT REMIND_TIMER = 0x5245;
 
 // Picture index of the header line; 0 to 12 are the event kinds.
 const int HEADER_PICTURE = 13;
@@ -55,6 +62,13 @@ public:
     void ResizeBackBuffer(int width, int height);
     void FreeBackBuffer();
 
+    // Reminders: collected by every load, given as a notification from their time of day.
+    void StartReminders();
+    void StopReminders();
+    void CheckReminders();
+    bool OnReminderCommand(int id);
+    void OnReminderTimer();
+
     // Library attach and detach.
     void RegisterItemClass(HINSTANCE instance);
     void UnregisterItemClass();
@@ -79,6 +93,12 @@ public:
     HBITMAP bufferPrevious;
     CPopupListBox* openPopup;
     CReloadBurst reloads{WM_ITEM_RELOAD};
+    CReminders* reminders;
+    CGivenReminders* givenReminders;
+    // The lines of the notification that is up (empty when none) and the contact its Open shows.
+    CStr notificationLines;
+    LONG notifiedOid;
+    bool notifiedAnniversary;
 
 private:
     void CreateFonts();
@@ -87,6 +107,8 @@ private:
     void Repaint();
     void SelectTapped(int y);
     void StartMainProgram();
+    void GiveNotification(CArray<CReminder*>& due);
+    void RemoveNotification();
     void OpenContact();
     const CDataItem* SelectedEvent() const;
     void DrawLine(HDC dc, HDC memory, int line, int picture, HFONT font, const wchar_t* lead,

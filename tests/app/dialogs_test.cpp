@@ -1,6 +1,7 @@
 // The popup list and the options dialog, opened for real and answered from inside their modal loops.
 #include "app/optionsdialog.h"
 #include "app/popupdialog.h"
+#include "app/remindpart.h"
 #include "app/resource.h"
 #include "framework/infowin.h"
 #include "platform/shell/device.h"
@@ -387,4 +388,16 @@ TEST_F(MainProgram, SmartphoneOptionsPageScrollsNoFurtherThanItsContent)
         });
         Command(app, IDM_OPTIONS);
     });
+}
+
+TEST(RemindersPart, TimeOfDayIsHoursAndMinutes)
+{
+    const struct
+    {
+        const wchar_t* text;
+        int minute;
+    } cases[] = {{L"9:00", 540}, {L"09.05", 545}, {L"0:00", 0}, {L"23:59", 1439}, {L"24:00", -1}, {L"9:60", -1},
+                 {L"9", -1},     {L"9:5", -1},    {L"", -1},     {L"9:00pm", -1}, {L"-1:00", -1}, {L"123:00", -1}};
+    for (const auto& c : cases)
+        EXPECT_EQ(c.minute, CRemindPart::ParseTime(c.text)) << c.text;
 }

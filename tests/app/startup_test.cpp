@@ -1,5 +1,6 @@
 // Start-up of the main program: Today registration by platform, the package, the first view.
 #include "app/resource.h"
+#include "data/showcontact.h"
 #include "tests/app/fixture.h"
 
 #include <string>
@@ -142,4 +143,28 @@ TEST(StartUpChild, DISABLED_Run)
     CoInitializeEx(nullptr, 0);
     CTestedApp app;
     app.Start();
+}
+
+TEST_F(MainProgram, ShowsTheContactAReminderAskedFor)
+{
+    ASSERT_TRUE(RequestShowContact(4, true));
+    RunProgram([](CTestedApp& app) {
+        Flush(50);
+        int row = app.View().GetList().GetSelection();
+        ASSERT_GE(row, 0);
+        EXPECT_EQ(4, app.Data().GetItem(static_cast<uint32_t>(row))->oid);
+        EXPECT_TRUE(app.Data().GetItem(static_cast<uint32_t>(row))->IsAnniversary());
+
+        // Started again while the list is split to another month: the split gives way.
+        Command(app, IDM_SPLIT_MONTH);
+        ASSERT_TRUE(RequestShowContact(5, false));
+        PostMessageW(app.GetMainWnd(), CVelaApp::StartedAgainMessage(), 0, 0);
+        Flush(50);
+        row = app.View().GetList().GetSelection();
+        ASSERT_GE(row, 0);
+        EXPECT_EQ(5, app.Data().GetItem(static_cast<uint32_t>(row))->oid);
+        LONG oid = 0;
+        bool anniversary = false;
+        EXPECT_FALSE(TakeShowContact(oid, anniversary)) << "a request is taken once";
+    });
 }

@@ -78,6 +78,18 @@ CPanel::~CPanel()
         FreeLibrary(m_library);
 }
 
+void CPanel::SetClock(int year, int month, int day, int hour, int minute)
+{
+    SYSTEMTIME st = {};
+    st.wYear = static_cast<WORD>(year);
+    st.wMonth = static_cast<WORD>(month);
+    st.wDay = static_cast<WORD>(day);
+    st.wHour = static_cast<WORD>(hour);
+    st.wMinute = static_cast<WORD>(minute);
+    if (m_setClock)
+        m_setClock(&st);
+}
+
 void CPanel::SetDate(int year, int month, int day)
 {
     SYSTEMTIME st = {};

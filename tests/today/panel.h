@@ -47,6 +47,7 @@ public:
     HMODULE Library() const { return m_library; }
     // The item's clock; midnight of the given date.
     void SetDate(int year, int month, int day);
+    void SetClock(int year, int month, int day, int hour, int minute);
 
     PFNCUSTOMINITIALIZEITEM initialize = nullptr;
     PFNCUSTOMOPTIONSDLGPROC options = nullptr;
