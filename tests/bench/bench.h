@@ -27,5 +27,6 @@ void EventListBenchmark();
 void MainProgramBenchmark();
 void HostileBookBenchmark();
 void TodayPaintBenchmark();
+void ReminderBenchmark();
 void StoreBurstBenchmark();
 void CardReaderBenchmark();

@@ -20,6 +20,7 @@ const CBenchmark BENCHMARKS[] = {
     {"startup", MainProgramBenchmark},
     {"hostile", HostileBookBenchmark},
     {"today", TodayPaintBenchmark},
+    {"remind", ReminderBenchmark},
     {"burst", StoreBurstBenchmark},
     {"reader", CardReaderBenchmark},
 };
