@@ -457,6 +457,14 @@ LRESULT CMainView::OnFilterEditMessage(HWND window, UINT message, WPARAM wParam,
         SendMessageW(window, EM_SETSEL, 0, -1);
         return 0;
     }
+    // Enter opens the match that is selected, as it does in the list.
+    if (message == WM_KEYDOWN && wParam == VK_RETURN)
+    {
+        ShowCard(m_list.GetSelection());
+        return 0;
+    }
+    if (message == WM_CHAR && wParam == L'\r')
+        return 0;
     if (message == WM_KEYDOWN && wParam == VK_BACK && GetWindowTextLengthW(window) == 0)
         SendMessageW(GetWnd(), WM_COMMAND, IDM_FILTER, 0);
     else if (message == WM_KEYDOWN && (wParam == VK_UP || wParam == VK_DOWN))

@@ -59,7 +59,7 @@ void CTodayItem::RegisterItemClass(HINSTANCE module)
     UnregisterItemClass();
     instance = module;
     WNDCLASSW wc = {};
-    wc.style = CS_HREDRAW | CS_VREDRAW;
+    wc.style = CS_HREDRAW | CS_VREDRAW | CS_DBLCLKS;
     wc.lpfnWndProc = ItemWindowProc;
     wc.hInstance = module;
     wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(LTGRAY_BRUSH));
@@ -325,6 +325,9 @@ LRESULT CALLBACK ItemWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM l
     case WM_LBUTTONDOWN:
         item->OnTap(static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam)));
         break;
+    case WM_LBUTTONDBLCLK:
+        item->OnDoubleTap(static_cast<short>(HIWORD(lParam)));
+        return 0;
     case WM_TODAYCUSTOM_CLEARCACHE:
         item->OnClearCache();
         return 0;

@@ -93,6 +93,17 @@ void CTodayItem::OnContextTap(int x, int y)
     ShowPopupMenu(point);
 }
 
+void CTodayItem::OnDoubleTap(int y)
+{
+    SelectTapped(y);
+    PostMessageW(window, WM_COMMAND, static_cast<WPARAM>(MainCommand()), 0);
+}
+
+int CTodayItem::MainCommand() const
+{
+    return selectedLine == 0 ? IDM_OPENFESTIVO : IDM_OPENCONTACT;
+}
+
 void CTodayItem::OnTap(int x, int y)
 {
     SelectTapped(y);
@@ -113,6 +124,8 @@ void CTodayItem::OnAction(int key)
     GetClientRect(window, &client);
     POINT point = {(client.right - client.left) / 2, client.top + lineHeight * selectedLine + lineHeight / 2};
     ClientToScreen(window, &point);
+    // Opened from the keyboard, the menu starts on its main action: a second Enter carries it out.
+    PostMessageW(window, WM_KEYDOWN, VK_DOWN, 1);
     ShowPopupMenu(point);
 }
 
@@ -133,6 +146,7 @@ void CTodayItem::ShowPopupMenu(POINT screen)
     }
     AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
     AppendMenuW(menu, MF_STRING, IDCANCEL, L"Cancel");
+    SetMenuDefaultItem(menu, static_cast<UINT>(MainCommand()), FALSE);
     int chosen = TrackPopupMenu(menu, TPM_RETURNCMD, screen.x, screen.y, 0, window, nullptr);
     DestroyMenu(menu);
     if (chosen > 0 && chosen != IDCANCEL)

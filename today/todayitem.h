@@ -49,6 +49,10 @@ public:
     void OnTap(int x, int y);
     // A right click on the desktop: the tap-and-hold of the handheld, at once.
     void OnContextTap(int x, int y);
+    // A double tap selects the line and carries out its main action.
+    void OnDoubleTap(int y);
+    // The main action of the selected line: open the contact, or on the header open Festivo.
+    int MainCommand() const;
     // A store notification: the reload waits until the burst it belongs to is in.
     void OnStoreNotification();
     void OnStoreChanged();
@@ -97,16 +101,13 @@ public:
     HBITMAP bufferPrevious;
     CPopupListBox* openPopup;
     CReloadBurst reloads{WM_ITEM_RELOAD};
-<<<<<<< HEAD
     CStr chosenBook;
-=======
     CReminders* reminders;
     CGivenReminders* givenReminders;
     // The lines of the notification that is up (empty when none) and the contact its Open shows.
     CStr notificationLines;
     LONG notifiedOid;
     bool notifiedAnniversary;
->>>>>>> main
 
 private:
     void CreateFonts();

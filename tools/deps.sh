@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
-# Installs the packages the build, the tests and the run command need (Debian/Ubuntu), when missing.
+# Installs the packages the build, the tests and the run command need (Debian/Ubuntu), when missing;
+# extra package names given as arguments are installed too (the run command's window manager).
 set -euo pipefail
 
 packages=(cmake make python3 fonts-wine fonts-liberation g++-mingw-w64-x86-64-posix wine wine64 googletest xvfb x11-apps imagemagick xdotool fonts-wqy-microhei clang llvm libclang-rt-14-dev ccache wixl msitools radicale vdirsyncer python3-icalendar python3-vobject khard)
+packages+=("$@")
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")

@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Builds Festivo, installs it into its own Wine prefix and starts it beside the Today screen.
 # Without a display it runs under Xvfb and writes a screenshot instead.
-#   tools/run.sh [--vga] [--smartphone] [--screenshot FILE] [--seconds N]
+#   tools/run.sh [--vga] [--smartphone | --desktop] [--screenshot FILE] [--seconds N]
+# --desktop is the installed program's profile: resizable window with a menu bar, captioned dialogs;
+# under Xvfb it runs with a window manager (openbox), as on a desktop.
 # The address book is FESTIVO_ADDRESS_BOOK (a .vcf file or a folder of them), else the one already
 # configured in the prefix, else the demo address book demo/contacts.vcf.
 set -euo pipefail
@@ -15,6 +17,7 @@ while [ $# -gt 0 ]; do
   case "$1" in
     --vga) dpi=192 ;;
     --smartphone) platform=Smartphone ;;
+    --desktop) platform=Desktop ;;
     --screenshot) shot=$2; shift ;;
     --seconds) seconds=$2; shift ;;
     *) echo "unknown option: $1" >&2; exit 2 ;;
@@ -22,6 +25,10 @@ while [ $# -gt 0 ]; do
   shift
 done
 
+desktop=""
+[ "$platform" = Desktop ] && desktop=1
+# The desktop profile is looked at with a window manager; only this command needs one.
+[ -n "$desktop" ] && { [ -n "${DISPLAY:-}" ] && [ -z "$shot" ] || "$root/tools/deps.sh" openbox; }
 FESTIVO_BUILD=$build "$root/tools/build.sh"
 
 export WINEPREFIX=$build/wine-run WINEDEBUG=-all WINEDLLOVERRIDES=mscoree,mshtml=
@@ -56,7 +63,7 @@ REGEDIT4
 "Dpi"=dword:$(printf '%08x' "$dpi")
 
 [HKEY_CURRENT_USER\\Software\\Wine\\X11 Driver]
-"Decorated"="N"
+"Decorated"="$([ -n "$desktop" ] && echo Y || echo N)"
 
 [HKEY_CURRENT_USER\\Control Panel\\Desktop]
 "LogPixels"=dword:$(printf '%08x' "$dpi")
@@ -82,7 +89,8 @@ start_programs() {
   sleep 3
   local today
   today=$(xdotool search --sync --onlyvisible --name '^Today$' 2>/dev/null | head -n 1 || true)
-  [ -n "$today" ] && xdotool windowmove "$today" $((dpi * 260 / 96)) 0 2>/dev/null || true
+  # On the desktop both windows take their own places: the Today screen at the right of the screen.
+  [ -n "$today" ] && [ -z "$desktop" ] && xdotool windowmove "$today" $((dpi * 260 / 96)) 0 2>/dev/null || true
 }
 
 if [ -n "${DISPLAY:-}" ] && [ -z "$shot" ]; then
@@ -93,12 +101,20 @@ if [ -n "${DISPLAY:-}" ] && [ -z "$shot" ]; then
 fi
 
 shot=${shot:-$build/festivo-screenshot.png}
-display=:$((90 + RANDOM % 9))
-Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+display=${FESTIVO_DISPLAY:-:$((90 + RANDOM % 9))}
+screen=1024x768
+[ -n "$desktop" ] && screen=$((800 * dpi / 96))x$((600 * dpi / 96))
+Xvfb "$display" -screen 0 "${screen}x24" -nolisten tcp >/dev/null 2>&1 &
 xvfb=$!
-trap 'wineserver -k >/dev/null 2>&1 || true; kill $xvfb 2>/dev/null || true' EXIT
+wm=""
+trap 'wineserver -k >/dev/null 2>&1 || true; [ -n "$wm" ] && kill $wm 2>/dev/null; kill $xvfb 2>/dev/null || true' EXIT
 export DISPLAY=$display
 sleep 1
+if [ -n "$desktop" ]; then
+  openbox >/dev/null 2>&1 &
+  wm=$!
+  sleep 1
+fi
 start_programs
 sleep "$seconds"
 import -display "$display" -window root "$shot.full.png"

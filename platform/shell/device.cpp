@@ -1,6 +1,8 @@
 // The emulated handheld's profile, version, screen and system font.
 #include "platform/shell/device.h"
 
+#include "platform/shell/desktop.h"
+
 #include <cwchar>
 
 namespace {
@@ -31,6 +33,11 @@ void ReadPlatformText(wchar_t* text, DWORD size)
         text[size - 1] = 0;
     }
     RegCloseKey(key);
+}
+
+bool IsDesktopText(const wchar_t* text)
+{
+    return _wcsicmp(text, L"Desktop") == 0;
 }
 
 int ReadProfileDpi()
@@ -84,6 +91,13 @@ HFONT SystemFontFor(int dpi)
 
 } // namespace
 
+bool DeviceIsDesktop()
+{
+    wchar_t text[kPlatformTextSize];
+    ReadPlatformText(text, kPlatformTextSize);
+    return IsDesktopText(text);
+}
+
 BOOL DeviceGetVersionEx(OSVERSIONINFOW* info)
 {
     if (!info || info->dwOSVersionInfoSize != sizeof(OSVERSIONINFOW))
@@ -105,6 +119,9 @@ BOOL DeviceSystemParametersInfo(UINT action, UINT param, void* data, UINT winIni
         return SystemParametersInfoW(action, param, data, winIni);
     wchar_t text[kPlatformTextSize];
     ReadPlatformText(text, kPlatformTextSize);
+    // A desktop is a Pocket PC with a keyboard and a mouse to the programs: the same menus and Today item.
+    if (IsDesktopText(text))
+        wcscpy(text, L"PocketPC");
     if (!data || param <= wcslen(text))
     {
         SetLastError(ERROR_INSUFFICIENT_BUFFER);
@@ -149,16 +166,34 @@ SIZE DeviceScreenSize()
 
 void DevicePlaceMainWindow(HWND hwnd)
 {
+    if (DeviceIsDesktop())
+    {
+        DesktopPlaceMainWindow(hwnd);
+        return;
+    }
     SIZE screen = DeviceScreenSize();
     RECT frame = { 0, 0, screen.cx, screen.cy - DeviceScale(kTaskBarHeight) };
     DWORD style = static_cast<DWORD>(GetWindowLongW(hwnd, GWL_STYLE));
     DWORD exStyle = static_cast<DWORD>(GetWindowLongW(hwnd, GWL_EXSTYLE));
-    // Overlapped windows always get a caption and a border on the desktop.
+    // Overlapped windows always get a caption and a border on the desktop. Its window manager can
+    // minimise any window, but the system follows that (and restores the window when asked to) only
+    // for a window with a minimise box.
     if (!(style & (WS_POPUP | WS_CHILD)))
-        style |= WS_CAPTION;
+    {
+        style |= WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
+        SetWindowLongW(hwnd, GWL_STYLE, static_cast<LONG>(style));
+    }
     AdjustWindowRectEx(&frame, style, GetMenu(hwnd) != nullptr, exStyle);
     SetWindowPos(hwnd, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
-                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+}
+
+void DevicePlacePanelWindow(HWND hwnd)
+{
+    if (DeviceIsDesktop())
+        DesktopPlacePanelWindow(hwnd);
+    else
+        DevicePlaceMainWindow(hwnd);
 }
 
 BOOL DeviceSetForegroundWindow(HWND hwnd)

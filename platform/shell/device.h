@@ -4,13 +4,17 @@
 #include <windows.h>
 
 // The profile lives under HKEY_CURRENT_USER in this key, apart from the program's settings:
-// Platform (text, "PocketPC" by default, "Smartphone" on request) and Dpi (96 by default, 192 for VGA).
+// Platform (text, "PocketPC" by default, "Smartphone" or "Desktop" on request) and Dpi (96 by default,
+// 192 for VGA). The Desktop profile is a Pocket PC to the programs, with desktop windows.
 constexpr const wchar_t* DEVICE_PROFILE_KEY = L"Software\\Festivo\\Device";
 
 // Platform id of the handheld family in the version record.
 constexpr DWORD VER_PLATFORM_WIN32_CE = 3;
 // System parameter of the handheld: the platform-type text.
 constexpr UINT SPI_GETPLATFORMTYPE = 257;
+
+// True in the Desktop profile: resizable main windows, window menu bars, captioned dialogs.
+bool DeviceIsDesktop();
 
 // The operating-system version of the device (platform id 3); the record's size must be set.
 BOOL DeviceGetVersionEx(OSVERSIONINFOW* info);
@@ -30,8 +34,13 @@ int DeviceScale(int n);
 SIZE DeviceScreenSize();
 
 // Gives a program's main window the device screen's size: its client area is the screen without
-// the task bar, whose place the window's caption takes on the desktop.
+// the task bar, whose place the window's caption takes on the desktop. In the Desktop profile the
+// window becomes resizable and takes the size and place it had when it was last closed.
 void DevicePlaceMainWindow(HWND hwnd);
+
+// Places the Today screen: as a main window on the handheld; in the Desktop profile a resizable panel
+// at the right of the screen's work area, then where it was last closed.
+void DevicePlacePanelWindow(HWND hwnd);
 
 // Brings a top-level window of another instance to the front, restoring it when minimised
 // (the device asks for this with the handle's low bit set, which the desktop does not know).

@@ -1,5 +1,7 @@
 // The desktop's keyboard and mouse seen as the handheld's: overridden keys become WM_HOTKEY for the
 // menu bar's owner, and a right click becomes a tap that the gesture recogniser calls tap-and-hold.
+#include "platform/shell/desktop.h"
+#include "platform/shell/device.h"
 #include "platform/shell/internal.h"
 #include "platform/shell/shell.h"
 
@@ -21,8 +23,14 @@ void OverrideKey(MSG* msg)
     HWND target = msg->hwnd ? msg->hwnd : GetFocus();
     if (!target)
         return;
-    HWND bar = static_cast<HWND>(GetPropW(GetAncestor(target, GA_ROOT), MENUBAR_PROPERTY));
+    HWND root = GetAncestor(target, GA_ROOT);
+    HWND bar = static_cast<HWND>(GetPropW(root, MENUBAR_PROPERTY));
     if (!bar || !IsWindow(bar))
+        return;
+    // A desktop dialog keeps Esc for itself: it cancels.
+    wchar_t className[8] = L"";
+    if (msg->wParam == VK_ESCAPE && GetClassNameW(root, className, 8) && lstrcmpW(className, L"#32770") == 0 &&
+        DeviceIsDesktop())
         return;
     LRESULT flags = SendMessageW(bar, MENUBAR_QUERYKEY, msg->wParam, 0);
     if (!(flags & MENUBAR_KEY_SET))
@@ -67,6 +75,8 @@ LRESULT CALLBACK GetMessageHook(int code, WPARAM wParam, LPARAM lParam)
     if (code == HC_ACTION && wParam == PM_REMOVE && !InMenuMode())
     {
         MSG* msg = reinterpret_cast<MSG*>(lParam);
+        if (msg->message == WM_KEYDOWN || msg->message == WM_LBUTTONDOWN || msg->message == WM_RBUTTONDOWN)
+            ForgetMenuAtPointer();
         switch (msg->message)
         {
         case WM_KEYDOWN:

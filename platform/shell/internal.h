@@ -1,4 +1,4 @@
-// What the shell stand-ins share among themselves: the menu bar's key query and the input hook.
+// What the shell stand-ins share among themselves: the menu bar's buttons and key query, the input hook.
 #pragma once
 
 #include <windows.h>
@@ -16,3 +16,21 @@ void InstallInputHook();
 
 // True once after a right click was turned into a tap: that tap is a context-menu gesture.
 bool TakeRightClickGesture();
+
+// One button of a menu-bar resource: its command, state (enabled: 0x04), sub-menu index (-1: none) and text.
+constexpr int MENUBAR_TEXT_SIZE = 48;
+struct MenuBarButton
+{
+    UINT command;
+    BYTE state;
+    int subMenu;
+    wchar_t text[MENUBAR_TEXT_SIZE];
+};
+
+// The Desktop profile's form of a menu bar: a window menu with one entry per button, a button's
+// sub-menu of the resource menu as a drop-down, the keys of the program's accelerators shown beside
+// their items. The drop-downs stay the resource menu's own.
+HMENU CreateWindowMenu(HMENU menu, const MenuBarButton* buttons, int count, HINSTANCE instance);
+void DestroyWindowMenu(HMENU windowMenu);
+// Shows the keys again after the owner prepared (and perhaps rewrote) a drop-down.
+void LabelAccelerators(HMENU menu, HINSTANCE instance);

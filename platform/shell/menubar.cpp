@@ -1,7 +1,9 @@
 // The menu bar stood in by a soft-key bar: a row of buttons built from the menu-bar resource, shown
-// right below its parent (where the device's menu bar sits once the parent made room for it).
+// right below its parent (where the device's menu bar sits once the parent made room for it). In the
+// Desktop profile the bar stays out of sight and its buttons become the parent's window menu.
 #include "platform/shell/shell.h"
 
+#include "platform/shell/desktop.h"
 #include "platform/shell/device.h"
 #include "platform/shell/internal.h"
 #include "platform/shell/recorder.h"
@@ -14,18 +16,12 @@ const wchar_t kClassName[] = L"FestivoMenuBar";
 const int kBarHeight = 26;
 const int kMaxButtons = 8;
 const int kMaxKeys = 8;
-const int kTextSize = 48;
+const int kTextSize = MENUBAR_TEXT_SIZE;
 const WORD kNoSubMenu = 0xFFFF;
 const BYTE kStateEnabled = 0x04;
 const int kWordsPerButton = 6;
 
-struct Button
-{
-    UINT command;
-    BYTE state;
-    int subMenu;
-    wchar_t text[kTextSize];
-};
+typedef MenuBarButton Button;
 
 struct KeyOverride
 {
@@ -39,6 +35,9 @@ struct MenuBar
     HWND owner;
     DWORD flags;
     HMENU menu;
+    HMENU windowMenu;
+    HINSTANCE instance;
+    bool desktop;
     HMENU openMenu;
     int count;
     int pressed;
@@ -269,7 +268,24 @@ void ShowBar(HWND bar, HWND owner)
 LRESULT CALLBACK ParentSubclassProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id, DWORD_PTR data)
 {
     HWND barWindow = reinterpret_cast<HWND>(data);
-    if (message == WM_WINDOWPOSCHANGED && IsWindow(barWindow))
+    MenuBar* bar = IsWindow(barWindow) ? BarOf(barWindow) : nullptr;
+    if (bar && bar->desktop)
+    {
+        // A drop-down of the window menu is prepared as the soft key's sub-menu is: with the button's command.
+        if (message == WM_INITMENUPOPUP && !HIWORD(lParam))
+        {
+            for (int i = 0; i < bar->count; i++)
+            {
+                HMENU drop = bar->buttons[i].subMenu >= 0 ? GetSubMenu(bar->menu, bar->buttons[i].subMenu) : nullptr;
+                if (drop && drop == reinterpret_cast<HMENU>(wParam))
+                    lParam = MAKELPARAM(bar->buttons[i].command, FALSE);
+            }
+            LRESULT result = DefSubclassProc(hwnd, message, wParam, lParam);
+            LabelAccelerators(reinterpret_cast<HMENU>(wParam), bar->instance);
+            return result;
+        }
+    }
+    else if (message == WM_WINDOWPOSCHANGED && bar)
     {
         const WINDOWPOS* pos = reinterpret_cast<const WINDOWPOS*>(lParam);
         Place(barWindow, hwnd);
@@ -295,6 +311,12 @@ void OnDestroy(HWND hwnd, MenuBar* bar)
     if (GetPropW(bar->owner, MENUBAR_PROPERTY) == hwnd)
         RemovePropW(bar->owner, MENUBAR_PROPERTY);
     RemoveWindowSubclass(bar->owner, ParentSubclassProc, reinterpret_cast<UINT_PTR>(hwnd));
+    if (bar->windowMenu)
+    {
+        if (IsWindow(bar->owner) && GetMenu(bar->owner) == bar->windowMenu)
+            SetMenu(bar->owner, nullptr);
+        DestroyWindowMenu(bar->windowMenu);
+    }
     if (bar->menu)
         DestroyMenu(bar->menu);
     SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
@@ -352,6 +374,23 @@ LRESULT CALLBACK MenuBarProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPar
     return DefWindowProcW(hwnd, message, wParam, lParam);
 }
 
+// The bar window stays hidden and keeps the keys; the buttons are the parent's window menu. A dialog
+// with a menu bar is a desktop dialog: captioned and centred on its owner.
+void AttachWindowMenu(MenuBar* bar, HINSTANCE instance)
+{
+    HWND parent = bar->owner;
+    bar->desktop = true;
+    bar->instance = instance;
+    if (GetWindow(parent, GW_OWNER) && !(GetWindowLongW(parent, GWL_STYLE) & WS_CHILD))
+        DesktopFrameDialog(parent);
+    InstallDesktopHook();
+    if (bar->count > 0)
+        bar->windowMenu = CreateWindowMenu(bar->menu, bar->buttons, bar->count, instance);
+    SetMenu(parent, bar->windowMenu);
+    if (bar->windowMenu)
+        DrawMenuBar(parent);
+}
+
 bool RegisterBarClass(HINSTANCE module)
 {
     WNDCLASSW existing;
@@ -401,6 +440,12 @@ BOOL SHCreateMenuBar(SHMENUBARINFO* info)
     SetPropW(info->hwndParent, MENUBAR_PROPERTY, hwnd);
     SetWindowSubclass(info->hwndParent, ParentSubclassProc, reinterpret_cast<UINT_PTR>(hwnd),
                       reinterpret_cast<DWORD_PTR>(hwnd));
+    if (DeviceIsDesktop())
+    {
+        AttachWindowMenu(bar, info->hInstRes);
+        info->hwndMB = hwnd;
+        return TRUE;
+    }
     Place(hwnd, info->hwndParent);
     if (!(info->dwFlags & SHCMBF_HIDDEN) && IsWindowVisible(info->hwndParent))
         ShowBar(hwnd, info->hwndParent);

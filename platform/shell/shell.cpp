@@ -2,6 +2,7 @@
 // back-key forwarding and tap-and-hold recognition.
 #include "platform/shell/shell.h"
 
+#include "platform/shell/desktop.h"
 #include "platform/shell/device.h"
 #include "platform/shell/internal.h"
 #include "platform/shell/recorder.h"
@@ -55,6 +56,11 @@ BOOL SHInitDialog(SHINITDLGINFO* info)
     if (!info || !(info->dwMask & SHIDIM_FLAGS) || !IsWindow(info->hDlg))
         return FALSE;
     ShellRecord(L"SHInitDialog", info->hDlg, info->dwFlags, 0);
+    if (DeviceIsDesktop())
+    {
+        DesktopFrameDialog(info->hDlg);
+        return TRUE;
+    }
     if (info->dwFlags & (SHIDIF_SIZEDLG | SHIDIF_SIZEDLGFULLSCREEN))
     {
         // Full screen on the desktop is the program's main window, the device screen.
@@ -87,9 +93,15 @@ BOOL SHHandleWMActivate(HWND hwnd, WPARAM wParam, LPARAM lParam, SHACTIVATEINFO*
         if (focus && (focus == hwnd || IsChild(hwnd, focus)))
             info->hwndLastFocus = focus;
         info->fActive = 0;
+        return TRUE;
     }
-    else
-        info->fActive = 1;
+    info->fActive = 1;
+    // Back in front, the window's keyboard goes back where it was when the window lost it.
+    HWND last = info->hwndLastFocus;
+    bool minimised = HIWORD(wParam) != 0;
+    if (!minimised && last && IsWindow(last) && (last == hwnd || IsChild(hwnd, last)) && IsWindowVisible(last) &&
+        IsWindowEnabled(last))
+        SetFocus(last);
     return TRUE;
 }
 
@@ -120,6 +132,13 @@ void SHSendBackToFocusWindow(UINT message, WPARAM wParam, LPARAM lParam)
     HWND focus = GetFocus();
     if (!focus)
         return;
+    // Esc on a desktop empties the field; the Backspace that follows then meets an empty field.
+    wchar_t className[8] = L"";
+    if (DeviceIsDesktop() && GetClassNameW(focus, className, 8) && lstrcmpiW(className, L"Edit") == 0)
+    {
+        SendMessageW(focus, EM_SETSEL, 0, -1);
+        SendMessageW(focus, WM_CLEAR, 0, 0);
+    }
     // A Backspace keystroke: an edit deletes the character before the caret.
     SendMessageW(focus, WM_KEYDOWN, VK_BACK, 0x000E0001);
     SendMessageW(focus, WM_CHAR, 0x08, 0x000E0001);
@@ -132,7 +151,15 @@ DWORD SHRecognizeGesture(SHRGINFO* info)
         return 0;
     ShellRecord(L"SHRecognizeGesture", info->hwndClient, info->dwFlags, MAKELPARAM(info->ptDown.x, info->ptDown.y));
     if (TakeRightClickGesture())
+    {
+        if (DeviceIsDesktop())
+        {
+            POINT pointer = info->ptDown;
+            ClientToScreen(info->hwndClient, &pointer);
+            ExpectMenuAtPointer(pointer);
+        }
         return GN_CONTEXTMENU;
+    }
     POINT down = info->ptDown;
     ClientToScreen(info->hwndClient, &down);
     // Held: no release and no move beyond the drag distance within the hold time.

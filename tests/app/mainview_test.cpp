@@ -150,6 +150,38 @@ TEST_F(MainProgram, FilterNarrowsAtEveryKeystrokeAndClosesOnBack)
     });
 }
 
+TEST_F(MainProgram, EscClosesTheFilterOnADesktopAndEnterOpensTheMatch)
+{
+    struct Case
+    {
+        const wchar_t* platform;
+        bool openAfterEsc;
+    };
+    static const Case cases[] = {{L"PocketPC", true}, {L"Desktop", false}};
+    for (const Case& c : cases)
+    {
+        CDeviceProfile profile(c.platform, 96);
+        FakeStore().displays = 0;
+        RunProgram([&c](CTestedApp& app) {
+            CMainView& view = app.View();
+            Command(app, IDM_FILTER);
+            SetWindowTextW(view.GetFilterEdit(), L"ann");
+            SendMessageW(view.GetFilterEdit(), EM_SETSEL, 3, 3);
+            SendMessageW(view.GetFilterEdit(), WM_KEYDOWN, VK_DOWN, 0);
+            SendMessageW(view.GetFilterEdit(), WM_KEYDOWN, VK_RETURN, 0);
+            Flush(50);
+            EXPECT_EQ(1, FakeStore().displays) << "Enter in the filter opens the selected match";
+            EXPECT_EQ(1, view.GetList().GetSelection());
+            SendMessageW(app.GetMainWnd(), WM_HOTKEY, 0, MAKELPARAM(0, VK_TBACK));
+            EXPECT_EQ(c.openAfterEsc, view.IsFilterOpen()) << c.platform;
+            if (!c.openAfterEsc)
+            {
+                EXPECT_EQ(6, ListCount(app)) << "the filter is cleared as well";
+            }
+        });
+    }
+}
+
 TEST_F(MainProgram, BackDeletesTheLastCharacterBeforeItClosesTheFilter)
 {
     RunProgram([](CTestedApp& app) {
@@ -465,6 +497,7 @@ TEST_F(MainProgram, TalkKeyCallsAndTapOnHeaderStepsThePeriod)
 namespace {
 
 std::vector<std::wstring> g_menuItems;
+RECT g_menuRect;
 
 void CALLBACK ReadOpenMenu(HWND, UINT, UINT_PTR id, DWORD)
 {
@@ -472,6 +505,7 @@ void CALLBACK ReadOpenMenu(HWND, UINT, UINT_PTR id, DWORD)
     if (!popup || !IsWindowVisible(popup))
         return;
     KillTimer(nullptr, id);
+    GetWindowRect(popup, &g_menuRect);
     HMENU menu = reinterpret_cast<HMENU>(SendMessageW(popup, MN_GETHMENU, 0, 0));
     for (int i = 0; i < GetMenuItemCount(menu); i++)
     {
@@ -486,19 +520,35 @@ void CALLBACK ReadOpenMenu(HWND, UINT, UINT_PTR id, DWORD)
 
 TEST_F(MainProgram, HoldOnARowSelectsItAndOffersTheThreeActions)
 {
-    RunProgram([](CTestedApp& app) {
-        Command(app, IDM_SORT_NAME);
-        HWND list = app.View().GetList().GetWindow();
-        RECT row = {LVIR_BOUNDS, 0, 0, 0};
-        SendMessageW(list, LVM_GETITEMRECT, 2, reinterpret_cast<LPARAM>(&row));
-        g_menuItems.clear();
-        SetTimer(nullptr, 0, 20, ReadOpenMenu);
-        // A right click is the desktop's tap-and-hold.
-        PostMessageW(list, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(row.left + 40, row.top + 5));
-        Flush(1000);
-        EXPECT_EQ((std::vector<std::wstring>{L"Edit contact", L"Call contact", L"Send message"}), g_menuItems);
-        EXPECT_EQ(2, app.View().GetList().GetSelection()) << "the held row is the one acted on";
-    });
+    struct Case
+    {
+        const wchar_t* platform;
+        bool belowPointer;
+    };
+    // The handheld's menu opens above the finger; a desktop's opens at the pointer, downwards.
+    static const Case cases[] = {{L"PocketPC", false}, {L"Desktop", true}};
+    for (const Case& c : cases)
+    {
+        CDeviceProfile profile(c.platform, 96);
+        RunProgram([&c](CTestedApp& app) {
+            Command(app, IDM_SORT_NAME);
+            HWND list = app.View().GetList().GetWindow();
+            RECT row = {LVIR_BOUNDS, 0, 0, 0};
+            SendMessageW(list, LVM_GETITEMRECT, 2, reinterpret_cast<LPARAM>(&row));
+            g_menuItems.clear();
+            g_menuRect = {LONG(0xdeadbeef), LONG(0xdeadbeef), LONG(0xdeadbeef), LONG(0xdeadbeef)};
+            SetTimer(nullptr, 0, 20, ReadOpenMenu);
+            // A right click is the desktop's tap-and-hold.
+            POINT click = {row.left + 40, row.top + 5};
+            PostMessageW(list, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(click.x, click.y));
+            Flush(1000);
+            EXPECT_EQ((std::vector<std::wstring>{L"Edit contact", L"Call contact", L"Send message"}), g_menuItems);
+            EXPECT_EQ(2, app.View().GetList().GetSelection()) << "the held row is the one acted on";
+            ClientToScreen(list, &click);
+            EXPECT_EQ(click.x, g_menuRect.left) << c.platform;
+            EXPECT_EQ(click.y, c.belowPointer ? g_menuRect.top : g_menuRect.bottom) << c.platform;
+        });
+    }
 }
 
 TEST_F(MainProgram, MovingTheSelectionLeavesNoTraceOfTheOldRow)

@@ -10,6 +10,7 @@
 #define IDM_MAIN 200
 #define IDR_MENUBAR_MAIN 201
 #define IDR_MENUBAR_OKCANCEL 202
+#define IDA_KEYS 203
 #define IDD_FULL 300
 #define IDD_DOCKED 301
 #define IDC_EDIT 1001

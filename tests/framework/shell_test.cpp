@@ -216,20 +216,60 @@ TEST_F(ShellTest, HoldAndRightClickAreContextMenuGestures)
     CHECK_SEQUENCE(taps, "taps");
 }
 
-TEST_F(ShellTest, BackKeyDeletesOneCharacterInTheFocusedEdit)
+TEST_F(ShellTest, BackKeyDeletesOneCharacterInTheFocusedEditAndEscEmptiesItOnADesktop)
 {
-    HWND edit = CreateWindowExW(0, L"EDIT", L"abc", WS_CHILD | WS_VISIBLE, 0, 0, 100, 20, owner, nullptr,
-                                GetModuleHandleW(nullptr), nullptr);
-    SetFocus(edit);
-    SendMessageW(edit, EM_SETSEL, 3, 3);
-    SHSendBackToFocusWindow(WM_HOTKEY, 0, MAKELPARAM(0, VK_TBACK));
-    wchar_t text[16] = L"deadbeef";
-    GetWindowTextW(edit, text, 16);
-    EXPECT_STREQ(L"ab", text);
-    // Only the Back key is forwarded.
-    SHSendBackToFocusWindow(WM_HOTKEY, 0, MAKELPARAM(0, VK_TTALK));
-    GetWindowTextW(edit, text, 16);
-    EXPECT_STREQ(L"ab", text);
+    struct Case
+    {
+        const wchar_t* platform;
+        const wchar_t* left;
+    };
+    static const Case cases[] = { { nullptr, L"ab" }, { L"Smartphone", L"ab" }, { L"Desktop", L"" } };
+    for (const Case& c : cases)
+    {
+        CProfileScope profile(c.platform, 96);
+        HWND edit = CreateWindowExW(0, L"EDIT", L"abc", WS_CHILD | WS_VISIBLE, 0, 0, 100, 20, owner, nullptr,
+                                    GetModuleHandleW(nullptr), nullptr);
+        SetFocus(edit);
+        SendMessageW(edit, EM_SETSEL, 3, 3);
+        SHSendBackToFocusWindow(WM_HOTKEY, 0, MAKELPARAM(0, VK_TBACK));
+        wchar_t text[16] = L"deadbeef";
+        GetWindowTextW(edit, text, 16);
+        EXPECT_STREQ(c.left, text) << (c.platform ? c.platform : L"default");
+        // Only the Back key is forwarded.
+        SendMessageW(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"ab"));
+        SHSendBackToFocusWindow(WM_HOTKEY, 0, MAKELPARAM(0, VK_TTALK));
+        GetWindowTextW(edit, text, 16);
+        EXPECT_STREQ(L"ab", text);
+        DestroyWindow(edit);
+    }
+}
+
+TEST_F(ShellTest, ActivationGivesTheKeyboardBackWhereItWas)
+{
+    HWND first = CreateWindowExW(0, L"EDIT", L"", WS_CHILD | WS_VISIBLE, 0, 0, 100, 20, owner, nullptr,
+                                 GetModuleHandleW(nullptr), nullptr);
+    HWND second = CreateWindowExW(0, L"EDIT", L"", WS_CHILD | WS_VISIBLE, 0, 30, 100, 20, owner, nullptr,
+                                  GetModuleHandleW(nullptr), nullptr);
+    HWND other = CreateWindowExW(0, L"EDIT", L"", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 300, 0, 100, 100, nullptr,
+                                 nullptr, GetModuleHandleW(nullptr), nullptr);
+    SHACTIVATEINFO activate = {};
+    activate.cbSize = sizeof(activate);
+    SetForegroundWindow(owner);
+    SetFocus(second);
+    SHHandleWMActivate(owner, WA_INACTIVE, 0, &activate, 0);
+    SetForegroundWindow(other);
+    SetFocus(other);
+    SetForegroundWindow(owner);
+    SHHandleWMActivate(owner, WA_ACTIVE, 0, &activate, 0);
+    EXPECT_EQ(second, GetFocus()) << "the focus saved at deactivation is given back";
+
+    // A control that went away meanwhile is not given the focus.
+    SHHandleWMActivate(owner, WA_INACTIVE, 0, &activate, 0);
+    DestroyWindow(second);
+    SetFocus(first);
+    SHHandleWMActivate(owner, WA_CLICKACTIVE, 0, &activate, 0);
+    EXPECT_EQ(first, GetFocus());
+    DestroyWindow(other);
 }
 
 TEST_F(ShellTest, InitDialogSizesToTheOwnerAndKeepsActivation)

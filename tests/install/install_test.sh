@@ -142,6 +142,8 @@ calendar=$(find "$WINEPREFIX/drive_c/users" -ipath '*/AppData/Local/Festivo/birt
 check "the Today item wrote birthdays.ics in the user's local application data" test -n "$calendar"
 check "birthdays.ics holds the three birthdays" equals "$(grep -c '^BEGIN:VEVENT' "$calendar" 2>/dev/null)" 3
 check "birthdays.ics names Maja Lindqvist's birthday" grep -q '^SUMMARY:Maja Lindqvist (birthday)' "$calendar"
+check "the installed Festivo has a menu bar and its list fills it at 900 x 700" \
+  w "$probe" desktop "$program\\festivo.exe" 60
 check "Festivo registered its Today item" equals "$(reg_value "$today" DLL)" '\Windows\FestivoPanel.dll'
 check "the Today item is enabled" equals "$(reg_value "$today" Enabled)" 0x1
 lnk=$(w "$probe" menu 'Festivo\Today screen.lnk' || true)
@@ -195,7 +197,8 @@ check "no file of ours is left" no_files -ipath '*/AppData/Local/Festivo' -prune
 ours after >"$work/ours.after"
 user='\[HKEY_(CURRENT_USER|USERS\\S-[-0-9]+)\\Software\\'
 comm -13 "$work/ours.before" "$work/ours.after" |
-  grep -v -x -i -E "$user"'(Quorvane|Quorvane\\Birthday|Festivo|Festivo\\ContactStore)\]|"AddressBook"=".*"' |
+  grep -v -x -i -E "$user"'(Quorvane|Quorvane\\Birthday|Festivo|Festivo\\ContactStore|Festivo\\Device|Festivo\\Device\\Windows)\]|"AddressBook"=".*"' |
+  grep -v -x -i -E '"(festivoApp|FestivoTodayHost)"=hex:.*' |
   grep -v -x -i -E '\[HKEY_LOCAL_MACHINE\\.*\\Installer\\UserData\\S-1-5-18\\Components\\'"$keeper"'\]' |
   grep -v -x -E '"0{32}"="01:\\\\Software\\\\Festivo\\\\ContactStore\\\\AddressBook"' >"$work/left" || true
 check "no registry key or value of ours is left but the user's settings" empty "$work/left"

@@ -191,6 +191,33 @@ int Festivo(const wchar_t* exe, int rows, int seconds)
     });
 }
 
+// Festivo's main window has a menu bar, takes a size of 900 x 700 and its list fills it below the header.
+int Desktop(const wchar_t* exe, int seconds)
+{
+    return RunAndCheck(exe, seconds, [](HWND window, std::wstring& seen) {
+        HWND list = FindChild(window, WC_LISTVIEWW);
+        if (TitleOf(window) != L"Festivo" || !list || !GetMenu(window))
+            return false;
+        RECT frame = {};
+        GetWindowRect(window, &frame);
+        if (frame.right - frame.left != 900 || frame.bottom - frame.top != 700)
+        {
+            SetWindowPos(window, nullptr, 0, 0, 900, 700, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+            return false;
+        }
+        RECT client = {};
+        RECT rows = {};
+        GetClientRect(window, &client);
+        GetWindowRect(list, &rows);
+        MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&rows), 2);
+        seen = L"client " + std::to_wstring(client.right) + L"x" + std::to_wstring(client.bottom) + L", list " +
+               std::to_wstring(rows.left) + L"," + std::to_wstring(rows.top) + L"-" + std::to_wstring(rows.right) +
+               L"," + std::to_wstring(rows.bottom);
+        return rows.left == 0 && rows.right == client.right && rows.bottom == client.bottom &&
+               rows.top < client.bottom / 8;
+    });
+}
+
 // The Today screen lays out the Festivo item with a size of its own.
 int Today(const wchar_t* exe, int seconds)
 {
@@ -304,12 +331,14 @@ int wmain(int argc, wchar_t** argv)
         return Link(argv[2]);
     if (command == L"festivo" && argc == 5)
         return Festivo(argv[2], _wtoi(argv[3]), _wtoi(argv[4]));
+    if (command == L"desktop" && argc == 4)
+        return Desktop(argv[2], _wtoi(argv[3]));
     if (command == L"today" && argc == 4)
         return Today(argv[2], _wtoi(argv[3]));
     if (command == L"logon" && argc == 5)
         return Logon(argv[2], argv[3], _wtoi(argv[4]));
     if (command == L"removal" && argc >= 5)
         return Removal(argv[2], _wtoi(argv[3]), std::vector<std::wstring>(argv + 4, argv + argc));
-    return Fail(L"usage: install_probe menu ENTRY | link FILE | festivo EXE ROWS SECONDS | today EXE SECONDS | "
+    return Fail(L"usage: install_probe menu ENTRY | link FILE | festivo EXE ROWS SECONDS | desktop EXE SECONDS | today EXE SECONDS | "
                 L"logon EXE ARGUMENTS SECONDS | removal MSI SECONDS EXE...");
 }

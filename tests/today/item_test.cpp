@@ -307,6 +307,8 @@ struct MenuSpy
     WNDPROC previous = nullptr;
     std::vector<std::wstring> items;
     std::vector<UINT> commands;
+    // Presses Enter once in the open menu before closing it.
+    bool pressEnter = false;
 };
 MenuSpy* g_spy = nullptr;
 
@@ -322,7 +324,12 @@ LRESULT CALLBACK SpyProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam
             g_spy->items.push_back(text);
         }
     }
-    if (message == WM_ENTERIDLE)
+    if (message == WM_ENTERIDLE && g_spy->pressEnter)
+    {
+        g_spy->pressEnter = false;
+        PostMessageW(window, WM_KEYDOWN, VK_RETURN, 1);
+    }
+    else if (message == WM_ENTERIDLE)
         EndMenu();
     if (message == WM_COMMAND)
         g_spy->commands.push_back(LOWORD(wParam));
@@ -395,6 +402,33 @@ TEST_F(TodayItem, OpenContactShowsTheSelectedContactsCard)
     SendMessageW(item, WM_COMMAND, IDM_OPENCONTACT, 0);
     EXPECT_EQ(1, FakeStore().displays);
     EXPECT_EQ(0, FakeStore().edits) << "the plug-in shows the card; it does not edit";
+}
+
+TEST_F(TodayItem, EnterTwiceOrADoubleClickOpenTheLinesContact)
+{
+    AddContact(1, L"Anna", OleDate(1990, 12, 6));
+    AddContact(2, L"Bert", OleDate(1991, 12, 7));
+    ASSERT_NE(nullptr, Create());
+    Query();
+    int lineHeight = static_cast<int>(record.cyp) / 3;
+    SendMessageW(item, WM_TODAYCUSTOM_RECEIVEDSELECTION, VK_DOWN, 0);
+    SendMessageW(item, WM_TODAYCUSTOM_USERNAVIGATION, VK_DOWN, 0);
+    MenuSpy spy;
+    spy.pressEnter = true;
+    g_spy = &spy;
+    spy.previous = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrW(item, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(SpyProc)));
+    SendMessageW(item, WM_TODAYCUSTOM_ACTION, VK_RETURN, 0);
+    FlushMessages();
+    EXPECT_EQ(std::vector<UINT>{IDM_OPENCONTACT}, spy.commands) << "the menu opens on its main action";
+    EXPECT_EQ(1, FakeStore().displays);
+
+    SendMessageW(item, WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(10, 2 * lineHeight + 2));
+    FlushMessages();
+    EXPECT_EQ(2, FakeStore().displays) << "a double click opens the line's contact";
+    EXPECT_EQ(FALSE, SendMessageW(item, WM_TODAYCUSTOM_USERNAVIGATION, VK_DOWN, 0)) << "the second line is selected";
+    SetWindowLongPtrW(item, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(spy.previous));
+    g_spy = nullptr;
 }
 
 namespace {

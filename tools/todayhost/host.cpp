@@ -89,7 +89,7 @@ bool CTodayHost::Create(HINSTANCE instance, bool hidden)
                                this);
     if (!m_window)
         return false;
-    DevicePlaceMainWindow(m_window);
+    DevicePlacePanelWindow(m_window);
     // Without a notification area a hidden screen could never be shown: it starts shown then.
     if (hidden && m_tray.IsAdded())
         return true;
