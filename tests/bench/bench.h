@@ -30,3 +30,4 @@ void TodayPaintBenchmark();
 void ReminderBenchmark();
 void StoreBurstBenchmark();
 void CardReaderBenchmark();
+void CalendarBenchmark();

@@ -23,6 +23,7 @@ const CBenchmark BENCHMARKS[] = {
     {"remind", ReminderBenchmark},
     {"burst", StoreBurstBenchmark},
     {"reader", CardReaderBenchmark},
+    {"calendar", CalendarBenchmark},
 };
 
 } // namespace
