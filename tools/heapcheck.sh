@@ -19,7 +19,18 @@ for suite in framework_tests app_tests today_tests; do
     continue
   fi
   log=$build/heapcheck-$suite.log
-  (cd "$build/bin" && WINEDEBUG=-all,err+seh,err+heap,warn+heap wine "$suite.exe" --gtest_color=no >/dev/null 2>"$log")
+  # A run that hangs is stopped after five minutes and made once more, said so; a second hang fails.
+  for attempt in 1 2; do
+    (cd "$build/bin" && WINEDEBUG=-all,err+seh,err+heap,warn+heap timeout 300 wine "$suite.exe" --gtest_color=no \
+      >/dev/null 2>"$log")
+    result=$?
+    [ $result -ne 124 ] && break
+    echo "heap check of $suite: stopped after 300 s without finishing (attempt $attempt)" >&2
+  done
+  if [ $result -eq 124 ]; then
+    status=1
+    continue
+  fi
   reports=$(grep -E 'ignoring exception|exception .* in window proc|:heap:' "$log" || true)
   if [ -n "$reports" ]; then
     echo "heap check of $suite: Wine reported $(printf '%s\n' "$reports" | wc -l) problem(s), first ones:" >&2
