@@ -359,9 +359,9 @@ CSaveResult SaveCardSession(CCardSession& session, const vcard::CCardFields& edi
         }
         if (static_cast<size_t>(found) < cards.size())
             TakeCard(session, file.text, cards, static_cast<size_t>(found));
-        // Logged-on windows of this process hear of the change now rather than at the next poll.
+        // Logged-on windows of this process hear of the change now rather than when the watch reports it.
         if (result.written)
-            CNotifier::Instance().Poll();
+            CNotifier::Instance().LookNow();
         return result;
     }
     return Failure(ERROR_SHARING_VIOLATION, session.path);
