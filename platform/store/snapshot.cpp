@@ -151,38 +151,6 @@ LONG ContentOid(uint64_t hash)
     return oid == 0 ? 1 : oid;
 }
 
-uint64_t Fnv64(const char* data, size_t size)
-{
-    uint64_t h = 14695981039346656037ull;
-    for (size_t i = 0; i < size; ++i)
-        h = (h ^ static_cast<unsigned char>(data[i])) * 1099511628211ull;
-    return h;
-}
-
-bool ReadFileBytes(const std::wstring& path, std::string& bytes, ULONGLONG limit)
-{
-    HANDLE h = CreateFileW(LongPath(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                           nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
-    if (h == INVALID_HANDLE_VALUE)
-        return false;
-    LARGE_INTEGER size;
-    bool ok = GetFileSizeEx(h, &size) && static_cast<ULONGLONG>(size.QuadPart) <= limit;
-    if (ok)
-    {
-        bytes.resize(static_cast<size_t>(size.QuadPart));
-        size_t done = 0;
-        while (ok && done < bytes.size())
-        {
-            DWORD chunk = static_cast<DWORD>(std::min<size_t>(bytes.size() - done, 1u << 24)), got = 0;
-            ok = ReadFile(h, &bytes[done], chunk, &got, nullptr) && got > 0;
-            done += got;
-        }
-        bytes.resize(done);
-    }
-    CloseHandle(h);
-    return ok;
-}
-
 const CStoreCard& CSnapshot::Card(size_t entry) const
 {
     const CStoreEntry& e = entries[entry];

@@ -1,6 +1,7 @@
 // One state of the address book: its files, their cards, and the oids that find them.
 #pragma once
 
+#include "platform/store/filebytes.h"
 #include "platform/store/journal.h"
 #include "platform/store/vcard/contact.h"
 
@@ -112,13 +113,9 @@ std::shared_ptr<CSnapshot> BuildSnapshot(const std::wstring& location, const std
 size_t AssignOids(const std::vector<LONG>& bases, std::vector<LONG>& oids);
 // The bytes [begin, end) of the text the card offsets of a file refer to.
 bool ReadFileRange(const CStoreFile& file, size_t begin, size_t end, std::string& text);
-// A whole file of at most limit bytes; false when it cannot be read or is larger.
-bool ReadFileBytes(const std::wstring& path, std::string& bytes, ULONGLONG limit);
 std::wstring LowerPath(const std::wstring& path);
 // The enumeration order of files: by path, case ignored.
 bool PathLess(const std::wstring& a, const std::wstring& b);
 ULONGLONG Ticks(const FILETIME& time);
 // The base oid of a card without UID, from the hash of its bytes.
 LONG ContentOid(uint64_t hash);
-// FNV-1a, 64 bits: card contents and the index's checksum.
-uint64_t Fnv64(const char* data, size_t size);

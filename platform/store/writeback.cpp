@@ -3,6 +3,7 @@
 
 #include "platform/store/addressbook.h"
 #include "platform/store/booklock.h"
+#include "platform/store/filebytes.h"
 #include "platform/store/filemode.h"
 #include "platform/store/journal.h"
 #include "platform/store/longpath.h"
@@ -21,35 +22,14 @@ namespace {
 // How often a save starts again when the file changes between reading and replacing it.
 const int SAVE_ATTEMPTS = 3;
 
+// The whole file; a program that has it open without sharing for a moment is waited for.
 bool ReadWholeFile(const std::wstring& path, std::string& bytes, DWORD& error)
 {
-    HANDLE h = INVALID_HANDLE_VALUE;
     error = RetrySharing([&]() -> DWORD {
-        h = CreateFileW(LongPath(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                        nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-        return h == INVALID_HANDLE_VALUE ? GetLastError() : ERROR_SUCCESS;
+        DWORD failure = ERROR_SUCCESS;
+        return ReadFileBytes(path, bytes, MAX_ADDRESS_BOOK_FILE, &failure) ? ERROR_SUCCESS : failure;
     });
-    if (h == INVALID_HANDLE_VALUE)
-        return false;
-    LARGE_INTEGER size;
-    bool ok = GetFileSizeEx(h, &size) && static_cast<ULONGLONG>(size.QuadPart) <= MAX_ADDRESS_BOOK_FILE;
-    error = ok ? ERROR_SUCCESS : ERROR_FILE_TOO_LARGE;
-    if (ok)
-    {
-        bytes.resize(static_cast<size_t>(size.QuadPart));
-        size_t done = 0;
-        while (ok && done < bytes.size())
-        {
-            DWORD chunk = static_cast<DWORD>(std::min<size_t>(bytes.size() - done, 1u << 24)), got = 0;
-            ok = ReadFile(h, &bytes[done], chunk, &got, nullptr) && got > 0;
-            done += got;
-        }
-        if (!ok)
-            error = GetLastError() ? GetLastError() : ERROR_READ_FAULT;
-        bytes.resize(done);
-    }
-    CloseHandle(h);
-    return ok;
+    return error == ERROR_SUCCESS;
 }
 
 // The file as read and as UTF-8 text; the card offsets of the reader refer to the text.
@@ -379,9 +359,9 @@ CSaveResult SaveCardSession(CCardSession& session, const vcard::CCardFields& edi
         }
         if (static_cast<size_t>(found) < cards.size())
             TakeCard(session, file.text, cards, static_cast<size_t>(found));
-        // Logged-on windows of this process hear of the change now rather than at the next poll.
+        // Logged-on windows of this process hear of the change now rather than when the watch reports it.
         if (result.written)
-            CNotifier::Instance().Poll();
+            CNotifier::Instance().LookNow();
         return result;
     }
     return Failure(ERROR_SHARING_VIOLATION, session.path);
@@ -395,15 +375,8 @@ std::wstring CopyNameFor(const std::wstring& target)
     size_t slash = target.find_last_of(L"\\/");
     std::wstring folder = slash == std::wstring::npos ? L"." : target.substr(0, slash);
     std::wstring name = target.substr(slash == std::wstring::npos ? 0 : slash + 1);
-    CharUpperBuffW(&name[0], static_cast<DWORD>(name.size()));
-    unsigned long long hash = 14695981039346656037ull;
-    for (wchar_t c : name)
-    {
-        hash ^= static_cast<unsigned short>(c);
-        hash *= 1099511628211ull;
-    }
     wchar_t file[32];
-    swprintf(file, 32, L"vcf%016llx.tmp", hash);
+    swprintf(file, 32, L"vcf%016llx.tmp", static_cast<unsigned long long>(FoldedNameHash(name)));
     return folder + L"\\" + file;
 }
 
