@@ -73,12 +73,12 @@ void SetPicture(HWND window, CCardWindow& card)
 // Fills the window from the card as it is in the file now; false when the contact is gone.
 bool FillCard(HWND window, CCardWindow& card)
 {
-    CCardSession session;
-    if (!LoadCardSession(card.oid, session))
+    COpenedCard opened;
+    if (!OpenCard(card.oid, opened))
         return false;
-    const vcard::CCardFields& f = session.fields;
+    const vcard::CCardFields& f = opened.fields;
     // The heading is the name the contact list shows.
-    std::wstring name = WideText(session.name);
+    std::wstring name = WideText(opened.name);
     SetWindowTextW(window, name.empty() ? LoadText(IDS_CARD_CAPTION).c_str() : name.c_str());
     SetDlgItemTextW(window, IDC_CARD_NAME, name.c_str());
     SetPicture(window, card);
