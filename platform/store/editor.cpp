@@ -3,6 +3,7 @@
 
 #include "platform/store/module.h"
 #include "platform/store/resource.h"
+#include "platform/store/widetext.h"
 #include "platform/store/writeback.h"
 
 #include <commctrl.h>
@@ -58,13 +59,13 @@ std::wstring ControlText(HWND page, int id)
 
 void SetText(HWND page, int id, const std::string& utf8)
 {
-    SetDlgItemTextW(page, id, WideText(utf8).c_str());
+    SetDlgItemTextW(page, id, Utf8ToWide(utf8).c_str());
 }
 
 void ReadText(HWND page, int id, std::string& utf8)
 {
     if (GetDlgItem(page, id))
-        utf8 = Utf8Text(ControlText(page, id));
+        utf8 = WideToUtf8(ControlText(page, id));
 }
 
 vcard::CVCardDate ReadDate(HWND page, int which)
