@@ -162,6 +162,15 @@ bool Iso2022JpToShiftJis(const std::string& in, std::string& out)
     return true;
 }
 
+// A Windows code page named as WINDOWS-1252, CP1252 or X-CP1252; 0 for any other name.
+UINT WindowsCodePage(const std::string& charset)
+{
+    UINT windows = Numbered(charset, "WINDOWS-", 1250, 1258);
+    if (!windows)
+        windows = Numbered(charset, "CP", 1250, 1258);
+    return windows ? windows : Numbered(charset, "X-CP", 1250, 1258);
+}
+
 // The code page that holds a charset both ways, or 0 (those read through a table or rewritten
 // first, which are never written back in their own charset).
 UINT WritableCodePage(const std::string& charset)
@@ -169,11 +178,7 @@ UINT WritableCodePage(const std::string& charset)
     for (const CCharsetName& known : CHARSETS)
         if (charset == known.name)
             return known.codePage == 54936 && !IsValidCodePage(54936) ? 0 : known.codePage;
-    UINT windows = Numbered(charset, "WINDOWS-", 1250, 1258);
-    if (!windows)
-        windows = Numbered(charset, "CP", 1250, 1258);
-    if (!windows)
-        windows = Numbered(charset, "X-CP", 1250, 1258);
+    UINT windows = WindowsCodePage(charset);
     if (windows)
         return windows;
     UINT part = IsoPart(charset);
@@ -221,11 +226,7 @@ bool DecodeWithCodePage(const std::string& bytes, const std::string& charset, st
         std::string shiftJis;
         return Iso2022JpToShiftJis(bytes, shiftJis) && CodePageToUtf8(932, shiftJis, utf8);
     }
-    UINT windows = Numbered(charset, "WINDOWS-", 1250, 1258);
-    if (!windows)
-        windows = Numbered(charset, "CP", 1250, 1258);
-    if (!windows)
-        windows = Numbered(charset, "X-CP", 1250, 1258);
+    UINT windows = WindowsCodePage(charset);
     if (windows)
         return CodePageToUtf8(windows, bytes, utf8);
     switch (IsoPart(charset))
