@@ -109,6 +109,14 @@ pattern=$(packed $(codes "$msi") $(codes "$work/festivo-$newer-x64.msi") | sort 
 keeper=$(packed "$(msiinfo export "$msi" Component | awk -F'\t' '$1 == "AddressBook" {print $2}')")
 ours before >"$work/ours.before"
 
+echo "== without an address book"
+# Installed without one in the fresh prefix: Festivo asks, and as long as none is chosen its list says how.
+check "msiexec /i /qn without ADDRESSBOOK succeeds" msiexec /i "$(winpath "$msi")" /qn
+check "Festivo asks for an address book once, then its list says how to choose one" \
+  w "$probe" nobook "$program\\festivo.exe" 60
+check "msiexec /x /qn succeeds" msiexec /x "$(winpath "$msi")" /qn
+w reg delete "$store" /v AddressBook /f /reg:64 >/dev/null || true
+
 echo "== install $(basename "$msi")"
 check "msiexec /i /qn ADDRESSBOOK=... succeeds" msiexec /i "$(winpath "$msi")" /qn ADDRESSBOOK="$book"
 for f in festivo.exe FestivoPanel.dll festivo.zrs festivo_store.dll TodayHost.exe README.txt; do
