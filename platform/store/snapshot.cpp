@@ -185,10 +185,20 @@ const vcard::CContactRecord& CSnapshot::Record(size_t entry) const
             }
             if (!read || !ParseRecord(text, card, *record))
                 FillFromCard(card, *record);
-            else if (!file.utf16)
+            else
             {
-                record->photoBegin += static_cast<size_t>(Card(i).begin);
-                record->photoEnd += static_cast<size_t>(Card(i).begin);
+                if (!file.utf16)
+                {
+                    record->photoBegin += static_cast<size_t>(Card(i).begin);
+                    record->photoEnd += static_cast<size_t>(Card(i).begin);
+                }
+                if (i == entry)
+                {
+                    // Kept for the picture, which is asked for next when the contact is shown.
+                    m_keptEntry = entry;
+                    m_keptBegin = Card(i).begin;
+                    m_kept.assign(text, static_cast<size_t>(card.begin), static_cast<size_t>(card.end - card.begin));
+                }
             }
             m_records[i] = std::move(record);
         }
@@ -197,6 +207,16 @@ const vcard::CContactRecord& CSnapshot::Record(size_t entry) const
     const vcard::CContactRecord& result = *found->second;
     LeaveCriticalSection(RecordLock());
     return result;
+}
+
+bool CSnapshot::ReadCardRange(size_t entry, size_t begin, size_t end, std::string& text) const
+{
+    EnterCriticalSection(RecordLock());
+    bool kept = m_keptEntry == entry && begin >= m_keptBegin && begin <= end && end - m_keptBegin <= m_kept.size();
+    if (kept)
+        text.assign(m_kept, static_cast<size_t>(begin - m_keptBegin), end - begin);
+    LeaveCriticalSection(RecordLock());
+    return kept || ReadFileRange(files[entries[entry].file], begin, end, text);
 }
 
 long CSnapshot::Find(LONG oid) const

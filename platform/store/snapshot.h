@@ -67,9 +67,16 @@ struct CSnapshot
     long Find(LONG oid) const;
     // The decoded picture of an entry; false when it has none.
     bool ReadPhoto(size_t entry, std::string& bytes) const;
+    // The bytes [begin, end) of an entry's file text: from the card last read for a record when they lie
+    // within it (a program showing contact after contact reads each card once), else from the file.
+    bool ReadCardRange(size_t entry, size_t begin, size_t end, std::string& text) const;
 
 private:
     mutable std::unordered_map<size_t, std::unique_ptr<vcard::CContactRecord>> m_records;
+    // The checked bytes of the card whose record was read last, and where they start in its file's text.
+    mutable size_t m_keptEntry = static_cast<size_t>(-1);
+    mutable uint64_t m_keptBegin = 0;
+    mutable std::string m_kept;
 };
 
 struct CListedFile
