@@ -18,28 +18,20 @@ namespace {
 
 const UINT STORE_CHANGED = 0x8102;
 
-class TodayItem : public ::testing::Test
+class TodayItem : public CPanelTest
 {
 protected:
     void SetUp() override
     {
-        CoInitializeEx(nullptr, COINIT_MULTITHREADED);
-        DeleteUserKey(SETTINGS_KEY);
         SetDeviceDpi(96);
-        FakeStore() = FakeStoreState();
-        m_registration = std::make_unique<CFakeStoreRegistration>();
-        panel = std::make_unique<CPanel>();
-        ASSERT_TRUE(panel->Loaded());
+        ASSERT_NO_FATAL_FAILURE(CPanelTest::SetUp());
         panel->SetDate(2026, 12, 2);
         host = std::make_unique<CRecordingHost>();
     }
     void TearDown() override
     {
         host.reset();
-        panel.reset();
-        m_registration.reset();
-        DeleteUserKey(SETTINGS_KEY);
-        CoUninitialize();
+        CPanelTest::TearDown();
     }
 
     static void SetDeviceDpi(DWORD dpi)
@@ -100,15 +92,11 @@ protected:
         return static_cast<int>(record.cyp);
     }
 
-    std::unique_ptr<CPanel> panel;
     std::unique_ptr<CRecordingHost> host;
     TODAYLISTITEM record = {};
     HWND item = nullptr;
 
     bool m_farBirthday = true;
-
-private:
-    std::unique_ptr<CFakeStoreRegistration> m_registration;
 };
 
 } // namespace
@@ -299,61 +287,17 @@ TEST_F(TodayItem, TapOnAnUnselectedItemTakesTheSelection)
     EXPECT_EQ(FALSE, SendMessageW(item, WM_TODAYCUSTOM_USERNAVIGATION, VK_DOWN, 0));
 }
 
-namespace {
-
-// Reads the popup menu the item opens, then closes it as a user pressing Escape would.
-struct MenuSpy
-{
-    WNDPROC previous = nullptr;
-    std::vector<std::wstring> items;
-    std::vector<UINT> commands;
-    // Presses Enter once in the open menu before closing it.
-    bool pressEnter = false;
-};
-MenuSpy* g_spy = nullptr;
-
-LRESULT CALLBACK SpyProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
-{
-    if (message == WM_INITMENUPOPUP)
-    {
-        HMENU menu = reinterpret_cast<HMENU>(wParam);
-        for (int i = 0; i < GetMenuItemCount(menu); i++)
-        {
-            wchar_t text[64] = {};
-            GetMenuStringW(menu, static_cast<UINT>(i), text, 64, MF_BYPOSITION);
-            g_spy->items.push_back(text);
-        }
-    }
-    if (message == WM_ENTERIDLE && g_spy->pressEnter)
-    {
-        g_spy->pressEnter = false;
-        PostMessageW(window, WM_KEYDOWN, VK_RETURN, 1);
-    }
-    else if (message == WM_ENTERIDLE)
-        EndMenu();
-    if (message == WM_COMMAND)
-        g_spy->commands.push_back(LOWORD(wParam));
-    return CallWindowProcW(g_spy->previous, window, message, wParam, lParam);
-}
-
-} // namespace
-
 TEST_F(TodayItem, ActionKeyOnTheHeaderOffersToOpenTheProgram)
 {
     ASSERT_NE(nullptr, Create());
     Query();
-    MenuSpy spy;
-    g_spy = &spy;
-    spy.previous = reinterpret_cast<WNDPROC>(
-        SetWindowLongPtrW(item, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(SpyProc)));
+    CMenuSpy spy(item);
     SendMessageW(item, WM_TODAYCUSTOM_RECEIVEDSELECTION, VK_DOWN, 0);
     SendMessageW(item, WM_TODAYCUSTOM_ACTION, VK_RETURN, 0);
     FlushMessages();
     const std::vector<std::wstring> expected = {L"Open Festivo", L"", L"Cancel"};
     EXPECT_EQ(expected, spy.items);
     EXPECT_TRUE(spy.commands.empty());
-    SetWindowLongPtrW(item, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(spy.previous));
-    g_spy = nullptr;
 }
 
 TEST_F(TodayItem, ActionKeyOnAnEventOffersTheContactActions)
@@ -361,33 +305,23 @@ TEST_F(TodayItem, ActionKeyOnAnEventOffersTheContactActions)
     AddContact(1, L"Anna", OleDate(1990, 12, 6));
     ASSERT_NE(nullptr, Create());
     Query();
-    MenuSpy spy;
-    g_spy = &spy;
-    spy.previous = reinterpret_cast<WNDPROC>(
-        SetWindowLongPtrW(item, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(SpyProc)));
+    CMenuSpy spy(item);
     SendMessageW(item, WM_TODAYCUSTOM_RECEIVEDSELECTION, VK_DOWN, 0);
     SendMessageW(item, WM_TODAYCUSTOM_USERNAVIGATION, VK_DOWN, 0);
     SendMessageW(item, WM_TODAYCUSTOM_ACTION, VK_RETURN, 0);
     FlushMessages();
     const std::vector<std::wstring> expected = {L"Open contact", L"Send message", L"Dial", L"", L"Cancel"};
     EXPECT_EQ(expected, spy.items);
-    SetWindowLongPtrW(item, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(spy.previous));
-    g_spy = nullptr;
 }
 
 TEST_F(TodayItem, EnterWithoutSelectionDoesNothing)
 {
     ASSERT_NE(nullptr, Create());
     Query();
-    MenuSpy spy;
-    g_spy = &spy;
-    spy.previous = reinterpret_cast<WNDPROC>(
-        SetWindowLongPtrW(item, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(SpyProc)));
+    CMenuSpy spy(item);
     SendMessageW(item, WM_TODAYCUSTOM_ACTION, VK_RETURN, 0);
     FlushMessages();
     EXPECT_TRUE(spy.items.empty());
-    SetWindowLongPtrW(item, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(spy.previous));
-    g_spy = nullptr;
 }
 
 TEST_F(TodayItem, OpenContactShowsTheSelectedContactsCard)
@@ -413,11 +347,7 @@ TEST_F(TodayItem, EnterTwiceOrADoubleClickOpenTheLinesContact)
     int lineHeight = static_cast<int>(record.cyp) / 3;
     SendMessageW(item, WM_TODAYCUSTOM_RECEIVEDSELECTION, VK_DOWN, 0);
     SendMessageW(item, WM_TODAYCUSTOM_USERNAVIGATION, VK_DOWN, 0);
-    MenuSpy spy;
-    spy.pressEnter = true;
-    g_spy = &spy;
-    spy.previous = reinterpret_cast<WNDPROC>(
-        SetWindowLongPtrW(item, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(SpyProc)));
+    CMenuSpy spy(item, true);
     SendMessageW(item, WM_TODAYCUSTOM_ACTION, VK_RETURN, 0);
     FlushMessages();
     EXPECT_EQ(std::vector<UINT>{IDM_OPENCONTACT}, spy.commands) << "the menu opens on its main action";
@@ -427,8 +357,6 @@ TEST_F(TodayItem, EnterTwiceOrADoubleClickOpenTheLinesContact)
     FlushMessages();
     EXPECT_EQ(2, FakeStore().displays) << "a double click opens the line's contact";
     EXPECT_EQ(FALSE, SendMessageW(item, WM_TODAYCUSTOM_USERNAVIGATION, VK_DOWN, 0)) << "the second line is selected";
-    SetWindowLongPtrW(item, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(spy.previous));
-    g_spy = nullptr;
 }
 
 namespace {
