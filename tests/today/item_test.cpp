@@ -3,6 +3,7 @@
 
 #include "data/bookstate.h"
 #include "data/settings.h"
+#include "platform/phone/phone.h"
 #include "today/todayitem.h"
 #include "today/resource.h"
 #include "tests/support/fixtures.h"
@@ -18,6 +19,8 @@ namespace {
 
 const UINT STORE_CHANGED = 0x8102;
 
+void StopAnsweringDialogs();
+
 class TodayItem : public CPanelTest
 {
 protected:
@@ -30,8 +33,18 @@ protected:
     }
     void TearDown() override
     {
+        StopAnsweringDialogs();
         host.reset();
         CPanelTest::TearDown();
+    }
+
+    // Has the plug-in hand its call and composer requests to these instead of starting programs.
+    void Record(PhoneRecorder addresses, CalledPartyRecorder parties)
+    {
+        auto set = reinterpret_cast<void (*)(PhoneRecorder, CalledPartyRecorder)>(
+            reinterpret_cast<void*>(GetProcAddress(panel->Library(), "SetItemPhoneRecorder")));
+        ASSERT_NE(nullptr, set);
+        set(addresses, parties);
     }
 
     static void SetDeviceDpi(DWORD dpi)
@@ -361,7 +374,16 @@ TEST_F(TodayItem, EnterTwiceOrADoubleClickOpenTheLinesContact)
 
 namespace {
 
-// Answers the next dialog or message box of the thread from inside its modal loop.
+std::wstring Text(HWND window)
+{
+    wchar_t text[200] = L"";
+    GetWindowTextW(window, text, 200);
+    return text;
+}
+
+// Answers the dialogs and message boxes of the thread from inside their modal loops: the next one with the
+// action WhenDialog armed, any other by failing the test and cancelling it, so that a box nobody expected ends
+// the test instead of waiting for ever.
 std::function<void(HWND)> g_onDialog;
 UINT_PTR g_dialogTimer = 0;
 
@@ -375,34 +397,52 @@ BOOL CALLBACK FindThreadDialog(HWND window, LPARAM found)
     return FALSE;
 }
 
-void CALLBACK OnDialogTimer(HWND, UINT, UINT_PTR id, DWORD)
+void CALLBACK OnDialogTimer(HWND, UINT, UINT_PTR, DWORD)
 {
     HWND dialog = nullptr;
     EnumThreadWindows(GetCurrentThreadId(), FindThreadDialog, reinterpret_cast<LPARAM>(&dialog));
     if (!dialog)
         return;
-    KillTimer(nullptr, id);
-    g_dialogTimer = 0;
     auto action = g_onDialog;
     g_onDialog = nullptr;
-    action(dialog);
+    if (action)
+    {
+        action(dialog);
+        return;
+    }
+    ADD_FAILURE() << "a box nobody answers: " << Text(dialog) << L": " << Text(GetDlgItem(dialog, 0xFFFF));
+    SendMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
 }
 
 void WhenDialog(const std::function<void(HWND)>& action)
 {
     g_onDialog = action;
-    g_dialogTimer = SetTimer(nullptr, 0, 20, OnDialogTimer);
+    if (!g_dialogTimer)
+        g_dialogTimer = SetTimer(nullptr, 0, 20, OnDialogTimer);
 }
 
-std::wstring Text(HWND window)
+void StopAnsweringDialogs()
 {
-    wchar_t text[200] = L"";
-    GetWindowTextW(window, text, 200);
-    return text;
+    if (g_dialogTimer)
+        KillTimer(nullptr, g_dialogTimer);
+    g_dialogTimer = 0;
+    g_onDialog = nullptr;
 }
 
+// What the plug-in asked the desktop to open, all of it taken by a program, and for whom.
 std::vector<std::wstring> g_addresses;
 std::vector<std::wstring> g_parties;
+
+bool TakeAddress(const wchar_t* address)
+{
+    g_addresses.push_back(address);
+    return true;
+}
+
+void TakeParty(const wchar_t* party)
+{
+    g_parties.push_back(party);
+}
 
 } // namespace
 
@@ -413,12 +453,9 @@ TEST_F(TodayItem, DialAndSendMessageOfferPicksAndSayWhatIsMissing)
     FakeStore().contacts[0].properties[PIMPR_HOME_TELEPHONE_NUMBER] = L"555-0199";
     FakeStore().contacts[0].properties[PIMPR_EMAIL1_ADDRESS] = L"anna@example.com";
     AddContact(2, L"Bert", OleDate(1980, 12, 20));
-    auto setRecorders = reinterpret_cast<void (*)(void (*)(const wchar_t*), void (*)(const wchar_t*))>(
-        reinterpret_cast<void*>(GetProcAddress(panel->Library(), "SetItemPhoneRecorder")));
-    ASSERT_NE(nullptr, setRecorders);
     g_addresses.clear();
     g_parties.clear();
-    setRecorders([](const wchar_t* a) { g_addresses.push_back(a); }, [](const wchar_t* p) { g_parties.push_back(p); });
+    ASSERT_NO_FATAL_FAILURE(Record(TakeAddress, TakeParty));
     ASSERT_NE(nullptr, Create());
     Query();
     SendMessageW(item, WM_TODAYCUSTOM_RECEIVEDSELECTION, VK_DOWN, 0);
@@ -451,7 +488,6 @@ TEST_F(TodayItem, DialAndSendMessageOfferPicksAndSayWhatIsMissing)
     }
     EXPECT_EQ((std::vector<std::wstring>{L"Festivo: Phone number is missing!", L"Festivo: Address is missing!"}),
               boxes);
-    setRecorders(nullptr, nullptr);
 }
 
 TEST_F(TodayItem, GreetingPickedWhileTheHostMadeTheItemAgainIsStillSent)
@@ -459,16 +495,8 @@ TEST_F(TodayItem, GreetingPickedWhileTheHostMadeTheItemAgainIsStillSent)
     AddContact(1, L"Anna", OleDate(1990, 12, 6));
     FakeStore().contacts[0].properties[PIMPR_EMAIL1_ADDRESS] = L"anna@example.com";
     FakeStore().contacts[0].properties[PIMPR_EMAIL2_ADDRESS] = L"anna@work.example";
-    auto setRecorders = reinterpret_cast<void (*)(bool (*)(const wchar_t*), void (*)(const wchar_t*))>(
-        reinterpret_cast<void*>(GetProcAddress(panel->Library(), "SetItemPhoneRecorder")));
-    ASSERT_NE(nullptr, setRecorders);
     g_addresses.clear();
-    setRecorders(
-        [](const wchar_t* a) {
-            g_addresses.push_back(a);
-            return true;
-        },
-        nullptr);
+    ASSERT_NO_FATAL_FAILURE(Record(TakeAddress, nullptr));
     ASSERT_NE(nullptr, Create());
     Query();
     SendMessageW(item, WM_TODAYCUSTOM_RECEIVEDSELECTION, VK_DOWN, 0);
@@ -485,7 +513,6 @@ TEST_F(TodayItem, GreetingPickedWhileTheHostMadeTheItemAgainIsStillSent)
     EXPECT_EQ((std::vector<std::wstring>{L"mailto:anna@example.com?subject=Happy%20Birthday%21&body=Happy%20Birthday%20"
                                          L"dear%20%20%21"}),
               g_addresses);
-    setRecorders(nullptr, nullptr);
 }
 
 TEST_F(TodayItem, OpenFestivoFromAWrongFolderSaysSoInItsOwnBox)
@@ -505,9 +532,6 @@ TEST_F(TodayItem, OpenFestivoFromAWrongFolderSaysSoInItsOwnBox)
     });
     SendMessageW(item, WM_COMMAND, IDM_OPENFESTIVO, 0);
     FlushMessages(100);
-    if (g_dialogTimer)
-        KillTimer(nullptr, g_dialogTimer);
-    g_dialogTimer = 0;
     EXPECT_EQ(L"Festivo", caption) << "the plug-in's own box, not the system's";
 }
 
