@@ -130,10 +130,9 @@ std::vector<CListedFile> UpdatedListing(const CSnapshot& held, const std::vector
 
 bool CSnapshot::ReadPhoto(size_t index, std::string& bytes) const
 {
-    const CStoreFile& file = files[entries[index].file];
     const vcard::CContactRecord& record = Record(index);
     std::string text;
-    if (!record.hasPhoto || !ReadFileRange(file, record.photoBegin, record.photoEnd, text))
+    if (!record.hasPhoto || !ReadCardRange(index, record.photoBegin, record.photoEnd, text))
         return false;
     vcard::CVCardProperty property;
     if (!vcard::CVCardReader::ParseProperty(text.data(), text.size(), property) || property.name != "PHOTO")

@@ -1,6 +1,7 @@
 // The lock every Festivo process takes on an address book file from reading it to replacing it.
 #include "platform/store/booklock.h"
 
+#include "platform/store/filebytes.h"
 #include "platform/store/filemode.h"
 #include "platform/store/longpath.h"
 
@@ -16,18 +17,10 @@ const DWORD LOCK_WAIT_MS = 30000;
 
 std::wstring CBookLock::NameFor(const std::wstring& path)
 {
-    std::wstring normal = LongPath(ResolveLinks(path));
-    if (!normal.empty())
-        CharUpperBuffW(&normal[0], static_cast<DWORD>(normal.size()));
     // A mutex name holds no backslash and is limited in length: the path goes in as a hash.
-    unsigned long long hash = 14695981039346656037ull;
-    for (wchar_t c : normal)
-    {
-        hash ^= static_cast<unsigned short>(c);
-        hash *= 1099511628211ull;
-    }
+    uint64_t hash = FoldedNameHash(LongPath(ResolveLinks(path)));
     wchar_t name[64];
-    swprintf(name, 64, L"Local\\FestivoAddressBook-%016llx", hash);
+    swprintf(name, 64, L"Local\\FestivoAddressBook-%016llx", static_cast<unsigned long long>(hash));
     return name;
 }
 

@@ -5,7 +5,7 @@
 
 #include <string>
 
-// A named mutex of the session, named after the file's normalised path (links followed, full
+// A named mutex of the log-on session, named after the file's normalised path (links followed, full
 // long form, letter case folded), so that every process that saves into the same file waits
 // for the others. A process that dies holding it gives it up; the next holder carries on.
 class CBookLock

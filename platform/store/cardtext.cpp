@@ -1,30 +1,13 @@
-// Texts of the contact windows: resource strings, UTF-8 conversion and dates as the card shows them.
+// Texts of the contact windows: resource strings and dates as the card shows them.
 #include "platform/store/cardui.h"
 
 #include "platform/store/module.h"
-#include "platform/store/objects.h"
 
 std::wstring LoadText(UINT id)
 {
     const wchar_t* text = nullptr;
     int n = LoadStringW(StoreModule(), id, reinterpret_cast<wchar_t*>(&text), 0);
     return n > 0 && text ? std::wstring(text, n) : std::wstring();
-}
-
-std::wstring WideText(const std::string& utf8)
-{
-    return Utf8ToWide(utf8);
-}
-
-std::string Utf8Text(const std::wstring& wide)
-{
-    if (wide.empty())
-        return std::string();
-    int n = WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0, nullptr, nullptr);
-    std::string text(n > 0 ? n : 0, '\0');
-    if (n > 0)
-        WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), &text[0], n, nullptr, nullptr);
-    return text;
 }
 
 std::wstring CardDateText(const vcard::CVCardDate& date)

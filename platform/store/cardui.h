@@ -19,7 +19,5 @@ HRESULT ShowCardWindow(LONG oid, HWND parent);
 HBITMAP LoadContactPicture(LONG oid, int width, int height, COLORREF background);
 
 std::wstring LoadText(UINT id);
-std::wstring WideText(const std::string& utf8);
-std::string Utf8Text(const std::wstring& wide);
 // A date as the card shows it ("15 March 1980"; "15 March" without year).
 std::wstring CardDateText(const vcard::CVCardDate& date);

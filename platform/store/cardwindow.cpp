@@ -3,6 +3,7 @@
 
 #include "platform/store/module.h"
 #include "platform/store/resource.h"
+#include "platform/store/widetext.h"
 #include "platform/store/writeback.h"
 
 #include <commctrl.h>
@@ -73,12 +74,12 @@ void SetPicture(HWND window, CCardWindow& card)
 // Fills the window from the card as it is in the file now; false when the contact is gone.
 bool FillCard(HWND window, CCardWindow& card)
 {
-    CCardSession session;
-    if (!LoadCardSession(card.oid, session))
+    COpenedCard opened;
+    if (!OpenCard(card.oid, opened))
         return false;
-    const vcard::CCardFields& f = session.fields;
+    const vcard::CCardFields& f = opened.fields;
     // The heading is the name the contact list shows.
-    std::wstring name = WideText(session.name);
+    std::wstring name = Utf8ToWide(opened.name);
     SetWindowTextW(window, name.empty() ? LoadText(IDS_CARD_CAPTION).c_str() : name.c_str());
     SetDlgItemTextW(window, IDC_CARD_NAME, name.c_str());
     SetPicture(window, card);
@@ -87,9 +88,9 @@ bool FillCard(HWND window, CCardWindow& card)
     AddRow(list, LoadText(IDS_FIELD + vcard::FIELD_BIRTHDAY), CardDateText(f.birthday));
     AddRow(list, LoadText(IDS_FIELD + vcard::FIELD_ANNIVERSARY), CardDateText(f.anniversary));
     for (int slot = 0; slot < vcard::PHONE_SLOTS; ++slot)
-        AddRow(list, LoadText(IDS_FIELD + vcard::FIELD_PHONE + slot), WideText(f.phones[slot]));
+        AddRow(list, LoadText(IDS_FIELD + vcard::FIELD_PHONE + slot), Utf8ToWide(f.phones[slot]));
     for (int slot = 0; slot < vcard::EMAIL_SLOTS; ++slot)
-        AddRow(list, LoadText(IDS_FIELD + vcard::FIELD_EMAIL + slot), WideText(f.emails[slot]));
+        AddRow(list, LoadText(IDS_FIELD + vcard::FIELD_EMAIL + slot), Utf8ToWide(f.emails[slot]));
     if (ListView_GetItemCount(list) > 0)
         ListView_SetItemState(list, 0, LVIS_FOCUSED | LVIS_SELECTED, LVIS_FOCUSED | LVIS_SELECTED);
     return true;

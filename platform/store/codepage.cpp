@@ -2,6 +2,7 @@
 #include "platform/store/codepage.h"
 
 #include "platform/store/vcard/text.h"
+#include "platform/store/widetext.h"
 
 #include <windows.h>
 
@@ -76,18 +77,6 @@ UINT IsoPart(const std::string& name)
     return Numbered(key, "ISO8859", 1, 16);
 }
 
-bool WideToUtf8(const std::wstring& wide, std::string& utf8)
-{
-    utf8.clear();
-    if (wide.empty())
-        return true;
-    int n = WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0, nullptr, nullptr);
-    if (n <= 0)
-        return false;
-    utf8.resize(static_cast<size_t>(n));
-    return WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), &utf8[0], n, nullptr, nullptr) == n;
-}
-
 bool CodePageToUtf8(UINT codePage, const std::string& bytes, std::string& utf8)
 {
     if (bytes.empty())
@@ -104,7 +93,8 @@ bool CodePageToUtf8(UINT codePage, const std::string& bytes, std::string& utf8)
     std::wstring wide(static_cast<size_t>(n), L'\0');
     if (MultiByteToWideChar(codePage, MB_ERR_INVALID_CHARS, bytes.data(), size, &wide[0], n) != n)
         return false;
-    return WideToUtf8(wide, utf8);
+    utf8 = WideToUtf8(wide);
+    return true;
 }
 
 bool TableToUtf8(const wchar_t* high, const std::string& bytes, std::string& utf8)
@@ -116,7 +106,8 @@ bool TableToUtf8(const wchar_t* high, const std::string& bytes, std::string& utf
         unsigned char c = static_cast<unsigned char>(ch);
         wide += c < 0xA0 ? static_cast<wchar_t>(c) : high[c - 0xA0];
     }
-    return WideToUtf8(wide, utf8);
+    utf8 = WideToUtf8(wide);
+    return true;
 }
 
 // ISO-2022-JP (JIS X 0208 and half-width katakana between escape sequences) rewritten as Shift_JIS,
@@ -171,6 +162,15 @@ bool Iso2022JpToShiftJis(const std::string& in, std::string& out)
     return true;
 }
 
+// A Windows code page named as WINDOWS-1252, CP1252 or X-CP1252; 0 for any other name.
+UINT WindowsCodePage(const std::string& charset)
+{
+    UINT windows = Numbered(charset, "WINDOWS-", 1250, 1258);
+    if (!windows)
+        windows = Numbered(charset, "CP", 1250, 1258);
+    return windows ? windows : Numbered(charset, "X-CP", 1250, 1258);
+}
+
 // The code page that holds a charset both ways, or 0 (those read through a table or rewritten
 // first, which are never written back in their own charset).
 UINT WritableCodePage(const std::string& charset)
@@ -178,11 +178,7 @@ UINT WritableCodePage(const std::string& charset)
     for (const CCharsetName& known : CHARSETS)
         if (charset == known.name)
             return known.codePage == 54936 && !IsValidCodePage(54936) ? 0 : known.codePage;
-    UINT windows = Numbered(charset, "WINDOWS-", 1250, 1258);
-    if (!windows)
-        windows = Numbered(charset, "CP", 1250, 1258);
-    if (!windows)
-        windows = Numbered(charset, "X-CP", 1250, 1258);
+    UINT windows = WindowsCodePage(charset);
     if (windows)
         return windows;
     UINT part = IsoPart(charset);
@@ -203,11 +199,10 @@ bool EncodeWithCodePage(const std::string& utf8, const std::string& charset, std
         return false;
     if (utf8.empty())
         return true;
-    int n = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
-    if (n <= 0)
+    if (!vcard::IsValidUtf8(utf8))
         return false;
-    std::wstring wide(static_cast<size_t>(n), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), &wide[0], n);
+    std::wstring wide = Utf8ToWide(utf8);
+    int n = static_cast<int>(wide.size());
     int m = WideCharToMultiByte(codePage, 0, wide.data(), n, nullptr, 0, nullptr, nullptr);
     if (m <= 0)
         return false;
@@ -231,11 +226,7 @@ bool DecodeWithCodePage(const std::string& bytes, const std::string& charset, st
         std::string shiftJis;
         return Iso2022JpToShiftJis(bytes, shiftJis) && CodePageToUtf8(932, shiftJis, utf8);
     }
-    UINT windows = Numbered(charset, "WINDOWS-", 1250, 1258);
-    if (!windows)
-        windows = Numbered(charset, "CP", 1250, 1258);
-    if (!windows)
-        windows = Numbered(charset, "X-CP", 1250, 1258);
+    UINT windows = WindowsCodePage(charset);
     if (windows)
         return CodePageToUtf8(windows, bytes, utf8);
     switch (IsoPart(charset))

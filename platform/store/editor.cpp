@@ -3,6 +3,7 @@
 
 #include "platform/store/module.h"
 #include "platform/store/resource.h"
+#include "platform/store/widetext.h"
 #include "platform/store/writeback.h"
 
 #include <commctrl.h>
@@ -26,7 +27,7 @@ const CDateControls DATE_CONTROLS[2] = {{IDC_BIRTHDAY, IDC_BIRTHDAY_NO_YEAR}, {I
 
 struct CEditorState
 {
-    CCardSession session;
+    COpenedCard opened;
     vcard::CCardFields fields;
     std::vector<HWND> pages; // the pages created so far, which hold what the user typed
     bool accepted = false;
@@ -58,13 +59,13 @@ std::wstring ControlText(HWND page, int id)
 
 void SetText(HWND page, int id, const std::string& utf8)
 {
-    SetDlgItemTextW(page, id, WideText(utf8).c_str());
+    SetDlgItemTextW(page, id, Utf8ToWide(utf8).c_str());
 }
 
 void ReadText(HWND page, int id, std::string& utf8)
 {
     if (GetDlgItem(page, id))
-        utf8 = Utf8Text(ControlText(page, id));
+        utf8 = WideToUtf8(ControlText(page, id));
 }
 
 vcard::CVCardDate ReadDate(HWND page, int which)
@@ -131,7 +132,7 @@ void LockReadOnly(HWND page, const CEditorState& state)
     bool any = false;
     auto lock = [&](int id, int field) {
         HWND control = GetDlgItem(page, id);
-        if (!control || !state.session.readOnly[field])
+        if (!control || !state.opened.readOnly[field])
             return;
         any = true;
         if (field == vcard::FIELD_BIRTHDAY || field == vcard::FIELD_ANNIVERSARY)
@@ -187,7 +188,7 @@ void OnNameChanged(HWND page, CEditorState& state)
     if (state.filling)
         return;
     std::wstring derived = DerivedName(page);
-    if (ControlText(page, IDC_DISPLAY_NAME) == state.derived && !state.session.readOnly[vcard::FIELD_DISPLAY_NAME])
+    if (ControlText(page, IDC_DISPLAY_NAME) == state.derived && !state.opened.readOnly[vcard::FIELD_DISPLAY_NAME])
         SetDlgItemTextW(page, IDC_DISPLAY_NAME, derived.c_str());
     state.derived = derived;
 }
@@ -289,13 +290,13 @@ LONG_PTR OnApply(HWND page, CEditorState& state)
     vcard::CCardFields fields = state.fields;
     vcard::NormalizeFields(fields);
     // A field the user left alone stays as the card has it, even where tidying would change it.
-    vcard::CCardFields shown = state.session.fields;
+    vcard::CCardFields shown = state.opened.fields;
     vcard::NormalizeFields(shown);
     bool untouched[vcard::FIELD_COUNT];
     for (int f = 0; f < vcard::FIELD_COUNT; ++f)
         untouched[f] = vcard::FieldText(shown, f) == vcard::FieldText(fields, f);
-    vcard::CopyFields(untouched, state.session.fields, fields);
-    CSaveResult result = SaveCardSession(state.session, fields);
+    vcard::CopyFields(untouched, state.opened.fields, fields);
+    CSaveResult result = SaveOpenedCard(state.opened, fields);
     if (FAILED(result.hr))
     {
         MessageBoxW(GetParent(page), result.error.c_str(), LoadText(IDS_STORE_CAPTION).c_str(), MB_OK | MB_ICONERROR);
@@ -377,12 +378,12 @@ void ShowConflicts(HWND owner, const std::vector<int>& conflicts)
 HRESULT RunContactEditor(LONG oid, HWND owner)
 {
     CEditorState state;
-    if (!LoadCardSession(oid, state.session))
+    if (!OpenCard(oid, state.opened))
     {
         MessageBoxW(owner, LoadText(IDS_GONE).c_str(), LoadText(IDS_STORE_CAPTION).c_str(), MB_OK | MB_ICONERROR);
         return HRESULT_FROM_WIN32(ERROR_NOT_FOUND);
     }
-    state.fields = state.session.fields;
+    state.fields = state.opened.fields;
     INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_DATE_CLASSES | ICC_TAB_CLASSES};
     InitCommonControlsEx(&controls);
 

@@ -75,7 +75,7 @@ void CNotifier::Unregister(const void* owner)
     LeaveCriticalSection(&m_lock);
 }
 
-void CNotifier::Poll()
+void CNotifier::LookNow()
 {
     OnChanged(true);
 }

@@ -18,7 +18,7 @@ public:
     void Register(const void* owner, HWND window, ULONG mask);
     void Unregister(const void* owner);
     // Looks at the whole address book now and posts what changed (after the store's own writes).
-    void Poll();
+    void LookNow();
 
 private:
     struct CLogon

@@ -3,6 +3,7 @@
 
 #include "platform/store/addressbook.h"
 #include "platform/store/contactstore.h"
+#include "platform/store/widetext.h"
 
 #include <memory>
 
@@ -128,4 +129,3 @@ struct CPropValue
     std::wstring text; // CEVT_LPWSTR values
 };
 HRESULT WriteProps(const std::vector<CPropValue>& props, ULONG flags, CEPROPVAL** values, ULONG* size, HANDLE heap);
-std::wstring Utf8ToWide(const std::string& text);

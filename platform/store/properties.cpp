@@ -1,17 +1,6 @@
 // GetProps results: property values laid out in one buffer, strings after the records.
 #include "platform/store/objects.h"
 
-std::wstring Utf8ToWide(const std::string& text)
-{
-    if (text.empty())
-        return std::wstring();
-    int n = MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-    std::wstring wide(n > 0 ? n : 0, L'\0');
-    if (n > 0)
-        MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), &wide[0], n);
-    return wide;
-}
-
 HRESULT WriteProps(const std::vector<CPropValue>& props, ULONG flags, CEPROPVAL** values, ULONG* size, HANDLE heap)
 {
     if (!values || !size)

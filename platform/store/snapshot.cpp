@@ -151,38 +151,6 @@ LONG ContentOid(uint64_t hash)
     return oid == 0 ? 1 : oid;
 }
 
-uint64_t Fnv64(const char* data, size_t size)
-{
-    uint64_t h = 14695981039346656037ull;
-    for (size_t i = 0; i < size; ++i)
-        h = (h ^ static_cast<unsigned char>(data[i])) * 1099511628211ull;
-    return h;
-}
-
-bool ReadFileBytes(const std::wstring& path, std::string& bytes, ULONGLONG limit)
-{
-    HANDLE h = CreateFileW(LongPath(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                           nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
-    if (h == INVALID_HANDLE_VALUE)
-        return false;
-    LARGE_INTEGER size;
-    bool ok = GetFileSizeEx(h, &size) && static_cast<ULONGLONG>(size.QuadPart) <= limit;
-    if (ok)
-    {
-        bytes.resize(static_cast<size_t>(size.QuadPart));
-        size_t done = 0;
-        while (ok && done < bytes.size())
-        {
-            DWORD chunk = static_cast<DWORD>(std::min<size_t>(bytes.size() - done, 1u << 24)), got = 0;
-            ok = ReadFile(h, &bytes[done], chunk, &got, nullptr) && got > 0;
-            done += got;
-        }
-        bytes.resize(done);
-    }
-    CloseHandle(h);
-    return ok;
-}
-
 const CStoreCard& CSnapshot::Card(size_t entry) const
 {
     const CStoreEntry& e = entries[entry];
@@ -217,10 +185,20 @@ const vcard::CContactRecord& CSnapshot::Record(size_t entry) const
             }
             if (!read || !ParseRecord(text, card, *record))
                 FillFromCard(card, *record);
-            else if (!file.utf16)
+            else
             {
-                record->photoBegin += static_cast<size_t>(Card(i).begin);
-                record->photoEnd += static_cast<size_t>(Card(i).begin);
+                if (!file.utf16)
+                {
+                    record->photoBegin += static_cast<size_t>(Card(i).begin);
+                    record->photoEnd += static_cast<size_t>(Card(i).begin);
+                }
+                if (i == entry)
+                {
+                    // Kept for the picture, which is asked for next when the contact is shown.
+                    m_keptEntry = entry;
+                    m_keptBegin = Card(i).begin;
+                    m_kept.assign(text, static_cast<size_t>(card.begin), static_cast<size_t>(card.end - card.begin));
+                }
             }
             m_records[i] = std::move(record);
         }
@@ -229,6 +207,16 @@ const vcard::CContactRecord& CSnapshot::Record(size_t entry) const
     const vcard::CContactRecord& result = *found->second;
     LeaveCriticalSection(RecordLock());
     return result;
+}
+
+bool CSnapshot::ReadCardRange(size_t entry, size_t begin, size_t end, std::string& text) const
+{
+    EnterCriticalSection(RecordLock());
+    bool kept = m_keptEntry == entry && begin >= m_keptBegin && begin <= end && end - m_keptBegin <= m_kept.size();
+    if (kept)
+        text.assign(m_kept, static_cast<size_t>(begin - m_keptBegin), end - begin);
+    LeaveCriticalSection(RecordLock());
+    return kept || ReadFileRange(files[entries[entry].file], begin, end, text);
 }
 
 long CSnapshot::Find(LONG oid) const

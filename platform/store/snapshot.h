@@ -1,6 +1,7 @@
 // One state of the address book: its files, their cards, and the oids that find them.
 #pragma once
 
+#include "platform/store/filebytes.h"
 #include "platform/store/journal.h"
 #include "platform/store/vcard/contact.h"
 
@@ -66,9 +67,16 @@ struct CSnapshot
     long Find(LONG oid) const;
     // The decoded picture of an entry; false when it has none.
     bool ReadPhoto(size_t entry, std::string& bytes) const;
+    // The bytes [begin, end) of an entry's file text: from the card last read for a record when they lie
+    // within it (a program showing contact after contact reads each card once), else from the file.
+    bool ReadCardRange(size_t entry, size_t begin, size_t end, std::string& text) const;
 
 private:
     mutable std::unordered_map<size_t, std::unique_ptr<vcard::CContactRecord>> m_records;
+    // The checked bytes of the card whose record was read last, and where they start in its file's text.
+    mutable size_t m_keptEntry = static_cast<size_t>(-1);
+    mutable uint64_t m_keptBegin = 0;
+    mutable std::string m_kept;
 };
 
 struct CListedFile
@@ -105,13 +113,9 @@ std::shared_ptr<CSnapshot> BuildSnapshot(const std::wstring& location, const std
 size_t AssignOids(const std::vector<LONG>& bases, std::vector<LONG>& oids);
 // The bytes [begin, end) of the text the card offsets of a file refer to.
 bool ReadFileRange(const CStoreFile& file, size_t begin, size_t end, std::string& text);
-// A whole file of at most limit bytes; false when it cannot be read or is larger.
-bool ReadFileBytes(const std::wstring& path, std::string& bytes, ULONGLONG limit);
 std::wstring LowerPath(const std::wstring& path);
 // The enumeration order of files: by path, case ignored.
 bool PathLess(const std::wstring& a, const std::wstring& b);
 ULONGLONG Ticks(const FILETIME& time);
 // The base oid of a card without UID, from the hash of its bytes.
 LONG ContentOid(uint64_t hash);
-// FNV-1a, 64 bits: card contents and the index's checksum.
-uint64_t Fnv64(const char* data, size_t size);

@@ -212,7 +212,7 @@ bool CDirectoryWatch::WatchesTheFolder() const
     return m_directory != INVALID_HANDLE_VALUE && IdentityOf(m_directory) == IdentityOf(m_folder);
 }
 
-void CDirectoryWatch::Rearm()
+void CDirectoryWatch::CloseDirectory()
 {
     if (m_directory != INVALID_HANDLE_VALUE)
     {
@@ -222,6 +222,11 @@ void CDirectoryWatch::Rearm()
         CloseHandle(m_directory);
         m_directory = INVALID_HANDLE_VALUE;
     }
+}
+
+void CDirectoryWatch::Rearm()
+{
+    CloseDirectory();
     Request();
 }
 
@@ -280,12 +285,5 @@ void CDirectoryWatch::Run()
         }
         Publish();
     }
-    if (m_directory != INVALID_HANDLE_VALUE)
-    {
-        CancelIo(m_directory);
-        DWORD bytes = 0;
-        GetOverlappedResult(m_directory, &m_overlapped, &bytes, TRUE);
-        CloseHandle(m_directory);
-        m_directory = INVALID_HANDLE_VALUE;
-    }
+    CloseDirectory();
 }

@@ -43,6 +43,8 @@ private:
     bool Request();
     // Whether the open handle is on the folder the path names now.
     bool WatchesTheFolder() const;
+    // Cancels the pending request and closes the handle.
+    void CloseDirectory();
     // Closes the handle and asks again on the folder the path names now.
     void Rearm();
     void Collect(DWORD bytes);

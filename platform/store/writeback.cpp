@@ -21,172 +21,15 @@ namespace {
 // How often a save starts again when the file changes between reading and replacing it.
 const int SAVE_ATTEMPTS = 3;
 
-bool ReadWholeFile(const std::wstring& path, std::string& bytes, DWORD& error)
-{
-    HANDLE h = INVALID_HANDLE_VALUE;
-    error = RetrySharing([&]() -> DWORD {
-        h = CreateFileW(LongPath(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                        nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-        return h == INVALID_HANDLE_VALUE ? GetLastError() : ERROR_SUCCESS;
-    });
-    if (h == INVALID_HANDLE_VALUE)
-        return false;
-    LARGE_INTEGER size;
-    bool ok = GetFileSizeEx(h, &size) && static_cast<ULONGLONG>(size.QuadPart) <= MAX_ADDRESS_BOOK_FILE;
-    error = ok ? ERROR_SUCCESS : ERROR_FILE_TOO_LARGE;
-    if (ok)
-    {
-        bytes.resize(static_cast<size_t>(size.QuadPart));
-        size_t done = 0;
-        while (ok && done < bytes.size())
-        {
-            DWORD chunk = static_cast<DWORD>(std::min<size_t>(bytes.size() - done, 1u << 24)), got = 0;
-            ok = ReadFile(h, &bytes[done], chunk, &got, nullptr) && got > 0;
-            done += got;
-        }
-        if (!ok)
-            error = GetLastError() ? GetLastError() : ERROR_READ_FAULT;
-        bytes.resize(done);
-    }
-    CloseHandle(h);
-    return ok;
-}
-
-// The file as read and as UTF-8 text; the card offsets of the reader refer to the text.
-struct CFileText
-{
-    std::string bytes;
-    std::string text;
-    vcard::CFileForm form;
-};
-
-void DecodeFile(std::string bytes, CFileText& file)
-{
-    file.bytes.swap(bytes);
-    file.form = vcard::CFileForm();
-    file.form.utf16 = vcard::ConvertUtf16File(file.bytes, file.text, &file.form.bom, &file.form.bigEndian);
-    if (!file.form.utf16)
-        file.text = file.bytes;
-}
-
-std::vector<vcard::CVCard> ReadCards(const std::string& text)
-{
-    std::vector<vcard::CVCard> cards;
-    vcard::CVCardReader reader(text.data(), text.size());
-    vcard::CVCard card;
-    while (reader.Next(card))
-        cards.push_back(card);
-    return cards;
-}
-
-std::string CardText(const std::string& text, const vcard::CVCard& card)
-{
-    return text.substr(card.begin, card.end - card.begin);
-}
-
-const long CARD_GONE = -1;
-const long CARD_AMBIGUOUS = -2;
-const long CARD_UNSURE = -3; // without UID: gone or changed, and others have its names
-
-std::string UidOf(const vcard::CVCard& card)
-{
-    const vcard::CVCardProperty* uid = card.Find("UID");
-    return uid ? vcard::Trim(uid->value) : std::string();
-}
-
-// Of the candidates, the one at the session's place among them if its bytes are the ones read,
-// else the only one with those bytes.
-long ByBytes(const CCardSession& session, const std::string& text, const std::vector<vcard::CVCard>& cards,
-             const std::vector<size_t>& candidates, size_t place)
-{
-    if (place < candidates.size() && CardText(text, cards[candidates[place]]) == session.cardText)
-        return static_cast<long>(candidates[place]);
-    long found = CARD_GONE;
-    for (size_t i : candidates)
-        if (CardText(text, cards[i]) == session.cardText)
-        {
-            if (found != CARD_GONE)
-                return CARD_AMBIGUOUS;
-            found = static_cast<long>(i);
-        }
-    return found;
-}
-
-std::vector<size_t> SameNames(const CCardSession& session, const std::vector<vcard::CVCard>& cards)
-{
-    std::vector<size_t> same;
-    for (size_t i = 0; i < cards.size(); ++i)
-        if (UidOf(cards[i]).empty())
-        {
-            vcard::CCardFields fields;
-            vcard::ReadFields(cards[i], fields);
-            if (fields.firstName == session.fields.firstName && fields.lastName == session.fields.lastName &&
-                fields.displayName == session.fields.displayName)
-                same.push_back(i);
-        }
-    return same;
-}
-
-// The card of the session in the file's current cards. A UID that was and is unique names it
-// whatever changed; a repeated one only together with the bytes that were read. A card without
-// UID is found by its bytes; changed by another program, by its names only while it was and is
-// the one card without UID of that name (else the edit could land on another person).
-long FindCard(const CCardSession& session, const std::string& text, const std::vector<vcard::CVCard>& cards)
-{
-    if (!session.uid.empty())
-    {
-        std::vector<size_t> same;
-        for (size_t i = 0; i < cards.size(); ++i)
-            if (UidOf(cards[i]) == session.uid)
-                same.push_back(i);
-        if (same.empty())
-            return CARD_GONE;
-        if (same.size() == 1 && session.uidCount == 1)
-            return static_cast<long>(same[0]);
-        long found = ByBytes(session, text, cards, same, session.uidOrdinal);
-        return found == CARD_GONE ? CARD_AMBIGUOUS : found;
-    }
-    std::vector<size_t> all(cards.size());
-    for (size_t i = 0; i < cards.size(); ++i)
-        all[i] = i;
-    long found = ByBytes(session, text, cards, all, session.cardIndex);
-    if (found != CARD_GONE)
-        return found;
-    std::vector<size_t> same = SameNames(session, cards);
-    if (same.size() == 1 && session.nameCount == 1)
-        return static_cast<long>(same[0]);
-    return same.empty() ? CARD_GONE : CARD_UNSURE;
-}
-
-// Takes the card at index as the session's card: where it is, its bytes, its fields and names.
-void TakeCard(CCardSession& session, const std::string& text, const std::vector<vcard::CVCard>& cards, size_t index)
-{
-    session.cardIndex = index;
-    session.uid = UidOf(cards[index]);
-    session.uidOrdinal = session.uidCount = 0;
-    for (size_t i = 0; i < cards.size() && !session.uid.empty(); ++i)
-        if (UidOf(cards[i]) == session.uid)
-        {
-            session.uidOrdinal += i < index ? 1 : 0;
-            ++session.uidCount;
-        }
-    session.cardText = CardText(text, cards[index]);
-    vcard::ReadFields(cards[index], session.fields);
-    session.nameCount = session.uid.empty() ? SameNames(session, cards).size() : 0;
-    vcard::ReadOnlyFields(cards[index], session.readOnly);
-    vcard::CContactRecord record;
-    vcard::ReadContact(cards[index], record);
-    session.name = record.name;
-}
-
 // The rewritten card reads back as the merged fields say (names as the reader joins lists).
 bool ReadsBack(const std::string& cardText, const vcard::CCardFields& wanted)
 {
-    std::vector<vcard::CVCard> cards = ReadCards(cardText);
-    if (cards.size() != 1)
+    vcard::CVCardReader reader(cardText.data(), cardText.size());
+    vcard::CVCard card, another;
+    if (!reader.Next(card) || reader.Next(another))
         return false;
     vcard::CCardFields got;
-    vcard::ReadFields(cards[0], got);
+    vcard::ReadFields(card, got);
     auto names = [](std::string text) {
         for (char& c : text)
             if (c == ',')
@@ -261,80 +104,32 @@ CSaveResult Failure(DWORD error, const std::wstring& path)
 
 } // namespace
 
-bool LoadCardSession(LONG oid, CCardSession& session)
-{
-    // The store's card index holds only while the file is as the store read it; a file that
-    // changed in between is read again by the store first.
-    for (int attempt = 0; attempt < SAVE_ATTEMPTS; ++attempt)
-    {
-        std::shared_ptr<const CSnapshot> snapshot = TheAddressBook().Current();
-        long index = snapshot->Find(oid);
-        if (index < 0)
-            return false;
-        const CStoreEntry& entry = snapshot->entries[index];
-        const CStoreFile& stored = snapshot->files[entry.file];
-        // No Festivo process replaces the file while it is read.
-        CBookLock lock(stored.path);
-        CFileStamp before, after;
-        std::string bytes;
-        DWORD error = 0;
-        // Another process saved since the store last looked: the store reads the book again,
-        // which no Festivo process changes while the lock is held.
-        if (!ReadFileStamp(stored.path.c_str(), before) || before != stored.stamp)
-        {
-            TheAddressBook().Recheck();
-            continue;
-        }
-        if (!ReadWholeFile(stored.path, bytes, error))
-            return false;
-        if (!ReadFileStamp(stored.path.c_str(), after) || after != before)
-            continue;
-        CFileText file;
-        DecodeFile(std::move(bytes), file);
-        std::vector<vcard::CVCard> cards = ReadCards(file.text);
-        if (entry.card >= cards.size())
-            continue;
-        std::string uid = UidOf(cards[entry.card]), known = snapshot->Record(index).uid;
-        if (!uid.empty() && !known.empty() && uid != known)
-            continue;
-        session = CCardSession();
-        session.oid = oid;
-        session.path = stored.path;
-        TakeCard(session, file.text, cards, entry.card);
-        return true;
-    }
-    return false;
-}
-
-CSaveResult SaveCardSession(CCardSession& session, const vcard::CCardFields& edited)
+CSaveResult SaveOpenedCard(COpenedCard& opened, const vcard::CCardFields& edited)
 {
     // Every Festivo process saving into this file waits here, so that none writes a file it
     // read before another one's save: from the read to the rename the file is this save's.
-    CBookLock lock(session.path);
+    CBookLock lock(opened.path);
     if (!lock.Held())
-        return Failure(ERROR_SHARING_VIOLATION, session.path);
+        return Failure(ERROR_SHARING_VIOLATION, opened.path);
     // A program that takes no lock can still replace the file meanwhile: the save then starts again.
     for (int attempt = 0; attempt < SAVE_ATTEMPTS; ++attempt)
     {
         CFileStamp before;
-        std::string bytes;
+        CBookFile file;
         DWORD error = 0;
-        if (!ReadFileStamp(session.path.c_str(), before) || !ReadWholeFile(session.path, bytes, error))
+        if (!ReadFileStamp(opened.path.c_str(), before) || !ReadBookFile(opened.path, file, error))
         {
             error = error ? error : GetLastError();
             // A card file deleted by another program (a sync tool removes a card so) is a deleted card.
-            return IsGoneError(error) ? Gone(session.path) : Failure(error, session.path);
+            return IsGoneError(error) ? Gone(opened.path) : Failure(error, opened.path);
         }
-        CFileText file;
-        DecodeFile(std::move(bytes), file);
-        std::vector<vcard::CVCard> cards = ReadCards(file.text);
-        long found = FindCard(session, file.text, cards);
+        long found = FindOpenedCard(opened, file);
         if (found == CARD_GONE)
-            return Gone(session.path);
+            return Gone(opened.path);
         if (found == CARD_UNSURE)
         {
-            CSaveResult result = Gone(session.path);
-            result.error = L"The contact could not be saved: another program has deleted or changed it in\n" + session.path +
+            CSaveResult result = Gone(opened.path);
+            result.error = L"The contact could not be saved: another program has deleted or changed it in\n" + opened.path +
                            L"\nand it can no longer be told from another contact of the same name. Nothing was changed.";
             return result;
         }
@@ -342,13 +137,13 @@ CSaveResult SaveCardSession(CCardSession& session, const vcard::CCardFields& edi
         {
             CSaveResult result;
             result.hr = HRESULT_FROM_WIN32(ERROR_NOT_FOUND);
-            result.error = L"The contact could not be saved: the address book\n" + session.path +
+            result.error = L"The contact could not be saved: the address book\n" + opened.path +
                            L"\nholds several contacts with the same identity, and another program has changed them "
                            L"since you opened this one, so it can no longer be told which is yours. Nothing was changed.";
             return result;
         }
-        const vcard::CVCard& card = cards[found];
-        std::string freshText = CardText(file.text, card);
+        const vcard::CVCard& card = file.cards[found];
+        std::string freshText = file.text.substr(card.begin, card.end - card.begin);
         vcard::CCardFields fresh, merged;
         vcard::ReadFields(card, fresh);
         merged = fresh;
@@ -357,8 +152,8 @@ CSaveResult SaveCardSession(CCardSession& session, const vcard::CCardFields& edi
         vcard::CCardFields asked = edited;
         bool readOnly[vcard::FIELD_COUNT];
         vcard::ReadOnlyFields(card, readOnly);
-        vcard::CopyFields(readOnly, session.fields, asked);
-        vcard::MergeFields(session.fields, asked, merged, result.conflicts);
+        vcard::CopyFields(readOnly, opened.fields, asked);
+        vcard::MergeFields(opened.fields, asked, merged, result.conflicts);
         // Two edits merged can leave a first number or address empty and the second one set.
         vcard::PackSlots(merged);
         if (!vcard::SameFields(merged, fresh))
@@ -366,25 +161,24 @@ CSaveResult SaveCardSession(CCardSession& session, const vcard::CCardFields& edi
             std::string newCard;
             std::vector<vcard::CCardEdit> edits;
             if (!vcard::EditCard(freshText, merged, newCard, NewUid(card.version), &edits) || !ReadsBack(newCard, merged))
-                return Failure(ERROR_INVALID_DATA, session.path);
+                return Failure(ERROR_INVALID_DATA, opened.path);
             std::string written = vcard::ApplyCardEdits(file.bytes, file.form, card.begin, edits);
-            error = ReplaceFileBytes(session.path, written, &before);
+            error = ReplaceFileBytes(opened.path, written, &before);
             if (error == FILE_CHANGED_MEANWHILE)
                 continue;
             if (error != ERROR_SUCCESS)
-                return Failure(error, session.path);
-            DecodeFile(std::move(written), file);
-            cards = ReadCards(file.text);
+                return Failure(error, opened.path);
+            DecodeBookFile(std::move(written), file);
             result.written = true;
         }
-        if (static_cast<size_t>(found) < cards.size())
-            TakeCard(session, file.text, cards, static_cast<size_t>(found));
-        // Logged-on windows of this process hear of the change now rather than at the next poll.
+        if (static_cast<size_t>(found) < file.cards.size())
+            TakeCard(opened, file, static_cast<size_t>(found));
+        // Logged-on windows of this process hear of the change now rather than when the watch reports it.
         if (result.written)
-            CNotifier::Instance().Poll();
+            CNotifier::Instance().LookNow();
         return result;
     }
-    return Failure(ERROR_SHARING_VIOLATION, session.path);
+    return Failure(ERROR_SHARING_VIOLATION, opened.path);
 }
 
 namespace {
@@ -395,15 +189,8 @@ std::wstring CopyNameFor(const std::wstring& target)
     size_t slash = target.find_last_of(L"\\/");
     std::wstring folder = slash == std::wstring::npos ? L"." : target.substr(0, slash);
     std::wstring name = target.substr(slash == std::wstring::npos ? 0 : slash + 1);
-    CharUpperBuffW(&name[0], static_cast<DWORD>(name.size()));
-    unsigned long long hash = 14695981039346656037ull;
-    for (wchar_t c : name)
-    {
-        hash ^= static_cast<unsigned short>(c);
-        hash *= 1099511628211ull;
-    }
     wchar_t file[32];
-    swprintf(file, 32, L"vcf%016llx.tmp", hash);
+    swprintf(file, 32, L"vcf%016llx.tmp", static_cast<unsigned long long>(FoldedNameHash(name)));
     return folder + L"\\" + file;
 }
 

@@ -2,31 +2,13 @@
 #pragma once
 
 #include "platform/store/journal.h"
+#include "platform/store/openedcard.h"
 #include "platform/store/vcard/edit.h"
 
 #include <windows.h>
 
 #include <string>
 #include <vector>
-
-// One contact as an editor opened it: where its card is and what it held.
-struct CCardSession
-{
-    LONG oid = 0;
-    std::wstring path;
-    size_t cardIndex = 0;      // position of the card in its file
-    std::string uid;
-    size_t uidOrdinal = 0;     // which of the file's cards with this UID it is (UIDs repeat after bad merges)
-    size_t uidCount = 0;       // how many cards of the file had this UID
-    size_t nameCount = 0;      // without UID: how many cards of the file without UID had its names
-    std::string cardText;      // the card's bytes as read (UTF-8)
-    vcard::CCardFields fields; // the card's fields as read
-    std::string name;          // the name the contact list shows
-    bool readOnly[vcard::FIELD_COUNT] = {}; // fields whose text did not decode
-};
-
-// Reads the contact's card afresh from its file. False when the contact is not in the store.
-bool LoadCardSession(LONG oid, CCardSession& session);
 
 struct CSaveResult
 {
@@ -37,8 +19,8 @@ struct CSaveResult
 };
 
 // Saves the edited fields into the card as it is in the file now. The file is replaced
-// atomically and left as it was on any failure. On success the session holds the new state.
-CSaveResult SaveCardSession(CCardSession& session, const vcard::CCardFields& edited);
+// atomically and left as it was on any failure. On success opened holds the card's new state.
+CSaveResult SaveOpenedCard(COpenedCard& opened, const vcard::CCardFields& edited);
 
 // The whole file's bytes written through a new file in the same folder, then renamed over it;
 // a link is followed, so the file it points to is replaced and the link stays. The new file

@@ -122,9 +122,12 @@ void ContactWalkBenchmark()
     if (FAILED(CoCreateInstance(CLSID_Application, nullptr, CLSCTX_INPROC_SERVER, IID_IPOutlookApp2,
                                 reinterpret_cast<void**>(&app))))
         return;
+    // The log-on reads the book: it is part of the first enumeration.
+    CStopwatch logon;
     app->Logon(0);
     int count = 0;
-    double enumerate = Enumerate(app, count);
+    Enumerate(app, count);
+    double enumerate = logon.Milliseconds();
     // Contact by contact, as a program that shows each one: oid, name, dates, numbers, picture.
     CStopwatch watch;
     IFolder* contacts = nullptr;
@@ -161,8 +164,13 @@ void ContactWalkBenchmark()
     }
     items->Release();
     contacts->Release();
+    double walk = watch.Milliseconds();
+    // The walk's floor: every card file opened and read once.
+    double floor = 0;
+    for (int i = 0; i < files; ++i)
+        floor += ReadBytes(folder + L"\\" + std::to_wstring(i) + L".vcf");
     printf("%d files, one contact each: first enumeration %.0f ms; walk contact by contact (oid, name, date, "
-           "numbers, picture) %.0f ms\n", count, enumerate, watch.Milliseconds());
+           "numbers, picture) %.0f ms; floor, every file read once %.0f ms\n", count, enumerate, walk, floor);
     app->Logoff();
     app->Release();
     ClearAddressBook();

@@ -61,12 +61,12 @@ int wmain()
     for (int round = 1; round <= 5; ++round)
     {
         double t0 = Seconds();
-        CCardSession session;
-        bool opened = LoadCardSession(oid, session);
+        COpenedCard card;
+        bool opened = OpenCard(oid, card);
         double t1 = Seconds();
-        vcard::CCardFields fields = session.fields;
+        vcard::CCardFields fields = card.fields;
         fields.birthday = {1980, 3, round};
-        CSaveResult result = SaveCardSession(session, fields);
+        CSaveResult result = SaveOpenedCard(card, fields);
         double t2 = Seconds();
         printf("round %d: open %6.1f ms, save %6.1f ms (%s)\n", round,
                (t1 - t0) * 1000, (t2 - t1) * 1000, opened && result.written ? "includes the store's reload for notifications" : "FAILED");

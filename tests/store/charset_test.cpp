@@ -2,6 +2,7 @@
 #include "platform/store/codepage.h"
 #include "platform/store/vcard/reader.h"
 #include "platform/store/vcard/text.h"
+#include "platform/store/widetext.h"
 #include "tests/store/store_fixture.h"
 
 #include <gtest/gtest.h>
@@ -67,4 +68,27 @@ TEST_F(StoreTest, FeaturePhoneJapaneseNamesShowInTheList)
     std::vector<CListedContact> contacts = List();
     ASSERT_EQ(1u, contacts.size());
     EXPECT_EQ(L"\x82B1\x5B50 \x5C71\x7530", contacts[0].name);
+}
+
+// What the windows and the COM properties show: UTF-8 as wide text and back, characters beyond
+// the first 65,536 as surrogate pairs, broken input as U+FFFD instead of lost or cut text.
+TEST(Charsets, WideTextRoundTripsAndMarksBrokenInput)
+{
+    struct
+    {
+        std::string utf8;
+        std::wstring wide;
+        std::string back;
+    } cases[] = {
+        {"Zo\xC3\xAB \xE5\xB1\xB1", L"Zo\x00EB \x5C71", "Zo\xC3\xAB \xE5\xB1\xB1"},
+        {"\xF0\x9F\x8E\x82!", L"\xD83C\xDF82!", "\xF0\x9F\x8E\x82!"},
+        {"a\xFF" "b", L"a\xFFFD" L"b", "a\xEF\xBF\xBD" "b"},
+        {std::string(), std::wstring(), std::string()},
+    };
+    for (const auto& c : cases)
+    {
+        EXPECT_EQ(c.wide, Utf8ToWide(c.utf8)) << c.utf8;
+        EXPECT_EQ(c.back, WideToUtf8(c.wide)) << c.utf8;
+    }
+    EXPECT_EQ("\xEF\xBF\xBDx", WideToUtf8(std::wstring(L"\xDC01x")));
 }

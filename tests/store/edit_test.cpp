@@ -193,7 +193,7 @@ TEST(CardEdit, EditedPropertyKeepsTheFilesForm)
     {
         const char* card;
         void (*change)(CCardFields&);
-        const char* expected;
+        std::string expected;
     } cases[] = {
         {"BEGIN:VCARD\r\nVERSION:2.1\r\nN;CHARSET=SHIFT_JIS:\x8E\x52\x93\x63;\x91\xBE\x98\x59\r\nEND:VCARD\r\n",
          [](CCardFields& f) { f.firstName = "\xE8\x8A\xB1\xE5\xAD\x90"; }, // 花子
@@ -210,6 +210,13 @@ TEST(CardEdit, EditedPropertyKeepsTheFilesForm)
          [](CCardFields& f) { f.firstName = "\xE5\xB1\xB1\xE7\x94\xB0\xE5\xA4\xAA\xE9\x83\x8E\xE5\xB1\xB1\xE7\x94\xB0\xE5\xA4\xAA\xE9\x83\x8E"; },
          "BEGIN:VCARD\r\nVERSION:2.1\r\nN;CHARSET=UTF-8;ENCODING=QUOTED-PRINTABLE:=E5=B1=B1;=E5=B1=B1=E7=94=B0=\r\n"
          "=E5=A4=AA=E9=83=8E=E5=B1=B1=E7=94=B0=E5=A4=AA=E9=83=8E\r\nEND:VCARD\r\n"},
+        // A value ending in a soft break takes the blank line after it: that stays after the
+        // rewritten property, not between its lines.
+        {"BEGIN:VCARD\r\nVERSION:2.1\r\nN;CHARSET=UTF-8;ENCODING=QUOTED-PRINTABLE:=E5=B1=B1;=E5=A4=AA=\r\n=E9=83=8E=\r\n\r\n"
+         "END:VCARD\r\n",
+         [](CCardFields& f) { f.firstName = "\xE5\xB1\xB1\xE7\x94\xB0\xE5\xA4\xAA\xE9\x83\x8E\xE5\xB1\xB1\xE7\x94\xB0\xE5\xA4\xAA\xE9\x83\x8E"; },
+         "BEGIN:VCARD\r\nVERSION:2.1\r\nN;CHARSET=UTF-8;ENCODING=QUOTED-PRINTABLE:=E5=B1=B1;=E5=B1=B1=E7=94=B0=\r\n"
+         "=E5=A4=AA=E9=83=8E=E5=B1=B1=E7=94=B0=E5=A4=AA=E9=83=8E\r\n\r\nEND:VCARD\r\n"},
         {"BEGIN:VCARD\rVERSION:3.0\rFN:A\rBDAY:1980-03-15\rEND:VCARD\r",
          [](CCardFields& f) {
              f.birthday = {1980, 3, 5};

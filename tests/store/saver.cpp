@@ -20,15 +20,15 @@ int SaveEachOnce(const std::string& prefix)
     int failed = 0;
     for (LONG oid : oids)
     {
-        CCardSession session;
-        if (!LoadCardSession(oid, session))
+        COpenedCard opened;
+        if (!OpenCard(oid, opened))
         {
             ++failed;
             continue;
         }
-        vcard::CCardFields fields = session.fields;
+        vcard::CCardFields fields = opened.fields;
         fields.phones[vcard::PHONE_MOBILE] = "saved";
-        CSaveResult result = SaveCardSession(session, fields);
+        CSaveResult result = SaveOpenedCard(opened, fields);
         failed += FAILED(result.hr) || !result.written ? 1 : 0;
     }
     return oids.empty() ? 100 : failed;
@@ -55,12 +55,12 @@ int wmain(int argc, wchar_t** argv)
     HANDLE ready = OpenEventW(EVENT_MODIFY_STATE, FALSE, argv[1]);
     for (int round = 0;; ++round)
     {
-        CCardSession session;
-        if (!LoadCardSession(oid, session))
+        COpenedCard opened;
+        if (!OpenCard(oid, opened))
             return 3;
-        vcard::CCardFields fields = session.fields;
+        vcard::CCardFields fields = opened.fields;
         fields.birthday = {1980, 3, fields.birthday.day == 15 ? 5 : 15};
-        if (FAILED(SaveCardSession(session, fields).hr))
+        if (FAILED(SaveOpenedCard(opened, fields).hr))
             return 4;
         if (round == 0)
             SetEvent(ready);

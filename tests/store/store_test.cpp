@@ -296,6 +296,30 @@ TEST_F(StoreTest, PictureStreamInEveryVersionsForm)
     }
 }
 
+// A program showing contact after contact reads each card once: the picture comes from the read that
+// gave the numbers, so it is there even when the file has gone meanwhile.
+TEST_F(StoreTest, NumbersAndPictureComeFromOneReadOfTheCard)
+{
+    std::wstring path = WriteBook(L"a.vcf", Card("3.0", {"FN:Ann", "TEL;TYPE=CELL:+1 555", "PHOTO;ENCODING=b;TYPE=GIF:" +
+                                                                                 std::string(PICTURE_BASE64)}));
+    std::vector<CListedContact> contacts = List();
+    ASSERT_EQ(1u, contacts.size());
+    IItem* item = ItemOf(contacts[0].oid);
+    ASSERT_NE(nullptr, item);
+    const CEPROPID mobile = PIMPR_MOBILE_TELEPHONE_NUMBER;
+    CEPROPVAL* values = nullptr;
+    ULONG size = 0;
+    ASSERT_EQ(S_OK, item->GetProps(&mobile, CEDB_ALLOWREALLOC, 1, &values, &size, nullptr));
+    EXPECT_STREQ(L"+1 555", values[0].val.lpwstr);
+    HeapFree(GetProcessHeap(), 0, values);
+    ASSERT_TRUE(DeleteFileW(path.c_str()));
+    IStream* stream = nullptr;
+    ASSERT_EQ(S_OK, item->OpenProperty(PIMPR_PICTURE, GENERIC_READ, &stream));
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(PICTURE), sizeof(PICTURE)), ReadStream(stream));
+    stream->Release();
+    item->Release();
+}
+
 TEST_F(StoreTest, OidsWithoutUidFollowTheCardNotItsPosition)
 {
     std::vector<std::string> base;

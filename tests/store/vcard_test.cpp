@@ -1,5 +1,6 @@
 // The portable vCard reader and writer: line forms, encodings, charsets, byte ranges, hostile input.
 #include "platform/store/vcard/contact.h"
+#include "platform/store/vcard/rawline.h"
 #include "platform/store/vcard/reader.h"
 #include "platform/store/vcard/text.h"
 #include "platform/store/vcard/writer.h"
@@ -151,4 +152,45 @@ TEST(VCardReader, Utf16FilesAreConverted)
     ASSERT_TRUE(ConvertUtf16File(utf16, text));
     EXPECT_EQ("Wide", Contact(text).name);
     EXPECT_FALSE(ConvertUtf16File("BEGIN:VCARD", text));
+}
+
+TEST(VCardReader, SoftBreaksFollowTheEncodingAsEveryReaderOfTheHeaderNamesIt)
+{
+    // However the encoding is written, the line after a soft break belongs to the value, and the
+    // rewriting side reads the same parameter as the same encoding.
+    const char* headers[] = {"FN;ENCODING=QUOTED-PRINTABLE", "FN;QUOTED-PRINTABLE", "fn;encoding=\"quoted-printable\"",
+                             "FN;ENCODING = QUOTED-PRINTABLE", "FN;\"QUOTED-PRINTABLE\"",
+                             "FN;ENCODING=QUOTED-PRINTABLE;ENCODING=8BIT"};
+    for (const char* header : headers)
+    {
+        std::string property = std::string(header) + ":J=C3=BCrgen=20=\r\nM=C3=BCller\r\n";
+        std::string text = "BEGIN:VCARD\r\nVERSION:2.1\r\n" + property + "END:VCARD\r\n";
+        EXPECT_EQ("J\xC3\xBCrgen M\xC3\xBCller", Contact(text).name) << header;
+        CRawLine raw;
+        ASSERT_TRUE(raw.Read(property, 0, property.size())) << header;
+        EXPECT_EQ("ENCODING", CRawLine::ParamName(raw.params[0])) << header;
+    }
+}
+
+TEST(VCardReader, ACardReadIntoTheStorageOfTheOneBeforeKeepsNothingOfIt)
+{
+    std::string text = "BEGIN:VCARD\r\nVERSION:2.1\r\nitem1.TEL;CELL;CHARSET=UTF-8;X-A;X-B:\xE9\r\n"
+                       "PHOTO;ENCODING=BASE64:AAAA\r\nEND:VCARD\r\n"
+                       "BEGIN:VCARD\r\nTEL:555\r\nPHOTO:http://x\r\nEND:VCARD\r\n";
+    std::vector<CVCard> cards = ReadAll(text);
+    ASSERT_EQ(2u, cards.size());
+    EXPECT_TRUE(cards[0].properties[1].undecodable);
+    CVCard fresh;
+    CVCardReader alone(text.data() + cards[1].begin, cards[1].end - cards[1].begin);
+    ASSERT_TRUE(alone.Next(fresh));
+    ASSERT_EQ(fresh.properties.size(), cards[1].properties.size());
+    EXPECT_EQ("", cards[1].version);
+    for (size_t i = 0; i < fresh.properties.size(); ++i)
+    {
+        const CVCardProperty &a = fresh.properties[i], &b = cards[1].properties[i];
+        EXPECT_EQ(a.group + a.name + a.value, b.group + b.name + b.value);
+        EXPECT_EQ(a.params.size(), b.params.size());
+        EXPECT_EQ(a.undecodable, b.undecodable);
+        EXPECT_EQ(a.IsBase64(), b.IsBase64());
+    }
 }

@@ -140,7 +140,15 @@ public:
     void Put(int index, const CRawLine& raw)
     {
         const CVCardProperty& old = m_card.properties[index];
-        Add(old.begin, old.end, Lines(raw.Format(), raw.eol.empty() ? m_eol : raw.eol));
+        if (raw.eol.empty())
+        {
+            Add(old.begin, old.end, Lines(raw.Format()));
+            return;
+        }
+        // A value ending in a soft break also took the blank lines after it: its own line end is
+        // the first of them, and the others stay after the rewritten lines.
+        size_t own = raw.eol.compare(0, 2, "\r\n") == 0 ? 2 : 1;
+        Add(old.begin, old.end, Lines(raw.Format(), raw.eol.substr(0, own)) + raw.eol.substr(own));
     }
 
     // The value becomes text (escaped UTF-8), in the property's charset and encoding when that

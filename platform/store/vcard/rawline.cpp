@@ -1,6 +1,7 @@
 // A property as it is written: its header kept byte for byte, its value replaced in the property's own charset and encoding.
 #include "platform/store/vcard/rawline.h"
 
+#include "platform/store/vcard/header.h"
 #include "platform/store/vcard/text.h"
 #include "platform/store/vcard/writer.h"
 
@@ -119,49 +120,25 @@ bool CRawLine::Read(const std::string& text, size_t begin, size_t end)
     // A line break left inside the logical line would end the property early once written again.
     if (line.find_first_of("\r\n") != std::string::npos)
         return false;
-    size_t i = 0, n = line.size();
-    while (i < n && line[i] != ';' && line[i] != ':')
-        ++i;
-    if (i == n)
-        return false;
-    name = line.substr(0, i);
+    CPropertyHeader header;
     params.clear();
-    while (i < n && line[i] == ';')
-    {
-        size_t start = ++i;
-        bool quoted = false;
-        while (i < n && (quoted || (line[i] != ';' && line[i] != ':')))
-        {
-            if (line[i] == '"')
-                quoted = !quoted;
-            ++i;
-        }
-        if (i == n)
-            return false;
-        if (i > start)
-            params.push_back(line.substr(start, i - start));
-    }
-    value = line.substr(i + 1);
+    if (!ParseHeader(line, header, [&](std::string_view text) { params.emplace_back(text); }))
+        return false;
+    name.assign(header.field);
+    value = line.substr(header.valueStart);
     return true;
 }
 
 std::string CRawLine::ParamName(const std::string& param)
 {
-    size_t eq = param.find('=');
-    if (eq != std::string::npos)
-        return ToUpperAscii(Trim(param.substr(0, eq)));
-    std::string word = ToUpperAscii(Trim(param));
-    bool encoding = word == "QUOTED-PRINTABLE" || word == "BASE64" || word == "B" || word == "8BIT" || word == "7BIT";
-    return encoding ? "ENCODING" : "TYPE";
+    std::string name;
+    AssignUpper(name, SplitParam(param).name);
+    return name;
 }
 
 std::string CRawLine::ParamValue(const std::string& param)
 {
-    size_t eq = param.find('=');
-    std::string value = Trim(eq == std::string::npos ? param : param.substr(eq + 1));
-    if (value.size() >= 2 && value.front() == '"' && value.back() == '"')
-        value = value.substr(1, value.size() - 2);
-    return value;
+    return std::string(SplitParam(param).value);
 }
 
 void CRawLine::RemoveParams(const char* wanted)

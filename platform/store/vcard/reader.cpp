@@ -1,6 +1,7 @@
 // The vCard reader: splits an address book into cards and properties, keeping each one's byte range.
 #include "platform/store/vcard/reader.h"
 
+#include "platform/store/vcard/header.h"
 #include "platform/store/vcard/text.h"
 
 #include <algorithm>
@@ -10,44 +11,16 @@ namespace vcard {
 
 namespace {
 
-enum
-{
-    ENCODING_UNKNOWN = -1,
-    ENCODING_PLAIN = 0,
-    ENCODING_QP = 1,
-    ENCODING_BASE64 = 2
-};
-
 bool IsBase64Char(char c)
 {
     return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '+' || c == '/' ||
            c == '=';
 }
 
-// The encoding named by the ENCODING parameter (or a bare 2.1 word) of a property's header.
-int HeaderEncoding(const std::string& header)
-{
-    int encoding = ENCODING_PLAIN;
-    size_t start = header.find(';');
-    while (start != std::string::npos)
-    {
-        size_t end = header.find(';', start + 1);
-        std::string param = ToUpperAscii(Trim(header.substr(start + 1, end == std::string::npos ? end : end - start - 1)));
-        if (param.compare(0, 9, "ENCODING=") == 0)
-            param = Trim(param.substr(9));
-        if (param == "QUOTED-PRINTABLE")
-            encoding = ENCODING_QP;
-        else if (param == "BASE64" || param == "B")
-            encoding = ENCODING_BASE64;
-        start = end;
-    }
-    return encoding;
-}
-
 // Where the '=' of a quoted-printable soft break ("=" and maybe blanks at the end of the physical
 // line that begins at segment) stands, or npos. Never looks before segment, so that lines of
 // blanks cost no rescan of the blanks before them.
-size_t SoftBreak(const std::string& line, size_t segment)
+size_t SoftBreak(std::string_view line, size_t segment)
 {
     size_t i = line.size();
     while (i > segment && (line[i - 1] == ' ' || line[i - 1] == '\t'))
@@ -79,85 +52,56 @@ bool StartsUtf16Card(const std::string& bytes, bool bigEndian)
     return true;
 }
 
-bool IsLine(const std::string& line, const char* text)
+bool IsLine(std::string_view line, const char* text)
 {
-    return EqualsNoCase(Trim(line), text);
+    std::string_view t = TrimView(line);
+    return EqualsNoCase(t.data(), t.size(), text);
 }
 
-std::string Unquote(const std::string& text)
+bool IsAscii(std::string_view text)
 {
-    std::string t = Trim(text);
-    if (t.size() >= 2 && t.front() == '"' && t.back() == '"')
-        return t.substr(1, t.size() - 2);
-    return t;
-}
-
-void AddParam(CVCardProperty& property, const std::string& text)
-{
-    if (property.params.size() >= VCARD_MAX_PARAMS)
-        return;
-    CVCardParam param;
-    size_t eq = text.find('=');
-    if (eq == std::string::npos)
-    {
-        param.value = Unquote(text);
-        std::string word = ToUpperAscii(param.value);
-        bool encoding = word == "QUOTED-PRINTABLE" || word == "BASE64" || word == "B" || word == "8BIT" || word == "7BIT";
-        param.name = encoding ? "ENCODING" : "TYPE";
-    }
-    else
-    {
-        param.name = ToUpperAscii(Trim(text.substr(0, eq)));
-        param.value = Unquote(text.substr(eq + 1));
-    }
-    property.params.push_back(param);
-}
-
-// group.NAME;param;param:value, with the value decoded as far as the reader decodes values.
-bool ParseLine(const std::string& line, CVCardProperty& property)
-{
-    size_t n = line.size(), i = 0;
-    while (i < n && line[i] != ';' && line[i] != ':')
-        ++i;
-    if (i == n)
-        return false;
-    std::string full = Trim(line.substr(0, i));
-    size_t dot = full.rfind('.');
-    if (dot != std::string::npos)
-    {
-        property.group = full.substr(0, dot);
-        full = full.substr(dot + 1);
-    }
-    property.name = ToUpperAscii(Trim(full));
-    if (property.name.empty())
-        return false;
-    while (i < n && line[i] == ';')
-    {
-        size_t start = ++i;
-        bool quoted = false;
-        while (i < n && (quoted || (line[i] != ';' && line[i] != ':')))
-        {
-            if (line[i] == '"')
-                quoted = !quoted;
-            ++i;
-        }
-        if (i == n)
+    for (char c : text)
+        if (static_cast<unsigned char>(c) >= 0x80)
             return false;
-        if (i > start)
-            AddParam(property, line.substr(start, i - start));
-    }
-    std::string raw = line.substr(i + 1);
+    return true;
+}
+
+// group.NAME;param;param:value, with the value decoded as far as the reader decodes values. The
+// property's strings keep their storage from an earlier card, so that reading allocates little.
+bool ParseLine(std::string_view line, CVCardProperty& property)
+{
+    CPropertyHeader header;
+    size_t count = 0;
+    bool parsed = ParseHeader(line, header, [&](std::string_view text) {
+        if (count >= VCARD_MAX_PARAMS)
+            return;
+        CParamView view = SplitParam(text);
+        if (count == property.params.size())
+            property.params.emplace_back();
+        CVCardParam& param = property.params[count++];
+        AssignUpper(param.name, view.name);
+        param.value.assign(view.value.data(), view.value.size());
+    });
+    property.params.resize(count);
+    if (!parsed)
+        return false;
+    property.group.assign(header.group.data(), header.group.size());
+    AssignUpper(property.name, header.name);
+    property.undecodable = false;
+    std::string_view raw = line.substr(header.valueStart);
     const std::string* encoding = property.Param("ENCODING");
-    if (encoding && EqualsNoCase(*encoding, "QUOTED-PRINTABLE"))
-        raw = DecodeQuotedPrintable(raw);
-    if (property.IsBase64())
+    bool quotedPrintable = encoding && EqualsNoCase(*encoding, "QUOTED-PRINTABLE");
+    const std::string* charset = property.Param("CHARSET");
+    if (!quotedPrintable && (property.IsBase64() || (!charset && IsAscii(raw))))
     {
-        property.value = Trim(raw);
+        // Nothing to decode: base64 is kept as written, and ASCII is UTF-8 already.
+        std::string_view kept = property.IsBase64() ? TrimView(raw) : raw;
+        property.value.assign(kept.data(), kept.size());
         return true;
     }
-    const std::string* charset = property.Param("CHARSET");
+    std::string bytes = quotedPrintable ? DecodeQuotedPrintable(std::string(raw)) : std::string(raw);
     bool decoded = true;
-    property.value = ToUtf8(raw, charset ? *charset : std::string(), &decoded);
+    property.value = ToUtf8(bytes, charset ? *charset : std::string(), &decoded);
     property.undecodable = !decoded;
     return true;
 }
@@ -228,7 +172,7 @@ size_t CVCardReader::NextLine(size_t end) const
     return m_data[end] == '\r' && end + 1 < m_size && m_data[end + 1] == '\n' ? end + 2 : end + 1;
 }
 
-bool CVCardReader::IsContinuation(size_t pos, const std::string& line, size_t segment, int encoding) const
+bool CVCardReader::IsContinuation(size_t pos, std::string_view line, size_t segment, int encoding) const
 {
     char c = m_data[pos];
     if (c == ' ' || c == '\t')
@@ -237,7 +181,7 @@ bool CVCardReader::IsContinuation(size_t pos, const std::string& line, size_t se
     if (encoding == ENCODING_QP && SoftBreak(line, segment) != std::string::npos)
     {
         // A broken soft break must not swallow the end of the card.
-        return !EqualsNoCase(std::string(m_data + pos, std::min<size_t>(contentEnd - pos, 16)), "END:VCARD");
+        return !EqualsNoCase(m_data + pos, std::min<size_t>(contentEnd - pos, 16), "END:VCARD");
     }
     if (encoding == ENCODING_BASE64 && contentEnd > pos)
     {
@@ -249,55 +193,54 @@ bool CVCardReader::IsContinuation(size_t pos, const std::string& line, size_t se
     return false;
 }
 
-size_t CVCardReader::ReadLogicalLine(size_t pos, std::string& line) const
+size_t CVCardReader::ReadLogicalLine(size_t pos, std::string_view& line)
 {
-    line.clear();
-    int encoding = ENCODING_UNKNOWN;
-    size_t scanned = 0;
-    bool quoted = false;
-    bool first = true;
+    size_t contentEnd = LineEnd(pos);
+    // A line that is not folded stays where it is; only a folded one is joined into m_unfolded.
+    line = std::string_view(m_data + pos, std::min(contentEnd - pos, VCARD_MAX_LINE));
+    pos = NextLine(contentEnd);
+    CHeaderEnd header;
+    int encoding = -1;
     size_t segment = 0;
+    bool unfolded = false;
     while (pos < m_size)
     {
-        size_t contentEnd = LineEnd(pos);
-        size_t from = pos;
-        if (!first)
+        if (encoding < 0)
         {
-            size_t soft = encoding == ENCODING_QP ? SoftBreak(line, segment) : std::string::npos;
-            if (soft != std::string::npos)
-                line.erase(soft);
-            else if (m_data[pos] == ' ' || m_data[pos] == '\t')
-                from = pos + 1;
+            size_t colon = header.Find(line);
+            if (colon != std::string_view::npos)
+                encoding = HeaderEncoding(line.substr(0, colon + 1));
         }
-        segment = line.size();
-        if (from < contentEnd && line.size() < VCARD_MAX_LINE)
-            line.append(m_data + from, std::min(contentEnd - from, VCARD_MAX_LINE - line.size()));
-        first = false;
-        pos = NextLine(contentEnd);
-        // Scans each byte once for the colon that ends the header; then the encoding is known.
-        for (; encoding == ENCODING_UNKNOWN && scanned < line.size(); ++scanned)
-        {
-            if (line[scanned] == '"')
-                quoted = !quoted;
-            else if (line[scanned] == ':' && !quoted)
-                encoding = HeaderEncoding(line.substr(0, scanned));
-        }
-        if (pos >= m_size || !IsContinuation(pos, line, segment, encoding))
+        if (!IsContinuation(pos, line, segment, encoding))
             break;
+        if (!unfolded)
+            m_unfolded.assign(line.data(), line.size());
+        unfolded = true;
+        contentEnd = LineEnd(pos);
+        size_t from = pos;
+        size_t soft = encoding == ENCODING_QP ? SoftBreak(m_unfolded, segment) : std::string::npos;
+        if (soft != std::string::npos)
+            m_unfolded.erase(soft);
+        else if (m_data[pos] == ' ' || m_data[pos] == '\t')
+            from = pos + 1;
+        segment = m_unfolded.size();
+        if (from < contentEnd && m_unfolded.size() < VCARD_MAX_LINE)
+            m_unfolded.append(m_data + from, std::min(contentEnd - from, VCARD_MAX_LINE - m_unfolded.size()));
+        line = m_unfolded;
+        pos = NextLine(contentEnd);
     }
     return pos;
 }
 
 bool CVCardReader::Next(CVCard& card)
 {
-    std::string line;
+    std::string_view line;
     while (m_pos < m_size)
     {
         size_t start = m_pos;
         m_pos = ReadLogicalLine(m_pos, line);
         if (!IsLine(line, "BEGIN:VCARD"))
             continue;
-        card = CVCard();
         if (ReadCardBody(start, card))
             return true;
     }
@@ -306,12 +249,18 @@ bool CVCardReader::Next(CVCard& card)
 
 bool CVCardReader::ReadCardBody(size_t start, CVCard& card)
 {
+    card.version.clear();
     card.begin = start;
-    std::string line;
+    card.end = 0;
+    // Properties are parsed into the card's existing ones, which keep their storage.
+    std::vector<CVCardProperty>& properties = card.properties;
+    size_t count = 0;
+    std::string_view line;
     size_t depth = 0;
     size_t total = 0;
     bool agentFollows = false;
-    while (m_pos < m_size)
+    bool ended = false;
+    while (m_pos < m_size && !ended)
     {
         size_t lineStart = m_pos;
         m_pos = ReadLogicalLine(m_pos, line);
@@ -326,10 +275,11 @@ bool CVCardReader::ReadCardBody(size_t start, CVCard& card)
             m_pos = lineStart;
             // The card before never ended: it is skipped and this one is read from its start.
             if (depth == 0)
-                return false;
+                break;
             // An agent card inside never ended: the card ends where the next one begins.
             card.end = lineStart;
-            return true;
+            ended = true;
+            continue;
         }
         if (IsLine(line, "END:VCARD"))
         {
@@ -339,29 +289,34 @@ bool CVCardReader::ReadCardBody(size_t start, CVCard& card)
                 continue;
             }
             card.end = m_pos;
-            return true;
-        }
-        if (Trim(line).empty())
+            ended = true;
             continue;
-        CVCardProperty property;
+        }
+        if (TrimView(line).empty())
+            continue;
+        if (count == properties.size())
+            properties.emplace_back();
+        CVCardProperty& property = properties[count];
         bool parsed = ParseLine(line, property);
-        agentFollows = parsed && property.name == "AGENT" && Trim(property.value).empty();
+        agentFollows = parsed && property.name == "AGENT" && TrimView(property.value).empty();
         if (!parsed || depth > 0)
             continue;
         property.begin = lineStart;
         property.end = m_pos;
         if (property.name == "VERSION")
-            card.version = Trim(property.value);
-        size_t count = card.properties.size();
+            card.version.assign(TrimView(property.value));
         bool room = count < VCARD_MAX_PROPERTIES || (count < 2 * VCARD_MAX_PROPERTIES && IsContactProperty(property.name));
         if (room && total + property.value.size() <= VCARD_MAX_CARD_BYTES)
         {
             total += property.value.size();
-            card.properties.push_back(std::move(property));
+            ++count;
         }
     }
+    properties.resize(count);
+    if (ended)
+        return true;
     // The data ends inside the card (a cut-off download, a file still being written): it is read as it is.
-    if (card.properties.empty())
+    if (m_pos < m_size || count == 0)
         return false;
     card.end = m_size;
     return true;
@@ -370,7 +325,7 @@ bool CVCardReader::ReadCardBody(size_t start, CVCard& card)
 bool CVCardReader::ParseProperty(const char* data, size_t size, CVCardProperty& property)
 {
     CVCardReader reader(data, size);
-    std::string line;
+    std::string_view line;
     size_t end = reader.ReadLogicalLine(0, line);
     if (!ParseLine(line, property))
         return false;
@@ -381,9 +336,10 @@ bool CVCardReader::ParseProperty(const char* data, size_t size, CVCardProperty& 
 
 std::string CVCardReader::UnfoldProperty(const char* data, size_t size)
 {
-    std::string line;
-    CVCardReader(data, size).ReadLogicalLine(0, line);
-    return line;
+    std::string_view line;
+    CVCardReader reader(data, size);
+    reader.ReadLogicalLine(0, line);
+    return std::string(line);
 }
 
 bool ConvertUtf16File(const std::string& bytes, std::string& text, bool* bom, bool* bigEndian)

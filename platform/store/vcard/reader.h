@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace vcard {
@@ -70,16 +71,18 @@ public:
     static std::string UnfoldProperty(const char* data, size_t size);
 
 private:
-    size_t ReadLogicalLine(size_t pos, std::string& line) const;
+    // The logical line at pos, unfolded; a line that is not folded is a view into the data.
+    size_t ReadLogicalLine(size_t pos, std::string_view& line);
     // Where the content of the line at pos ends, and where the line after it starts.
     size_t LineEnd(size_t pos) const;
     size_t NextLine(size_t end) const;
-    bool IsContinuation(size_t pos, const std::string& line, size_t segment, int encoding) const;
+    bool IsContinuation(size_t pos, std::string_view line, size_t segment, int encoding) const;
     bool ReadCardBody(size_t start, CVCard& card);
 
     const char* m_data;
     size_t m_size;
     size_t m_pos;
+    std::string m_unfolded;
     // The next CR and LF, remembered so that finding line ends stays linear in files with only one of them.
     struct CNextByte
     {

@@ -1,0 +1,18 @@
+// Reading a whole file, and the hashes that name what the store keeps per file.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+
+// A whole file of at most limit bytes, opened so that other programs may go on reading, writing
+// and renaming it; false when it cannot be read or is larger (error, when given, says why).
+bool ReadFileBytes(const std::wstring& path, std::string& bytes, ULONGLONG limit, DWORD* error = nullptr);
+
+// FNV-1a, 64 bits: card contents and the index's checksum.
+uint64_t Fnv64(const char* data, size_t size);
+
+// FNV-1a, 64 bits, over the UTF-16 units of a name with its letter case folded: the same file
+// named in another case gets the same lock and the same temporary copy.
+uint64_t FoldedNameHash(const std::wstring& name);
