@@ -1,7 +1,9 @@
 #!/usr/bin/python3
-# Other programs read what the card editor writes: each card of the fuzz corpus and the demo book gets a new given
-# name, then Debian's python3-vobject (as Radicale and khard call it: no quoted-printable soft breaks) and khard must
-# still read every card they read before, with the new name and every other property unchanged.
+# Other programs read what the card editor writes: each card of the fuzz corpus, the demo book, the store tests'
+# exporter cards and the cards the store's edit tests write gets a new given name, then Debian's python3-vobject (as
+# Radicale and khard call it: no quoted-printable soft breaks) and khard must still read every card they read before,
+# with the new name and every other property unchanged. Every card an edit test wrote is also read as it is, beside
+# the card it started from.
 import glob
 import os
 import shutil
@@ -58,6 +60,38 @@ def khard_reads(folder, work):
     return {os.path.basename(line.strip()) for line in run.stdout.splitlines() if line.strip().endswith(".vcf")}
 
 
+def store_test_cards(work):
+    """The folder of the cards the store's exporter and edit tests read and write, as the tests keep them."""
+    folder = os.path.join(work, "store-tests")
+    os.makedirs(folder)
+    env = dict(os.environ, FESTIVO_PEER_CARDS="Z:" + folder.replace("/", "\\"), WINEDEBUG="-all")
+    env.setdefault("WINEPREFIX", os.path.join(BUILD, "wine-test"))
+    subprocess.run(["wine", os.path.join(BUILD, "bin", "store_tests.exe"),
+                    "--gtest_filter=ExporterForms.*:CardEdit.*:CardTest.*"], env=env, check=True, capture_output=True,
+                   stdin=subprocess.DEVNULL, timeout=900)
+    return folder
+
+
+def check_written(folder, work):
+    """Each card an edit test wrote is read by vobject and khard when the card it started from is; returns how many."""
+    before_dir, after_dir = os.path.join(work, "written-before"), os.path.join(work, "written-after")
+    os.makedirs(before_dir)
+    os.makedirs(after_dir)
+    pairs = 0
+    for before in sorted(glob.glob(os.path.join(folder, "*.before.vcf"))):
+        stem = os.path.basename(before)[:-len(".before.vcf")]
+        after = os.path.join(folder, stem + ".after.vcf")
+        shutil.copy(before, os.path.join(before_dir, stem + ".vcf"))
+        shutil.copy(after, os.path.join(after_dir, stem + ".vcf"))
+        if read_card(before) is None:
+            continue
+        pairs += 1
+        check(stem + ": vobject reads the card the test wrote", read_card(after) is not None)
+    lost = khard_reads(before_dir, work) - khard_reads(after_dir, work)
+    check("khard reads every card the edit tests wrote that it read before", not lost, " ".join(sorted(lost)))
+    return pairs
+
+
 def main():
     out = os.path.join(BUILD, "peers")
     os.makedirs(out, exist_ok=True)
@@ -69,6 +103,9 @@ def main():
         os.path.join(ROOT, "demo", "contacts.vcf")]
     work = tempfile.mkdtemp(prefix="festivo-peers-")
     try:
+        kept = store_test_cards(work)
+        written = check_written(kept, work)
+        books += sorted(glob.glob(os.path.join(kept, "*.book.vcf")) + glob.glob(os.path.join(kept, "*.after.vcf")))
         read_before = read_by_khard = 0
         for book in books:
             base = os.path.splitext(os.path.basename(book))[0]
@@ -100,8 +137,9 @@ def main():
             lost = khard_before - khard_reads(after_dir, work)
             read_by_khard += len(khard_before)
             check(base + ": khard reads every card after the edit that it read before", not lost, " ".join(sorted(lost)))
-        check("vobject and khard read cards to edit", read_before > 0 and read_by_khard > 0)
-        print("peers: vobject read %d cards before their edit, khard %d" % (read_before, read_by_khard))
+        check("vobject and khard read cards to edit", read_before > 0 and read_by_khard > 0 and written > 0)
+        print("peers: vobject read %d cards before their edit, khard %d; %d cards the store tests wrote read as written"
+              % (read_before, read_by_khard, written))
     finally:
         shutil.rmtree(work, ignore_errors=True)
     print("peers: %d passed, %d failed" % (passed, failed))

@@ -1,5 +1,6 @@
 // The contact editor and card window driven with real messages; the file afterwards; another process hears of a save.
 #include "platform/store/resource.h"
+#include "tests/store/peercards.h"
 #include "tests/store/register_store.h"
 #include "tests/store/store_fixture.h"
 #include "tests/store/unixfile.h"
@@ -189,6 +190,7 @@ protected:
     IItem* OpenContact(const std::wstring& file, const std::string& text, const wchar_t* name)
     {
         m_path = file;
+        m_written = text;
         std::ofstream(file.c_str(), std::ios::binary) << text;
         for (const CListedContact& c : List())
             if (c.name == name)
@@ -203,11 +205,16 @@ protected:
     {
         if (m_item)
             m_item->Release();
+        // What the store wrote of the book, for the peer check (a deleted book wrote nothing).
+        std::string now = m_path.empty() ? std::string() : ReadAll(m_path);
+        if (!now.empty() && now != m_written)
+            KeepForPeers(m_written, &now);
         SetFileAttributesW(m_path.c_str(), FILE_ATTRIBUTE_NORMAL);
         StoreTest::TearDown();
     }
 
     std::wstring m_path;
+    std::string m_written; // the book as the test wrote it
     LONG m_oid = 0;
     IItem* m_item = nullptr;
 };
@@ -353,7 +360,9 @@ TEST_F(CardTest, EditOfACardAnotherProgramDeletedIsRefused)
         EXPECT_NE(std::wstring::npos, driver.boxText.find(L"deleted")) << driver.boxText.c_str();
         EXPECT_EQ(c.ownFile ? 0 : 1, CountFiles(m_dir.Path()));
         if (!c.ownFile)
+        {
             EXPECT_EQ(left, ReadAll(path));
+        }
         DeleteFileW(path.c_str());
         item->Release();
         m_item = nullptr;

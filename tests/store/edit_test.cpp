@@ -4,6 +4,7 @@
 #include "platform/store/vcard/reader.h"
 #include "platform/store/vcard/text.h"
 #include "platform/store/vcard/writer.h"
+#include "tests/store/peercards.h"
 
 #include <gtest/gtest.h>
 
@@ -28,6 +29,7 @@ std::string Edited(const std::string& text, void (*change)(CCardFields&))
     NormalizeFields(fields);
     std::string result;
     EXPECT_TRUE(EditCard(text, fields, result));
+    KeepForPeers(text, &result);
     return result;
 }
 

@@ -2,6 +2,7 @@
 #include "platform/store/vcard/contact.h"
 #include "platform/store/vcard/date.h"
 #include "platform/store/vcard/reader.h"
+#include "tests/store/peercards.h"
 
 #include <gtest/gtest.h>
 
@@ -12,6 +13,7 @@ namespace {
 // Every card of the text (UTF-16 files converted first) as "name" or "name/birthday".
 std::string Summary(const std::string& data)
 {
+    KeepForPeers(data);
     std::string text;
     if (!ConvertUtf16File(data, text))
         text = data;
@@ -32,6 +34,7 @@ std::string Summary(const std::string& data)
 CContactRecord Contact(const std::string& version, const std::string& lines)
 {
     std::string text = "BEGIN:VCARD\r\nVERSION:" + version + "\r\nFN:x\r\n" + lines + "\r\nEND:VCARD\r\n";
+    KeepForPeers(text);
     CVCardReader reader(text.data(), text.size());
     CVCard card;
     CContactRecord record;
