@@ -4,6 +4,7 @@
 #include "app/app.h"
 #include "app/bookoption.h"
 #include "common/backkey.h"
+#include "common/menubarroom.h"
 #include "app/mainview.h"
 #include "app/resource.h"
 #include "data/datalist.h"
@@ -72,6 +73,9 @@ void COptionsDialog::OnCreate()
     SetWindowTextW(GetWnd(), L"Settings");
     m_page = CreateDialogParamW(GetApp()->GetInstance(), MAKEINTRESOURCEW(IDD_OPTIONS_PAGE), GetWnd(),
                                 &COptionsDialog::PageProc, reinterpret_cast<LPARAM>(this));
+    // Scrolled, the page passes under whatever the dialog shows above it (a row of buttons).
+    if (m_page)
+        SetWindowLongW(m_page, GWL_STYLE, GetWindowLongW(m_page, GWL_STYLE) | WS_CLIPSIBLINGS);
     OnContainerSize();
 }
 
@@ -215,8 +219,7 @@ void COptionsDialog::UpdateScrolling()
         return;
     // A Smartphone does not follow the focus, but its scroll bar still spans exactly the page.
     bool followFocus = GetApp()->GetPlatform() != PLATFORM_SMARTPHONE;
-    RECT client;
-    GetClientRect(GetWnd(), &client);
+    RECT client = ClientAboveMenuBar(GetWnd());
     RECT pageRect;
     GetWindowRect(m_page, &pageRect);
     int c = client.bottom;

@@ -2,6 +2,7 @@
 #include "app/popupdialog.h"
 
 #include "common/backkey.h"
+#include "common/menubarroom.h"
 #include "app/resource.h"
 #include "framework/app.h"
 #include "platform/shell/shell.h"
@@ -73,8 +74,7 @@ INT_PTR CPopupDialog::DialogProc(UINT message, WPARAM wParam, LPARAM lParam)
     {
     case WM_SIZE:
     {
-        RECT client;
-        GetClientRect(GetWnd(), &client);
+        RECT client = ClientAboveMenuBar(GetWnd());
         MoveWindow(m_list.GetWindow(), 0, 0, client.right, client.bottom, TRUE);
         m_list.RecreateColumns(true);
         int mark = m_list.GetSelection();

@@ -302,7 +302,11 @@ void CBufferedList::SetEmptyText(const wchar_t* text)
         return;
     m_emptyText = next;
     if (m_window)
+    {
+        // Also the list's own text, which screen readers (and the install test) read.
+        SetWindowTextW(m_window, m_emptyText.c_str());
         InvalidateRect(m_window, nullptr, FALSE);
+    }
 }
 
 // The empty list's text, wrapped, in the list's font, a little below its top and clear of its sides.

@@ -2,6 +2,7 @@
 #include "today/todayitem.h"
 
 #include "common/backkey.h"
+#include "common/menubarroom.h"
 #include "common/popuplist.h"
 #include "platform/shell/shell.h"
 #include "today/resource.h"
@@ -65,7 +66,9 @@ void OnSize(CPickDialog& pick, int width, int height)
     HWND list = pick.box.GetWindow();
     if (!list)
         return;
-    MoveWindow(list, 0, 0, width, height, TRUE);
+    // Above the row of buttons a desktop dialog has at its bottom.
+    RECT free = ClientAboveMenuBar(GetParent(list));
+    MoveWindow(list, 0, 0, width, free.bottom < height ? free.bottom : height, TRUE);
     pick.box.RecreateColumns(true);
     int selection = pick.box.GetSelection();
     if (selection >= 0)

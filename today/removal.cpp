@@ -30,10 +30,13 @@ void RemoveIndexCache()
     if (FAILED(SHGetFolderPathW(nullptr, CSIDL_LOCAL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, base)))
         return;
     std::wstring folder = std::wstring(base) + L"\\Festivo\\AddressBooks";
-    WIN32_FIND_DATAW data;
-    HANDLE find = FindFirstFileW((folder + L"\\*.idx").c_str(), &data);
-    if (find != INVALID_HANDLE_VALUE)
+    // The indexes, and the copies a save cut short left beside them.
+    for (const wchar_t* pattern : {L"\\*.idx", L"\\idx*.tmp"})
     {
+        WIN32_FIND_DATAW data;
+        HANDLE find = FindFirstFileW((folder + pattern).c_str(), &data);
+        if (find == INVALID_HANDLE_VALUE)
+            continue;
         do
         {
             if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))

@@ -54,5 +54,17 @@ msibuild "$stage/festivo.msi" -q \
 msibuild "$stage/festivo.msi" -q "UPDATE Component SET Condition = 'WINE' WHERE Component = 'WineFontLink'"
 msibuild "$stage/festivo.msi" -q \
   "UPDATE Property SET Value = 'WIX_DOWNGRADE_DETECTED;WIX_UPGRADE_DETECTED;ADDRESSBOOK' WHERE Property = 'SecureCustomProperties'"
+# Closing the running programs before a removal checks for files in use (see festivo.wxs for why here).
+msibuild "$stage/festivo.msi" -q \
+  "INSERT INTO InstallExecuteSequence (Action, Condition, Sequence) VALUES ('SetRundll', '', 1398)"
+msibuild "$stage/festivo.msi" -q \
+  "INSERT INTO InstallExecuteSequence (Action, Condition, Sequence) VALUES ('CloseForRemoval', 'REMOVE~=\"ALL\"', 1399)"
+# An older version is removed right after InstallValidate, before anything of the new one is registered:
+# removed later, it takes the shared upgrade record along and an older package no longer sees the newer one.
+sequence() { msiinfo export "$stage/festivo.msi" InstallExecuteSequence | tr -d '\r' | awk -F'\t' -v a="$1" '$1 == a {print $3}'; }
+if [ "$(sequence RemoveExistingProducts)" != $(($(sequence InstallValidate) + 1)) ]; then
+  echo "package: RemoveExistingProducts is not right after InstallValidate" >&2
+  exit 1
+fi
 mv -f "$stage/festivo.msi" "$msi"
 echo "$msi"

@@ -9,6 +9,7 @@ namespace {
 
 const wchar_t kPlacementKey[] = L"Software\\Festivo\\Device\\Windows";
 const wchar_t kFramedProperty[] = L"FestivoDesktopDialog";
+const wchar_t kFrameProperty[] = L"FestivoDesktopFrame";
 const UINT_PTR kMainSubclass = 0x46455354;
 const UINT_PTR kDialogSubclass = 0x46455355;
 const int kDefaultWidth = 360;
@@ -207,6 +208,7 @@ LRESULT CALLBACK DialogSubclassProc(HWND hwnd, UINT message, WPARAM wParam, LPAR
     case WM_NCDESTROY:
         RemoveWindowSubclass(hwnd, DialogSubclassProc, id);
         RemovePropW(hwnd, kFramedProperty);
+        RemovePropW(hwnd, kFrameProperty);
         delete frame;
         break;
     }
@@ -327,8 +329,23 @@ void DesktopFrameDialog(HWND dialog)
             GetWindowTextW(owner, title, 128);
         SetWindowTextW(dialog, title);
     }
+    SetPropW(dialog, kFrameProperty, frame);
     SetWindowSubclass(dialog, DialogSubclassProc, kDialogSubclass, reinterpret_cast<DWORD_PTR>(frame));
     SetWindowPos(dialog, nullptr, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+}
+
+void DesktopGrowDialog(HWND dialog, int extraHeight)
+{
+    DialogFrame* frame = static_cast<DialogFrame*>(GetPropW(dialog, kFrameProperty));
+    if (!frame)
+        return;
+    frame->client.cy += extraHeight;
+    if (!frame->shown)
+        return;
+    RECT rect;
+    GetWindowRect(dialog, &rect);
+    SetWindowPos(dialog, nullptr, 0, 0, rect.right - rect.left, rect.bottom - rect.top + extraHeight,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void InstallDesktopHook()

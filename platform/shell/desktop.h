@@ -14,6 +14,9 @@ void DesktopPlacePanelWindow(HWND hwnd);
 // the size of its own content instead of the size of the screen. Once per dialog.
 void DesktopFrameDialog(HWND dialog);
 
+// Makes a framed dialog taller by that many pixels (for its row of buttons), keeping its content's place.
+void DesktopGrowDialog(HWND dialog, int extraHeight);
+
 // Installs, once per thread, the hook that puts message boxes over their owner.
 void InstallDesktopHook();
 

@@ -27,6 +27,19 @@ struct MenuBarButton
     wchar_t text[MENUBAR_TEXT_SIZE];
 };
 
+// A button's state bit that enables it.
+constexpr BYTE MENUBAR_STATE_ENABLED = 0x04;
+
+// A desktop dialog's menu bar of plain buttons only (no sub-menus) is a row of push buttons at the
+// bottom right of the dialog: the bar window is that row, a child of the dialog holding the buttons,
+// whose clicks it passes on as the soft keys' commands.
+bool IsButtonRow(const MenuBarButton* buttons, int count);
+// Creates the buttons in the row window, OK first and default; returns the row's height.
+int CreateButtonRow(HWND strip, const MenuBarButton* buttons, int count);
+int ButtonRowHeight();
+// Lines the buttons up at the row's right end.
+void LayOutButtonRow(HWND strip);
+
 // The Desktop profile's form of a menu bar: a window menu with one entry per button, a button's
 // sub-menu of the resource menu as a drop-down, the keys of the program's accelerators shown beside
 // their items. The drop-downs stay the resource menu's own.

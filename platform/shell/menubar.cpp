@@ -1,6 +1,7 @@
 // The menu bar stood in by a soft-key bar: a row of buttons built from the menu-bar resource, shown
 // right below its parent (where the device's menu bar sits once the parent made room for it). In the
-// Desktop profile the bar stays out of sight and its buttons become the parent's window menu.
+// Desktop profile the bar stays out of sight and its buttons become the parent's window menu, or, in a
+// dialog of plain buttons only, a row of push buttons at the dialog's bottom right.
 #include "platform/shell/shell.h"
 
 #include "platform/shell/desktop.h"
@@ -18,7 +19,7 @@ const int kMaxButtons = 8;
 const int kMaxKeys = 8;
 const int kTextSize = MENUBAR_TEXT_SIZE;
 const WORD kNoSubMenu = 0xFFFF;
-const BYTE kStateEnabled = 0x04;
+const BYTE kStateEnabled = MENUBAR_STATE_ENABLED;
 const int kWordsPerButton = 6;
 
 typedef MenuBarButton Button;
@@ -38,6 +39,7 @@ struct MenuBar
     HMENU windowMenu;
     HINSTANCE instance;
     bool desktop;
+    bool buttonRow;
     HMENU openMenu;
     int count;
     int pressed;
@@ -265,11 +267,29 @@ void ShowBar(HWND bar, HWND owner)
 }
 
 // The bar follows its parent: below it when it moves or changes size, hidden and shown with it.
+// The row of buttons spans the dialog's bottom.
+void PlaceButtonRow(HWND row, HWND dialog)
+{
+    RECT client;
+    GetClientRect(dialog, &client);
+    int height = ButtonRowHeight();
+    SetWindowPos(row, nullptr, 0, client.bottom - height, client.right, height, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 LRESULT CALLBACK ParentSubclassProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id, DWORD_PTR data)
 {
     HWND barWindow = reinterpret_cast<HWND>(data);
     MenuBar* bar = IsWindow(barWindow) ? BarOf(barWindow) : nullptr;
-    if (bar && bar->desktop)
+    if (bar && bar->buttonRow)
+    {
+        if (message == WM_SIZE)
+            PlaceButtonRow(barWindow, hwnd);
+        // Shown with the dialog, above its content (content that scrolls passes under it): hidden until
+        // then, so that the dialog gives the first control of its content the focus.
+        else if (message == WM_WINDOWPOSCHANGED && (reinterpret_cast<const WINDOWPOS*>(lParam)->flags & SWP_SHOWWINDOW))
+            SetWindowPos(barWindow, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW);
+    }
+    else if (bar && bar->desktop)
     {
         // A drop-down of the window menu is prepared as the soft key's sub-menu is: with the button's command.
         if (message == WM_INITMENUPOPUP && !HIWORD(lParam))
@@ -323,6 +343,38 @@ void OnDestroy(HWND hwnd, MenuBar* bar)
     delete bar;
 }
 
+// The row of push buttons: a click on one is the soft key's command, sent to the dialog as a tap sends it.
+LRESULT ButtonRowProc(HWND hwnd, MenuBar* bar, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message)
+    {
+    case WM_COMMAND:
+        if (HIWORD(wParam) == BN_CLICKED && IsWindowEnabled(bar->owner))
+            SendMessageW(bar->owner, WM_COMMAND, MAKEWPARAM(LOWORD(wParam), 0), 0);
+        return 0;
+    case WM_SIZE:
+        LayOutButtonRow(hwnd);
+        return 0;
+    case WM_ERASEBKGND:
+    {
+        RECT client;
+        GetClientRect(hwnd, &client);
+        FillRect(reinterpret_cast<HDC>(wParam), &client, GetSysColorBrush(COLOR_BTNFACE));
+        return 1;
+    }
+    case SHCMBM_GETMENU:
+        return reinterpret_cast<LRESULT>(bar->menu);
+    case SHCMBM_OVERRIDEKEY:
+        return OverrideKey(bar, static_cast<UINT>(wParam), lParam);
+    case MENUBAR_QUERYKEY:
+        return QueryKey(bar, static_cast<UINT>(wParam));
+    case WM_NCDESTROY:
+        OnDestroy(hwnd, bar);
+        return 0;
+    }
+    return DefWindowProcW(hwnd, message, wParam, lParam);
+}
+
 LRESULT CALLBACK MenuBarProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
 {
     if (message == WM_NCCREATE)
@@ -334,6 +386,8 @@ LRESULT CALLBACK MenuBarProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPar
     MenuBar* bar = BarOf(hwnd);
     if (!bar)
         return DefWindowProcW(hwnd, message, wParam, lParam);
+    if (bar->buttonRow)
+        return ButtonRowProc(hwnd, bar, message, wParam, lParam);
     switch (message)
     {
     case WM_PAINT:
@@ -374,6 +428,24 @@ LRESULT CALLBACK MenuBarProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPar
     return DefWindowProcW(hwnd, message, wParam, lParam);
 }
 
+// The bar window becomes the dialog's bottom row holding the buttons; the dialog
+// grows by the row's height, so its content keeps the room it had.
+void AttachButtonRow(MenuBar* bar)
+{
+    HWND row = bar->hwnd;
+    HWND dialog = bar->owner;
+    bar->buttonRow = true;
+    SetWindowLongW(row, GWL_STYLE, WS_CHILD | WS_CLIPSIBLINGS);
+    SetWindowLongW(row, GWL_EXSTYLE, WS_EX_CONTROLPARENT);
+    SetParent(row, dialog);
+    SetWindowLongPtrW(row, GWLP_ID, 0);
+    int height = CreateButtonRow(row, bar->buttons, bar->count);
+    DesktopGrowDialog(dialog, height);
+    PlaceButtonRow(row, dialog);
+    if (IsWindowVisible(dialog))
+        SetWindowPos(row, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW);
+}
+
 // The bar window stays hidden and keeps the keys; the buttons are the parent's window menu. A dialog
 // with a menu bar is a desktop dialog: captioned and centred on its owner.
 void AttachWindowMenu(MenuBar* bar, HINSTANCE instance)
@@ -384,6 +456,12 @@ void AttachWindowMenu(MenuBar* bar, HINSTANCE instance)
     if (GetWindow(parent, GW_OWNER) && !(GetWindowLongW(parent, GWL_STYLE) & WS_CHILD))
         DesktopFrameDialog(parent);
     InstallDesktopHook();
+    if (GetWindow(parent, GW_OWNER) && !(GetWindowLongW(parent, GWL_STYLE) & WS_CHILD) &&
+        IsButtonRow(bar->buttons, bar->count))
+    {
+        AttachButtonRow(bar);
+        return;
+    }
     if (bar->count > 0)
         bar->windowMenu = CreateWindowMenu(bar->menu, bar->buttons, bar->count, instance);
     SetMenu(parent, bar->windowMenu);

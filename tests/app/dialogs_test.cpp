@@ -6,6 +6,7 @@
 #include "app/resource.h"
 #include "framework/infowin.h"
 #include "platform/shell/device.h"
+#include "platform/shell/shell.h"
 #include "tests/app/fixture.h"
 
 #include <commctrl.h>
@@ -479,4 +480,71 @@ TEST(RemindersPart, TimeOfDayIsHoursAndMinutes)
                  {L"9", -1},     {L"9:5", -1},    {L"", -1},     {L"9:00pm", -1}, {L"-1:00", -1}, {L"123:00", -1}};
     for (const auto& c : cases)
         EXPECT_EQ(c.minute, CRemindPart::ParseTime(c.text)) << c.text;
+}
+
+// On the desktop a dialog of OK and Cancel only shows them as push buttons at its bottom right, below
+// its content; a click on one is the soft key's command.
+TEST_F(MainProgram, DesktopOkCancelAreButtonsBelowTheContent)
+{
+    struct Case
+    {
+        UINT command;
+        int contentId;
+        UINT button;
+    };
+    static const Case cases[] = {
+        {0, IDC_POPUP_LIST, IDOK}, {0, IDC_POPUP_LIST, IDCANCEL}, {IDM_SELECT_DATE, IDC_DATE_PICKER, IDCANCEL}};
+    CDeviceProfile desktop(L"Desktop", 96);
+    RunProgram([](CTestedApp& app) {
+        for (const Case& c : cases)
+        {
+            HWND ok = nullptr;
+            HWND cancel = nullptr;
+            HMENU menu = reinterpret_cast<HMENU>(0xdeadbeef);
+            RECT okAt = {LONG(0xdeadbeef)};
+            RECT cancelAt = {LONG(0xdeadbeef)};
+            RECT content = {LONG(0xdeadbeef)};
+            RECT client = {LONG(0xdeadbeef)};
+            WhenOpen(app.GetMainWnd(), [&](HWND dialog) {
+                menu = GetMenu(dialog);
+                GetClientRect(dialog, &client);
+                auto place = [dialog](HWND window, RECT* rect) {
+                    GetWindowRect(window, rect);
+                    MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(rect), 2);
+                };
+                HWND bar = SHFindMenuBar(dialog);
+                ok = bar ? GetDlgItem(bar, IDOK) : nullptr;
+                cancel = bar ? GetDlgItem(bar, IDCANCEL) : nullptr;
+                if (ok && cancel)
+                {
+                    place(ok, &okAt);
+                    place(cancel, &cancelAt);
+                }
+                place(GetDlgItem(dialog, c.contentId), &content);
+                if (ok && cancel && IsWindowVisible(ok) && IsWindowVisible(cancel))
+                    SendMessageW(c.button == IDOK ? ok : cancel, BM_CLICK, 0, 0);
+                else
+                    SendMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+            });
+            bool confirmed = false;
+            if (c.command)
+                Command(app, c.command);
+            else
+            {
+                CStrList items;
+                items.Add(L"Mobile: +44 7700 900123");
+                items.Add(L"Work: +44 20 7946 0000");
+                int selection = 0;
+                confirmed = CPopupDialog::Run(&selection, L"Select phone number:", &items);
+            }
+            ASSERT_TRUE(ok && cancel) << c.contentId;
+            EXPECT_EQ(nullptr, menu) << "no window menu";
+            EXPECT_EQ(c.button == IDOK, confirmed) << c.contentId;
+            EXPECT_LT(okAt.right, cancelAt.left) << "OK, then Cancel";
+            EXPECT_GT(cancelAt.right, client.right - DeviceScale(16));
+            EXPECT_GT(cancelAt.bottom, client.bottom - DeviceScale(16));
+            EXPECT_LE(content.bottom, okAt.top) << c.contentId << ": content above the buttons";
+            EXPECT_GT(content.bottom - content.top, DeviceScale(12)) << c.contentId;
+        }
+    });
 }

@@ -109,6 +109,14 @@ pattern=$(packed $(codes "$msi") $(codes "$work/festivo-$newer-x64.msi") | sort 
 keeper=$(packed "$(msiinfo export "$msi" Component | awk -F'\t' '$1 == "AddressBook" {print $2}')")
 ours before >"$work/ours.before"
 
+echo "== without an address book"
+# Installed without one in the fresh prefix: Festivo asks, and as long as none is chosen its list says how.
+check "msiexec /i /qn without ADDRESSBOOK succeeds" msiexec /i "$(winpath "$msi")" /qn
+check "Festivo asks for an address book once, then its list says how to choose one" \
+  w "$probe" nobook "$program\\festivo.exe" 60
+check "msiexec /x /qn succeeds" msiexec /x "$(winpath "$msi")" /qn
+w reg delete "$store" /v AddressBook /f /reg:64 >/dev/null || true
+
 echo "== install $(basename "$msi")"
 check "msiexec /i /qn ADDRESSBOOK=... succeeds" msiexec /i "$(winpath "$msi")" /qn ADDRESSBOOK="$book"
 for f in festivo.exe FestivoPanel.dll festivo.zrs festivo_store.dll TodayHost.exe README.txt; do
@@ -175,9 +183,12 @@ check "the older package refuses to replace the newer" fails msiexec /i "$(winpa
 check "the newer version stays installed" equals "$(reg_value "$entry" DisplayVersion)" "$newer"
 
 echo "== uninstall"
-# A setting of the user's own beside APPPATH, which removal keeps.
-w reg add "$settings" /v TodayMaxLines /t REG_DWORD /d 7 /f /reg:64 >/dev/null
-check "msiexec /x /qn succeeds" msiexec /x "$(winpath "$work/festivo-$newer-x64.msi")" /qn
+check "the contact store keeps an index of the address book" \
+  test -n "$(find "$WINEPREFIX/drive_c/users" -ipath '*/AppData/Local/Festivo/AddressBooks/*.idx')"
+# A setting of the user's own beside APPPATH (in its range: the programs running at removal write it back), which removal keeps.
+w reg add "$settings" /v TodayMaxLines /t REG_DWORD /d 3 /f /reg:64 >/dev/null
+check "msiexec /x /qn succeeds while Festivo and the Today screen run, and ends them" \
+  w "$probe" removal "$(winpath "$work/festivo-$newer-x64.msi")" 120 "$program\\festivo.exe" "$program\\TodayHost.exe"
 check "the program folder is gone" test ! -e "$dir"
 check "the Start menu folder is gone" no_files -ipath '*Start Menu*festivo*'
 check "no uninstall entry" equals "$(uninstall_entries)" 0
@@ -185,12 +196,13 @@ check "the Today item registration is gone" reg_absent "$today"
 check "the log-on start is gone" value_absent "$run_key" "$run_name"
 check "the store's class is gone" reg_absent "$class"
 check "APPPATH is gone" value_absent "$settings" APPPATH
-check "the user's own setting stayed" equals "$(reg_value "$settings" TodayMaxLines)" 0x7
+check "the user's own setting stayed" equals "$(reg_value "$settings" TodayMaxLines)" 0x3
 check "the address book setting stayed" equals "$(reg_value "$store" AddressBook)" "$book"
 check "the address book is unchanged" cmp "$work/book/contacts.vcf" "$work/book.before"
-# The contact store's index is a per-user cache (user's local application data, rebuilt at need) that a
-# per-machine removal cannot reach for every user; it is the one thing of ours allowed to stay.
+# The user's own files in the local application data (the birthdays calendar) stay; the contact store's index
+# (names and e-mails of the address book) goes with the removing user's removal.
 check "no file of ours is left" no_files -ipath '*/AppData/Local/Festivo' -prune -o \( -iname '*festivo*' -o -iname 'TodayHost*' \) -print
+check "the store's index cache is gone" no_files -ipath '*/AppData/Local/Festivo/AddressBooks*'
 
 # What stays in the registry: the user's settings key and the store's address book (also seen through
 # HKEY_USERS), and the installer's record that the address book value is kept on purpose.

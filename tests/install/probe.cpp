@@ -218,6 +218,39 @@ int Desktop(const wchar_t* exe, int seconds)
     });
 }
 
+// Festivo without an address book: at its first start it asks for one and is answered "Later"; then, and at
+// the next start (which does not ask again), its list says how to choose one.
+int NoBook(const wchar_t* exe, int seconds)
+{
+    const int later = 1053;
+    for (int start = 1; start <= 2; start++)
+    {
+        bool asked = false;
+        int failed = RunAndCheck(exe, seconds, [&asked, start](HWND window, std::wstring& seen) {
+            if (ClassOf(window) == L"#32770" && TitleOf(window) == L"Address book")
+            {
+                asked = true;
+                PostMessageW(GetDlgItem(window, later), BM_CLICK, 0, 0);
+                return false;
+            }
+            HWND list = TitleOf(window) == L"Festivo" ? FindChild(window, WC_LISTVIEWW) : nullptr;
+            wchar_t text[256] = L"";
+            if (!list || !GetWindowTextW(list, text, 256))
+                return false;
+            seen = text;
+            // The question comes once the window is up; the first start is done when it has been answered.
+            return (asked || start == 2) && seen.find(L"Options") != std::wstring::npos &&
+                   seen.find(L"Address book") != std::wstring::npos;
+        });
+        Print((start == 1 ? L"first start: " : L"next start: ") + std::wstring(asked ? L"asked" : L"not asked"));
+        if (failed)
+            return failed;
+        if (asked != (start == 1))
+            return Fail(start == 1 ? L"the first start did not ask for an address book" : L"the next start asked again");
+    }
+    return 0;
+}
+
 // The Today screen lays out the Festivo item with a size of its own.
 int Today(const wchar_t* exe, int seconds)
 {
@@ -333,6 +366,8 @@ int wmain(int argc, wchar_t** argv)
         return Festivo(argv[2], _wtoi(argv[3]), _wtoi(argv[4]));
     if (command == L"desktop" && argc == 4)
         return Desktop(argv[2], _wtoi(argv[3]));
+    if (command == L"nobook" && argc == 4)
+        return NoBook(argv[2], _wtoi(argv[3]));
     if (command == L"today" && argc == 4)
         return Today(argv[2], _wtoi(argv[3]));
     if (command == L"logon" && argc == 5)
@@ -340,5 +375,5 @@ int wmain(int argc, wchar_t** argv)
     if (command == L"removal" && argc >= 5)
         return Removal(argv[2], _wtoi(argv[3]), std::vector<std::wstring>(argv + 4, argv + argc));
     return Fail(L"usage: install_probe menu ENTRY | link FILE | festivo EXE ROWS SECONDS | desktop EXE SECONDS | today EXE SECONDS | "
-                L"logon EXE ARGUMENTS SECONDS | removal MSI SECONDS EXE...");
+                L"nobook EXE SECONDS | logon EXE ARGUMENTS SECONDS | removal MSI SECONDS EXE...");
 }
