@@ -14,6 +14,12 @@ struct CCalendarEvent
     int month;
     int day;
     bool anniversary;
+
+    bool operator==(const CCalendarEvent& other) const
+    {
+        return oid == other.oid && name == other.name && year == other.year && month == other.month &&
+               day == other.day && anniversary == other.anniversary;
+    }
 };
 
 // The reminders each event carries: one alarm per day ahead, at a minute of that local day.
@@ -22,6 +28,11 @@ struct CCalendarReminders
     bool on;
     std::vector<int> daysAhead;
     int minuteOfDay;
+
+    bool operator==(const CCalendarReminders& other) const
+    {
+        return on == other.on && daysAhead == other.daysAhead && minuteOfDay == other.minuteOfDay;
+    }
 };
 
 enum CalendarResult
@@ -55,6 +66,9 @@ public:
 private:
     std::wstring m_path;
     std::string m_written;
+    // The events and alarms m_written was made from: the same again with the file untouched changes nothing.
+    std::vector<CCalendarEvent> m_writtenEvents;
+    CCalendarReminders m_writtenReminders = {};
     FILETIME m_writtenTime = {};
     ULONGLONG m_writtenSize = 0;
 };

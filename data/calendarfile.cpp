@@ -122,7 +122,11 @@ CalendarResult CBirthdayCalendar::Write(const std::wstring& path, const std::vec
     ULONGLONG size = 0;
     bool exists = Stamp(path, time, size);
     std::string previous;
-    if (exists && path == m_path && size == m_writtenSize && CompareFileTime(&time, &m_writtenTime) == 0)
+    bool untouched = exists && path == m_path && size == m_writtenSize && CompareFileTime(&time, &m_writtenTime) == 0;
+    // A reload that read the same events as the last one costs a comparison, not a formatting of every event.
+    if (untouched && events == m_writtenEvents && reminders == m_writtenReminders)
+        return CALENDAR_UNCHANGED;
+    if (untouched)
         previous = m_written;
     else if (!ReadWhole(path, previous))
         return CALENDAR_FAILED;
@@ -140,5 +144,7 @@ CalendarResult CBirthdayCalendar::Write(const std::wstring& path, const std::vec
     m_written.swap(text);
     m_writtenTime = time;
     m_writtenSize = size;
+    m_writtenEvents = events;
+    m_writtenReminders = reminders;
     return changed ? CALENDAR_WRITTEN : CALENDAR_UNCHANGED;
 }

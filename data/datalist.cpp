@@ -72,9 +72,9 @@ void CDataList::Close()
 
 void CDataList::Clear()
 {
-    for (uint32_t i = 0; i < m_items.GetCount(); i++)
-        delete m_items.At(i);
     m_items.Delete(0, m_items.GetCount());
+    m_blocks.clear();
+    m_blockUsed = 0;
     // The view holds positions into the items just deleted.
     if (m_view)
         m_view->Delete(0, m_view->GetCount());
@@ -172,12 +172,14 @@ void CDataList::ReadEvents(const CTime* today, const CTime* limit)
             BSTR name = nullptr;
             if (FAILED(contact->get_FileAs(&name)))
                 name = nullptr;
+            // The first event keeps the store's string; the text stays valid as long as the event.
+            const wchar_t* text = name ? name : L"";
             DATE date = NO_DATE;
             if (SUCCEEDED(contact->get_Birthday(&date)))
-                AddEvent(oid, name, date, -1, today, limit);
+                AddEvent(oid, text, &name, date, -1, today, limit);
             date = NO_DATE;
             if (m_settings.ShowAnnivasaries && SUCCEEDED(contact->get_Anniversary(&date)))
-                AddEvent(oid, name, date, KIND_ANNIVERSARY, today, limit);
+                AddEvent(oid, text, &name, date, KIND_ANNIVERSARY, today, limit);
             SysFreeString(name);
         }
         contact->Release();
@@ -187,7 +189,19 @@ void CDataList::ReadEvents(const CTime* today, const CTime* limit)
     m_sinkFilled = m_sink != nullptr;
 }
 
-void CDataList::AddEvent(LONG oid, BSTR name, DATE date, int kind, const CTime* today, const CTime* limit)
+CDataItem* CDataList::NewItem()
+{
+    const uint32_t BLOCK = 1024;
+    if (m_blocks.empty() || m_blockUsed == BLOCK)
+    {
+        m_blocks.emplace_back(new CDataItem[BLOCK]);
+        m_blockUsed = 0;
+    }
+    return &m_blocks.back()[m_blockUsed++];
+}
+
+void CDataList::AddEvent(LONG oid, const wchar_t* name, BSTR* owned, DATE date, int kind, const CTime* today,
+                         const CTime* limit)
 {
     if (date == NO_DATE)
         return;
@@ -199,15 +213,21 @@ void CDataList::AddEvent(LONG oid, BSTR name, DATE date, int kind, const CTime* 
     m_datesInBook++;
     // Reminders look further ahead than the Today item's period may reach.
     if (m_reminders && today)
-        m_reminders->Offer(oid, name ? name : L"", when, kind == KIND_ANNIVERSARY);
+        m_reminders->Offer(oid, name, when, kind == KIND_ANNIVERSARY);
     if (m_sink)
-        m_sink->push_back(CCalendarEvent{oid, name ? name : L"", when.GetYear(), when.GetMonth(), when.GetDay(),
+        m_sink->push_back(CCalendarEvent{oid, name, when.GetYear(), when.GetMonth(), when.GetDay(),
                                          kind == KIND_ANNIVERSARY});
     if (limit && DaysBetween(NextOccurrence(*today, when), *limit) > 0)
         return;
-    CDataItem* item = new CDataItem();
+    CDataItem* item = NewItem();
     item->date = when;
-    item->name = SysAllocString(name ? name : L"");
+    if (*owned)
+    {
+        item->name = *owned;
+        *owned = nullptr;
+    }
+    else
+        item->name = SysAllocString(name);
     item->oid = oid;
     item->kind = kind == KIND_ANNIVERSARY ? KIND_ANNIVERSARY : ZodiacSign(when);
     m_items.Append(item);

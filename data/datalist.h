@@ -7,6 +7,7 @@
 #include "data/dataitem.h"
 #include "data/settings.h"
 
+#include <memory>
 #include <vector>
 
 #include <windows.h>
@@ -79,12 +80,19 @@ private:
     void ReadEvents(const CTime* today, const CTime* limit);
     // Takes the store's description of the address book it could not read.
     void NoteUnreadableBook(HRESULT failure);
-    void AddEvent(LONG oid, BSTR name, DATE date, int kind, const CTime* today, const CTime* limit);
+    // An event of the contact named name; the event takes *owned (then set to null) rather than a copy.
+    void AddEvent(LONG oid, const wchar_t* name, BSTR* owned, DATE date, int kind, const CTime* today,
+                  const CTime* limit);
+    // A new event in the current block of events, which holds many: one allocation for many events.
+    CDataItem* NewItem();
     void Order(int order, const CTime& reference);
     bool Passes(const CDataItem* item) const;
 
     IPOutlookApp2* m_store;
     CArray<CDataItem*> m_items;
+    // The events m_items points to, made block by block; the last block is filled up to m_blockUsed.
+    std::vector<std::unique_ptr<CDataItem[]>> m_blocks;
+    uint32_t m_blockUsed = 0;
     CArray<int>* m_view;
     CStr m_filter;
     CTime m_reference;

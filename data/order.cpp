@@ -5,23 +5,48 @@
 #include "data/zodiac.h"
 
 #include <algorithm>
+#include <cstring>
 #include <string>
 #include <vector>
 
 namespace {
 
-// The locale's sort key of a name without regard to case: comparing two keys byte by byte orders the
-// names as a case-insensitive comparison would, at a fraction of its cost per comparison.
-std::string NameKey(const wchar_t* name)
+// The name keys of one ordering, one after another in a single buffer: no allocation per event.
+class CNameKeys
 {
-    int size = LCMapStringW(LOCALE_USER_DEFAULT, LCMAP_SORTKEY | NORM_IGNORECASE, name, -1, nullptr, 0);
-    if (size <= 0)
-        return std::string();
-    std::string key(static_cast<size_t>(size), '\0');
-    LCMapStringW(LOCALE_USER_DEFAULT, LCMAP_SORTKEY | NORM_IGNORECASE, name, -1,
-                 reinterpret_cast<wchar_t*>(&key[0]), size);
-    return key;
-}
+public:
+    explicit CNameKeys(uint32_t count) { m_bytes.reserve(static_cast<size_t>(count) * 40); }
+
+    // The locale's sort key of a name without regard to case, appended: comparing two keys byte by
+    // byte orders the names as a case-insensitive comparison would, at a fraction of its cost per
+    // comparison. Returns the key's length; its bytes start at the offset the buffer had before.
+    uint32_t Append(const wchar_t* name)
+    {
+        // Most names' keys fit this buffer: one call of the locale instead of one to size and one to fill.
+        char buffer[512];
+        int size = LCMapStringW(LOCALE_USER_DEFAULT, LCMAP_SORTKEY | NORM_IGNORECASE, name, -1,
+                                reinterpret_cast<wchar_t*>(buffer), sizeof(buffer));
+        if (size > 0)
+        {
+            m_bytes.append(buffer, static_cast<size_t>(size));
+            return static_cast<uint32_t>(size);
+        }
+        size = LCMapStringW(LOCALE_USER_DEFAULT, LCMAP_SORTKEY | NORM_IGNORECASE, name, -1, nullptr, 0);
+        if (size <= 0)
+            return 0;
+        size_t at = m_bytes.size();
+        m_bytes.resize(at + static_cast<size_t>(size));
+        LCMapStringW(LOCALE_USER_DEFAULT, LCMAP_SORTKEY | NORM_IGNORECASE, name, -1,
+                     reinterpret_cast<wchar_t*>(&m_bytes[at]), size);
+        return static_cast<uint32_t>(size);
+    }
+
+    size_t Size() const { return m_bytes.size(); }
+    const unsigned char* At(size_t offset) const { return reinterpret_cast<const unsigned char*>(m_bytes.data()) + offset; }
+
+private:
+    std::string m_bytes;
+};
 
 // The sort key of one event under an order; computed once per event, not once per comparison.
 int64_t OrderKey(const CDataItem* item, int order, const CTime& reference)
@@ -47,12 +72,38 @@ int64_t OrderKey(const CDataItem* item, int order, const CTime& reference)
     }
 }
 
+// One event with its keys. The name key's first eight bytes are held as a number, so that most
+// comparisons end without looking into the key buffer.
 struct KeyedItem
 {
     int64_t key;
-    std::string name;
+    uint64_t head;
+    uint32_t name;   // offset of the name key in the buffer
+    uint32_t length; // of the whole name key
     CDataItem* item;
 };
+
+const uint32_t HEAD_BYTES = 8;
+
+uint64_t Head(const unsigned char* bytes, uint32_t length)
+{
+    uint64_t head = 0;
+    for (uint32_t i = 0; i < HEAD_BYTES; i++)
+        head = (head << 8) | (i < length ? bytes[i] : 0);
+    return head;
+}
+
+// The name keys' byte order (a key that is the start of another comes first), given equal heads.
+int CompareTails(const CNameKeys& keys, const KeyedItem& a, const KeyedItem& b)
+{
+    uint32_t tailA = a.length > HEAD_BYTES ? a.length - HEAD_BYTES : 0;
+    uint32_t tailB = b.length > HEAD_BYTES ? b.length - HEAD_BYTES : 0;
+    uint32_t common = tailA < tailB ? tailA : tailB;
+    int result = common ? memcmp(keys.At(a.name + HEAD_BYTES), keys.At(b.name + HEAD_BYTES), common) : 0;
+    if (result != 0)
+        return result;
+    return a.length < b.length ? -1 : a.length > b.length ? 1 : 0;
+}
 
 } // namespace
 
@@ -60,16 +111,22 @@ void CDataList::Order(int order, const CTime& reference)
 {
     uint32_t count = m_items.GetCount();
     std::vector<KeyedItem> keyed(count);
+    CNameKeys keys(count);
     for (uint32_t i = 0; i < count; i++)
     {
         CDataItem* item = m_items.At(i);
-        keyed[i] = {OrderKey(item, order, reference), NameKey(item->GetName()), item};
+        size_t offset = keys.Size();
+        uint32_t length = keys.Append(item->GetName());
+        keyed[i] = {OrderKey(item, order, reference), Head(keys.At(offset), length), static_cast<uint32_t>(offset),
+                    length, item};
     }
-    std::sort(keyed.begin(), keyed.end(), [](const KeyedItem& a, const KeyedItem& b) {
+    std::sort(keyed.begin(), keyed.end(), [&keys](const KeyedItem& a, const KeyedItem& b) {
         if (a.key != b.key)
             return a.key < b.key;
-        if (a.name != b.name)
-            return a.name < b.name;
+        if (a.head != b.head)
+            return a.head < b.head;
+        if (int names = CompareTails(keys, a, b))
+            return names < 0;
         // A total order: events of equal key and name keep their places from one load to the next.
         if (a.item->oid != b.item->oid)
             return a.item->oid < b.item->oid;

@@ -10,6 +10,17 @@ BSTR MakeBstr(const std::string& utf8, bool nullWhenEmpty)
 {
     if (utf8.empty() && nullWhenEmpty)
         return nullptr;
+    // Most names are plain ASCII: widened straight into the string handed out, with no copy between.
+    bool ascii = true;
+    for (char c : utf8)
+        ascii = ascii && static_cast<unsigned char>(c) < 0x80;
+    if (ascii)
+    {
+        BSTR text = SysAllocStringLen(nullptr, static_cast<UINT>(utf8.size()));
+        for (size_t i = 0; text && i < utf8.size(); ++i)
+            text[i] = static_cast<wchar_t>(utf8[i]);
+        return text;
+    }
     std::wstring wide = Utf8ToWide(utf8);
     return SysAllocStringLen(wide.c_str(), static_cast<UINT>(wide.size()));
 }

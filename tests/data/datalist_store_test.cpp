@@ -1,7 +1,6 @@
 // The event list over the real contact store DLL and an address book written by the test.
 #include "data/datalist.h"
-#include "tests/store/register_store.h"
-#include "tests/support/fixtures.h"
+#include "tests/data/storebook.h"
 
 #include <gtest/gtest.h>
 
@@ -18,23 +17,10 @@ const char* const kAddressBook =
     "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Nobody\r\nEND:VCARD\r\n"
     "BEGIN:VCARD\r\nVERSION:4.0\r\nFN:Broken date\r\nBDAY:2026-02-30\r\nEND:VCARD\r\n";
 
-class EventsFromTheStore : public ::testing::Test
+class EventsFromTheStore : public CStoreBookTest
 {
 protected:
-    void SetUp() override
-    {
-        CoInitializeEx(nullptr, COINIT_MULTITHREADED);
-        DeleteUserKey(SETTINGS_KEY);
-        ASSERT_TRUE(RegisterContactStore());
-        SetAddressBook(m_dir.Write(L"contacts.vcf", kAddressBook));
-    }
-    void TearDown() override
-    {
-        ClearAddressBook();
-        DeleteUserKey(SETTINGS_KEY);
-        CoUninitialize();
-    }
-    CTempDir m_dir;
+    EventsFromTheStore() : CStoreBookTest(kAddressBook) {}
 };
 
 } // namespace

@@ -231,6 +231,25 @@ TEST_F(DataList, EveryOrderFallsBackToTheNameWithoutCase)
     EXPECT_EQ(7, list.GetSettings().SortOrder);
 }
 
+// Names that share their first letters, and names too long for a short sort key, still order by every letter.
+TEST_F(DataList, NamesOrderByEveryLetter)
+{
+    std::wstring longName = L"B" + std::wstring(300, L'a');
+    std::wstring longerName = longName + L"b";
+    const Names_t expected = {L"Annabelle Smi", L"annabelle smith", L"Annabelle Smith Jr", L"ANNABELLE SMITHSON", L"Ba",
+                              longName, longName + L"a", longerName};
+    LONG oid = 1;
+    for (auto it = expected.rbegin(); it != expected.rend(); ++it)
+        Add(oid++, it->c_str(), OleDate(1990, 6, 1));
+    CDataList list;
+    OpenAt(list, 2026, 12, 6);
+    for (int order : {SORT_BY_NAME, SORT_BY_DAYS_LEFT})
+    {
+        list.Sort(order);
+        EXPECT_EQ(expected, Names(list)) << "order " << order;
+    }
+}
+
 TEST_F(DataList, EqualKeysAndNamesFallBackToContactAndKind)
 {
     // Two people of one name, one of them married on his birthday: every order keeps them in one place.

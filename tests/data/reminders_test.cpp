@@ -2,8 +2,7 @@
 #include "data/datalist.h"
 #include "data/givenreminders.h"
 #include "data/reminders.h"
-#include "tests/store/register_store.h"
-#include "tests/support/fixtures.h"
+#include "tests/data/storebook.h"
 
 #include <gtest/gtest.h>
 
@@ -19,22 +18,10 @@ const char* const kAddressBook =
     "BEGIN:VCARD\r\nVERSION:3.0\r\nUID:lena\r\nFN:Lena Leap\r\nBDAY:1988-02-29\r\nEND:VCARD\r\n"
     "BEGIN:VCARD\r\nVERSION:3.0\r\nUID:tom\r\nFN:Tom Day\r\nBDAY:1980-12-09\r\nEND:VCARD\r\n";
 
-class Reminders : public ::testing::Test
+class Reminders : public CStoreBookTest
 {
 protected:
-    void SetUp() override
-    {
-        CoInitializeEx(nullptr, COINIT_MULTITHREADED);
-        DeleteUserKey(SETTINGS_KEY);
-        ASSERT_TRUE(RegisterContactStore());
-        SetAddressBook(m_dir.Write(L"contacts.vcf", kAddressBook));
-    }
-    void TearDown() override
-    {
-        ClearAddressBook();
-        DeleteUserKey(SETTINGS_KEY);
-        CoUninitialize();
-    }
+    Reminders() : CStoreBookTest(kAddressBook) {}
 
     static void Configure(const wchar_t* days, int time, bool on, int anniversaries)
     {
@@ -70,8 +57,6 @@ protected:
         FreeReminders(due);
         return lines;
     }
-
-    CTempDir m_dir;
 };
 
 typedef std::vector<std::wstring> Lines;

@@ -19,47 +19,12 @@ void SetDword(HKEY key, const wchar_t* name, DWORD value)
     RegSetValueExW(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof(value));
 }
 
-// Reads the popup menu an item opens and whether it waited for the user, then closes it.
-struct MenuWatch
-{
-    HWND item = nullptr;
-    WNDPROC previous = nullptr;
-    std::vector<std::wstring> texts;
-    bool waited = false;
-};
-MenuWatch* g_watch = nullptr;
-
-LRESULT CALLBACK WatchProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
-{
-    if (message == WM_INITMENUPOPUP)
-    {
-        HMENU menu = reinterpret_cast<HMENU>(wParam);
-        for (int i = 0; i < GetMenuItemCount(menu); i++)
-        {
-            wchar_t text[64] = {};
-            GetMenuStringW(menu, static_cast<UINT>(i), text, 64, MF_BYPOSITION);
-            g_watch->texts.push_back(text);
-        }
-    }
-    if (message == WM_ENTERIDLE)
-    {
-        g_watch->waited = true;
-        EndMenu();
-    }
-    return CallWindowProcW(g_watch->previous, window, message, wParam, lParam);
-}
-
-class TodayHost : public ::testing::Test
+class TodayHost : public CPanelTest
 {
 protected:
     void SetUp() override
     {
-        CoInitializeEx(nullptr, COINIT_MULTITHREADED);
-        DeleteUserKey(SETTINGS_KEY);
-        FakeStore() = FakeStoreState();
-        m_registration = std::make_unique<CFakeStoreRegistration>();
-        panel = std::make_unique<CPanel>();
-        ASSERT_TRUE(panel->Loaded());
+        ASSERT_NO_FATAL_FAILURE(CPanelTest::SetUp());
         panel->SetDate(2026, 12, 2);
         RegDeleteTreeW(HKEY_LOCAL_MACHINE, TODAY_ITEMS_KEY);
         RegisterItem();
@@ -83,10 +48,7 @@ protected:
             DestroyWindow(host.GetWindow());
         FlushMessages();
         RegDeleteTreeW(HKEY_LOCAL_MACHINE, TODAY_ITEMS_KEY);
-        panel.reset();
-        m_registration.reset();
-        DeleteUserKey(SETTINGS_KEY);
-        CoUninitialize();
+        CPanelTest::TearDown();
     }
 
     HWND Item() const { return FindWindowExW(host.GetWindow(), nullptr, L"FestivoTodayPPC", nullptr); }
@@ -107,25 +69,20 @@ protected:
         FlushMessages();
     }
 
-    // Presses Enter with the item's menu watched.
+    // Presses Enter with the item's menu read: its texts, and whether it waited for the user.
+    struct MenuWatch
+    {
+        std::vector<std::wstring> texts;
+        bool waited;
+    };
     MenuWatch PressEnter()
     {
-        MenuWatch watch;
-        watch.item = Item();
-        g_watch = &watch;
-        watch.previous = reinterpret_cast<WNDPROC>(
-            SetWindowLongPtrW(watch.item, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(WatchProc)));
+        CMenuSpy spy(Item());
         Press(VK_RETURN);
-        SetWindowLongPtrW(watch.item, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(watch.previous));
-        g_watch = nullptr;
-        return watch;
+        return {spy.items, spy.waited};
     }
 
-    std::unique_ptr<CPanel> panel;
     CTodayHost host;
-
-private:
-    std::unique_ptr<CFakeStoreRegistration> m_registration;
 };
 
 } // namespace

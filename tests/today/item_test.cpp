@@ -3,6 +3,7 @@
 
 #include "data/bookstate.h"
 #include "data/settings.h"
+#include "platform/phone/phone.h"
 #include "today/todayitem.h"
 #include "today/resource.h"
 #include "tests/support/fixtures.h"
@@ -18,28 +19,32 @@ namespace {
 
 const UINT STORE_CHANGED = 0x8102;
 
-class TodayItem : public ::testing::Test
+void StopAnsweringDialogs();
+
+class TodayItem : public CPanelTest
 {
 protected:
     void SetUp() override
     {
-        CoInitializeEx(nullptr, COINIT_MULTITHREADED);
-        DeleteUserKey(SETTINGS_KEY);
         SetDeviceDpi(96);
-        FakeStore() = FakeStoreState();
-        m_registration = std::make_unique<CFakeStoreRegistration>();
-        panel = std::make_unique<CPanel>();
-        ASSERT_TRUE(panel->Loaded());
+        ASSERT_NO_FATAL_FAILURE(CPanelTest::SetUp());
         panel->SetDate(2026, 12, 2);
         host = std::make_unique<CRecordingHost>();
     }
     void TearDown() override
     {
+        StopAnsweringDialogs();
         host.reset();
-        panel.reset();
-        m_registration.reset();
-        DeleteUserKey(SETTINGS_KEY);
-        CoUninitialize();
+        CPanelTest::TearDown();
+    }
+
+    // Has the plug-in hand its call and composer requests to these instead of starting programs.
+    void Record(PhoneRecorder addresses, CalledPartyRecorder parties)
+    {
+        auto set = reinterpret_cast<void (*)(PhoneRecorder, CalledPartyRecorder)>(
+            reinterpret_cast<void*>(GetProcAddress(panel->Library(), "SetItemPhoneRecorder")));
+        ASSERT_NE(nullptr, set);
+        set(addresses, parties);
     }
 
     static void SetDeviceDpi(DWORD dpi)
@@ -100,15 +105,11 @@ protected:
         return static_cast<int>(record.cyp);
     }
 
-    std::unique_ptr<CPanel> panel;
     std::unique_ptr<CRecordingHost> host;
     TODAYLISTITEM record = {};
     HWND item = nullptr;
 
     bool m_farBirthday = true;
-
-private:
-    std::unique_ptr<CFakeStoreRegistration> m_registration;
 };
 
 } // namespace
@@ -299,61 +300,17 @@ TEST_F(TodayItem, TapOnAnUnselectedItemTakesTheSelection)
     EXPECT_EQ(FALSE, SendMessageW(item, WM_TODAYCUSTOM_USERNAVIGATION, VK_DOWN, 0));
 }
 
-namespace {
-
-// Reads the popup menu the item opens, then closes it as a user pressing Escape would.
-struct MenuSpy
-{
-    WNDPROC previous = nullptr;
-    std::vector<std::wstring> items;
-    std::vector<UINT> commands;
-    // Presses Enter once in the open menu before closing it.
-    bool pressEnter = false;
-};
-MenuSpy* g_spy = nullptr;
-
-LRESULT CALLBACK SpyProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
-{
-    if (message == WM_INITMENUPOPUP)
-    {
-        HMENU menu = reinterpret_cast<HMENU>(wParam);
-        for (int i = 0; i < GetMenuItemCount(menu); i++)
-        {
-            wchar_t text[64] = {};
-            GetMenuStringW(menu, static_cast<UINT>(i), text, 64, MF_BYPOSITION);
-            g_spy->items.push_back(text);
-        }
-    }
-    if (message == WM_ENTERIDLE && g_spy->pressEnter)
-    {
-        g_spy->pressEnter = false;
-        PostMessageW(window, WM_KEYDOWN, VK_RETURN, 1);
-    }
-    else if (message == WM_ENTERIDLE)
-        EndMenu();
-    if (message == WM_COMMAND)
-        g_spy->commands.push_back(LOWORD(wParam));
-    return CallWindowProcW(g_spy->previous, window, message, wParam, lParam);
-}
-
-} // namespace
-
 TEST_F(TodayItem, ActionKeyOnTheHeaderOffersToOpenTheProgram)
 {
     ASSERT_NE(nullptr, Create());
     Query();
-    MenuSpy spy;
-    g_spy = &spy;
-    spy.previous = reinterpret_cast<WNDPROC>(
-        SetWindowLongPtrW(item, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(SpyProc)));
+    CMenuSpy spy(item);
     SendMessageW(item, WM_TODAYCUSTOM_RECEIVEDSELECTION, VK_DOWN, 0);
     SendMessageW(item, WM_TODAYCUSTOM_ACTION, VK_RETURN, 0);
     FlushMessages();
     const std::vector<std::wstring> expected = {L"Open Festivo", L"", L"Cancel"};
     EXPECT_EQ(expected, spy.items);
     EXPECT_TRUE(spy.commands.empty());
-    SetWindowLongPtrW(item, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(spy.previous));
-    g_spy = nullptr;
 }
 
 TEST_F(TodayItem, ActionKeyOnAnEventOffersTheContactActions)
@@ -361,33 +318,23 @@ TEST_F(TodayItem, ActionKeyOnAnEventOffersTheContactActions)
     AddContact(1, L"Anna", OleDate(1990, 12, 6));
     ASSERT_NE(nullptr, Create());
     Query();
-    MenuSpy spy;
-    g_spy = &spy;
-    spy.previous = reinterpret_cast<WNDPROC>(
-        SetWindowLongPtrW(item, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(SpyProc)));
+    CMenuSpy spy(item);
     SendMessageW(item, WM_TODAYCUSTOM_RECEIVEDSELECTION, VK_DOWN, 0);
     SendMessageW(item, WM_TODAYCUSTOM_USERNAVIGATION, VK_DOWN, 0);
     SendMessageW(item, WM_TODAYCUSTOM_ACTION, VK_RETURN, 0);
     FlushMessages();
     const std::vector<std::wstring> expected = {L"Open contact", L"Send message", L"Dial", L"", L"Cancel"};
     EXPECT_EQ(expected, spy.items);
-    SetWindowLongPtrW(item, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(spy.previous));
-    g_spy = nullptr;
 }
 
 TEST_F(TodayItem, EnterWithoutSelectionDoesNothing)
 {
     ASSERT_NE(nullptr, Create());
     Query();
-    MenuSpy spy;
-    g_spy = &spy;
-    spy.previous = reinterpret_cast<WNDPROC>(
-        SetWindowLongPtrW(item, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(SpyProc)));
+    CMenuSpy spy(item);
     SendMessageW(item, WM_TODAYCUSTOM_ACTION, VK_RETURN, 0);
     FlushMessages();
     EXPECT_TRUE(spy.items.empty());
-    SetWindowLongPtrW(item, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(spy.previous));
-    g_spy = nullptr;
 }
 
 TEST_F(TodayItem, OpenContactShowsTheSelectedContactsCard)
@@ -413,11 +360,7 @@ TEST_F(TodayItem, EnterTwiceOrADoubleClickOpenTheLinesContact)
     int lineHeight = static_cast<int>(record.cyp) / 3;
     SendMessageW(item, WM_TODAYCUSTOM_RECEIVEDSELECTION, VK_DOWN, 0);
     SendMessageW(item, WM_TODAYCUSTOM_USERNAVIGATION, VK_DOWN, 0);
-    MenuSpy spy;
-    spy.pressEnter = true;
-    g_spy = &spy;
-    spy.previous = reinterpret_cast<WNDPROC>(
-        SetWindowLongPtrW(item, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(SpyProc)));
+    CMenuSpy spy(item, true);
     SendMessageW(item, WM_TODAYCUSTOM_ACTION, VK_RETURN, 0);
     FlushMessages();
     EXPECT_EQ(std::vector<UINT>{IDM_OPENCONTACT}, spy.commands) << "the menu opens on its main action";
@@ -427,13 +370,20 @@ TEST_F(TodayItem, EnterTwiceOrADoubleClickOpenTheLinesContact)
     FlushMessages();
     EXPECT_EQ(2, FakeStore().displays) << "a double click opens the line's contact";
     EXPECT_EQ(FALSE, SendMessageW(item, WM_TODAYCUSTOM_USERNAVIGATION, VK_DOWN, 0)) << "the second line is selected";
-    SetWindowLongPtrW(item, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(spy.previous));
-    g_spy = nullptr;
 }
 
 namespace {
 
-// Answers the next dialog or message box of the thread from inside its modal loop.
+std::wstring Text(HWND window)
+{
+    wchar_t text[200] = L"";
+    GetWindowTextW(window, text, 200);
+    return text;
+}
+
+// Answers the dialogs and message boxes of the thread from inside their modal loops: the next one with the
+// action WhenDialog armed, any other by failing the test and cancelling it, so that a box nobody expected ends
+// the test instead of waiting for ever.
 std::function<void(HWND)> g_onDialog;
 UINT_PTR g_dialogTimer = 0;
 
@@ -447,34 +397,52 @@ BOOL CALLBACK FindThreadDialog(HWND window, LPARAM found)
     return FALSE;
 }
 
-void CALLBACK OnDialogTimer(HWND, UINT, UINT_PTR id, DWORD)
+void CALLBACK OnDialogTimer(HWND, UINT, UINT_PTR, DWORD)
 {
     HWND dialog = nullptr;
     EnumThreadWindows(GetCurrentThreadId(), FindThreadDialog, reinterpret_cast<LPARAM>(&dialog));
     if (!dialog)
         return;
-    KillTimer(nullptr, id);
-    g_dialogTimer = 0;
     auto action = g_onDialog;
     g_onDialog = nullptr;
-    action(dialog);
+    if (action)
+    {
+        action(dialog);
+        return;
+    }
+    ADD_FAILURE() << "a box nobody answers: " << Text(dialog) << L": " << Text(GetDlgItem(dialog, 0xFFFF));
+    SendMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
 }
 
 void WhenDialog(const std::function<void(HWND)>& action)
 {
     g_onDialog = action;
-    g_dialogTimer = SetTimer(nullptr, 0, 20, OnDialogTimer);
+    if (!g_dialogTimer)
+        g_dialogTimer = SetTimer(nullptr, 0, 20, OnDialogTimer);
 }
 
-std::wstring Text(HWND window)
+void StopAnsweringDialogs()
 {
-    wchar_t text[200] = L"";
-    GetWindowTextW(window, text, 200);
-    return text;
+    if (g_dialogTimer)
+        KillTimer(nullptr, g_dialogTimer);
+    g_dialogTimer = 0;
+    g_onDialog = nullptr;
 }
 
+// What the plug-in asked the desktop to open, all of it taken by a program, and for whom.
 std::vector<std::wstring> g_addresses;
 std::vector<std::wstring> g_parties;
+
+bool TakeAddress(const wchar_t* address)
+{
+    g_addresses.push_back(address);
+    return true;
+}
+
+void TakeParty(const wchar_t* party)
+{
+    g_parties.push_back(party);
+}
 
 } // namespace
 
@@ -485,12 +453,9 @@ TEST_F(TodayItem, DialAndSendMessageOfferPicksAndSayWhatIsMissing)
     FakeStore().contacts[0].properties[PIMPR_HOME_TELEPHONE_NUMBER] = L"555-0199";
     FakeStore().contacts[0].properties[PIMPR_EMAIL1_ADDRESS] = L"anna@example.com";
     AddContact(2, L"Bert", OleDate(1980, 12, 20));
-    auto setRecorders = reinterpret_cast<void (*)(void (*)(const wchar_t*), void (*)(const wchar_t*))>(
-        reinterpret_cast<void*>(GetProcAddress(panel->Library(), "SetItemPhoneRecorder")));
-    ASSERT_NE(nullptr, setRecorders);
     g_addresses.clear();
     g_parties.clear();
-    setRecorders([](const wchar_t* a) { g_addresses.push_back(a); }, [](const wchar_t* p) { g_parties.push_back(p); });
+    ASSERT_NO_FATAL_FAILURE(Record(TakeAddress, TakeParty));
     ASSERT_NE(nullptr, Create());
     Query();
     SendMessageW(item, WM_TODAYCUSTOM_RECEIVEDSELECTION, VK_DOWN, 0);
@@ -523,7 +488,6 @@ TEST_F(TodayItem, DialAndSendMessageOfferPicksAndSayWhatIsMissing)
     }
     EXPECT_EQ((std::vector<std::wstring>{L"Festivo: Phone number is missing!", L"Festivo: Address is missing!"}),
               boxes);
-    setRecorders(nullptr, nullptr);
 }
 
 TEST_F(TodayItem, GreetingPickedWhileTheHostMadeTheItemAgainIsStillSent)
@@ -531,16 +495,8 @@ TEST_F(TodayItem, GreetingPickedWhileTheHostMadeTheItemAgainIsStillSent)
     AddContact(1, L"Anna", OleDate(1990, 12, 6));
     FakeStore().contacts[0].properties[PIMPR_EMAIL1_ADDRESS] = L"anna@example.com";
     FakeStore().contacts[0].properties[PIMPR_EMAIL2_ADDRESS] = L"anna@work.example";
-    auto setRecorders = reinterpret_cast<void (*)(bool (*)(const wchar_t*), void (*)(const wchar_t*))>(
-        reinterpret_cast<void*>(GetProcAddress(panel->Library(), "SetItemPhoneRecorder")));
-    ASSERT_NE(nullptr, setRecorders);
     g_addresses.clear();
-    setRecorders(
-        [](const wchar_t* a) {
-            g_addresses.push_back(a);
-            return true;
-        },
-        nullptr);
+    ASSERT_NO_FATAL_FAILURE(Record(TakeAddress, nullptr));
     ASSERT_NE(nullptr, Create());
     Query();
     SendMessageW(item, WM_TODAYCUSTOM_RECEIVEDSELECTION, VK_DOWN, 0);
@@ -557,7 +513,6 @@ TEST_F(TodayItem, GreetingPickedWhileTheHostMadeTheItemAgainIsStillSent)
     EXPECT_EQ((std::vector<std::wstring>{L"mailto:anna@example.com?subject=Happy%20Birthday%21&body=Happy%20Birthday%20"
                                          L"dear%20%20%21"}),
               g_addresses);
-    setRecorders(nullptr, nullptr);
 }
 
 TEST_F(TodayItem, OpenFestivoFromAWrongFolderSaysSoInItsOwnBox)
@@ -577,9 +532,6 @@ TEST_F(TodayItem, OpenFestivoFromAWrongFolderSaysSoInItsOwnBox)
     });
     SendMessageW(item, WM_COMMAND, IDM_OPENFESTIVO, 0);
     FlushMessages(100);
-    if (g_dialogTimer)
-        KillTimer(nullptr, g_dialogTimer);
-    g_dialogTimer = 0;
     EXPECT_EQ(L"Festivo", caption) << "the plug-in's own box, not the system's";
 }
 

@@ -1,9 +1,17 @@
-// Test support of the Today plug-in: the recording host, the plug-in loader, the message flush.
+// Test support of the Today plug-in: the recording host, the plug-in loader, the fixture, the menu spy, the flush.
 #include "tests/today/panel.h"
+
+#include "data/settings.h"
+#include "tests/support/fixtures.h"
+
+#include <objbase.h>
 
 namespace {
 
 const wchar_t* const HOST_CLASS = L"TestTodayHost";
+
+// The one spy at work: a menu is modal, so there is never more than one.
+CMenuSpy* g_spy = nullptr;
 
 bool IsHostMessage(UINT message)
 {
@@ -98,6 +106,64 @@ void CPanel::SetDate(int year, int month, int day)
     st.wDay = static_cast<WORD>(day);
     if (m_setClock)
         m_setClock(&st);
+}
+
+void CPanelTest::SetUp()
+{
+    CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+    DeleteUserKey(SETTINGS_KEY);
+    FakeStore() = FakeStoreState();
+    m_registration = std::make_unique<CFakeStoreRegistration>();
+    panel = std::make_unique<CPanel>();
+    ASSERT_TRUE(panel->Loaded());
+}
+
+void CPanelTest::TearDown()
+{
+    panel.reset();
+    m_registration.reset();
+    DeleteUserKey(SETTINGS_KEY);
+    CoUninitialize();
+}
+
+CMenuSpy::CMenuSpy(HWND window, bool pressEnter) : m_window(window), m_previous(nullptr), m_pressEnter(pressEnter)
+{
+    g_spy = this;
+    m_previous = reinterpret_cast<WNDPROC>(SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(Proc)));
+}
+
+CMenuSpy::~CMenuSpy()
+{
+    if (IsWindow(m_window))
+        SetWindowLongPtrW(m_window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(m_previous));
+    g_spy = nullptr;
+}
+
+LRESULT CALLBACK CMenuSpy::Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    CMenuSpy* spy = g_spy;
+    if (message == WM_INITMENUPOPUP)
+    {
+        HMENU menu = reinterpret_cast<HMENU>(wParam);
+        for (int i = 0; i < GetMenuItemCount(menu); i++)
+        {
+            wchar_t text[64] = {};
+            GetMenuStringW(menu, static_cast<UINT>(i), text, 64, MF_BYPOSITION);
+            spy->items.push_back(text);
+        }
+    }
+    if (message == WM_ENTERIDLE)
+    {
+        spy->waited = true;
+        if (spy->m_pressEnter)
+            PostMessageW(window, WM_KEYDOWN, VK_RETURN, 1);
+        else
+            EndMenu();
+        spy->m_pressEnter = false;
+    }
+    if (message == WM_COMMAND)
+        spy->commands.push_back(LOWORD(wParam));
+    return CallWindowProcW(spy->m_previous, window, message, wParam, lParam);
 }
 
 void FlushMessages(DWORD milliseconds)

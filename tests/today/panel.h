@@ -1,10 +1,13 @@
-// The plug-in loaded by ordinal as a Today host does, a recording host window, and a time-limited flush.
+// The plug-in loaded by ordinal as a Today host does, a recording host window, the fixture every test of the
+// plug-in starts from, a reader of the menus it opens, and a time-limited flush.
 #pragma once
 
 #include "platform/today/today.h"
 #include "tests/support/fake_store.h"
 
+#include <gtest/gtest.h>
 #include <windows.h>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -55,6 +58,41 @@ public:
 private:
     HMODULE m_library;
     void (*m_setClock)(const SYSTEMTIME*) = nullptr;
+};
+
+// COM, no settings, an empty fake store and the plug-in loaded; a test adds its host and its clock.
+class CPanelTest : public ::testing::Test
+{
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    std::unique_ptr<CPanel> panel;
+
+private:
+    std::unique_ptr<CFakeStoreRegistration> m_registration;
+};
+
+// While it lives, reads the popup menus window opens and the commands it gets, and closes each menu as a user
+// pressing Escape would once the menu waits for the user (after pressing Enter in it once, when asked to).
+class CMenuSpy
+{
+public:
+    explicit CMenuSpy(HWND window, bool pressEnter = false);
+    ~CMenuSpy();
+    CMenuSpy(const CMenuSpy&) = delete;
+    CMenuSpy& operator=(const CMenuSpy&) = delete;
+
+    std::vector<std::wstring> items;
+    std::vector<UINT> commands;
+    bool waited = false;
+
+private:
+    static LRESULT CALLBACK Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+    HWND m_window;
+    WNDPROC m_previous;
+    bool m_pressEnter;
 };
 
 // Dispatches every message that arrives within the time limit.

@@ -38,17 +38,12 @@ void RecordShell(const wchar_t* call, HWND, WPARAM, LPARAM lParam)
         g_notified.push_back({name, L""});
 }
 
-class TodayReminders : public ::testing::Test
+class TodayReminders : public CPanelTest
 {
 protected:
     void SetUp() override
     {
-        CoInitializeEx(nullptr, COINIT_MULTITHREADED);
-        DeleteUserKey(SETTINGS_KEY);
-        FakeStore() = FakeStoreState();
-        m_registration = std::make_unique<CFakeStoreRegistration>();
-        panel = std::make_unique<CPanel>();
-        ASSERT_TRUE(panel->Loaded());
+        ASSERT_NO_FATAL_FAILURE(CPanelTest::SetUp());
         auto setRecorder = reinterpret_cast<void (*)(ShellRecorder)>(
             reinterpret_cast<void*>(GetProcAddress(panel->Library(), "SetItemShellRecorder")));
         ASSERT_NE(nullptr, setRecorder);
@@ -59,10 +54,7 @@ protected:
     void TearDown() override
     {
         host.reset();
-        panel.reset();
-        m_registration.reset();
-        DeleteUserKey(SETTINGS_KEY);
-        CoUninitialize();
+        CPanelTest::TearDown();
     }
 
     HWND Create()
@@ -72,13 +64,9 @@ protected:
         return item = panel->initialize(&record, host->Window());
     }
 
-    std::unique_ptr<CPanel> panel;
     std::unique_ptr<CRecordingHost> host;
     TODAYLISTITEM record{};
     HWND item = nullptr;
-
-private:
-    std::unique_ptr<CFakeStoreRegistration> m_registration;
 };
 
 } // namespace

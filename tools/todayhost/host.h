@@ -6,6 +6,7 @@
 #include "tools/todayhost/tray.h"
 
 #include <windows.h>
+#include <functional>
 #include <vector>
 
 // One registered item: its record, its library and its window.
@@ -18,6 +19,8 @@ struct CHostedItem
     int selectability;
 };
 
+// Calls visit with the items key and the name of each item registered below it; false when there is no such key.
+bool ForEachRegisteredItem(const std::function<void(HKEY items, const wchar_t* name)>& visit);
 // Reads the items registered below HKEY_LOCAL_MACHINE, in their order; each enabled one is loaded.
 std::vector<CHostedItem> LoadRegisteredItems();
 void FreeItems(std::vector<CHostedItem>& items);

@@ -78,23 +78,31 @@ bool LoadItem(HKEY items, const wchar_t* name, CHostedItem& item)
 
 } // namespace
 
-std::vector<CHostedItem> LoadRegisteredItems()
+bool ForEachRegisteredItem(const std::function<void(HKEY items, const wchar_t* name)>& visit)
 {
-    std::vector<CHostedItem> result;
     HKEY items = nullptr;
     if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, TODAY_ITEMS_KEY, 0, KEY_READ, &items) != ERROR_SUCCESS)
-        return result;
+        return false;
     wchar_t name[MAX_PATH];
     for (DWORD i = 0;; i++)
     {
         DWORD length = MAX_PATH;
         if (RegEnumKeyExW(items, i, name, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
             break;
+        visit(items, name);
+    }
+    RegCloseKey(items);
+    return true;
+}
+
+std::vector<CHostedItem> LoadRegisteredItems()
+{
+    std::vector<CHostedItem> result;
+    ForEachRegisteredItem([&result](HKEY items, const wchar_t* name) {
         CHostedItem item;
         if (LoadItem(items, name, item))
             result.push_back(item);
-    }
-    RegCloseKey(items);
+    });
     std::stable_sort(result.begin(), result.end(), [](const CHostedItem& a, const CHostedItem& b) {
         return a.record.dwOrder < b.record.dwOrder;
     });

@@ -1,7 +1,7 @@
 // Watching the Today items' registrations: the items key, or before it exists the nearest key above it.
 #include "tools/todayhost/itemswatch.h"
 
-#include "platform/today/today.h"
+#include "tools/todayhost/host.h"
 
 #include <vector>
 
@@ -36,15 +36,7 @@ void AppendValues(HKEY key, std::wstring& out)
 std::wstring RegisteredItemsText()
 {
     std::wstring text;
-    HKEY items = nullptr;
-    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, TODAY_ITEMS_KEY, 0, KEY_READ, &items) != ERROR_SUCCESS)
-        return text;
-    wchar_t name[MAX_PATH];
-    for (DWORD i = 0;; i++)
-    {
-        DWORD length = MAX_PATH;
-        if (RegEnumKeyExW(items, i, name, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
-            break;
+    ForEachRegisteredItem([&text](HKEY items, const wchar_t* name) {
         text += L"[";
         text += name;
         text += L"]";
@@ -54,8 +46,7 @@ std::wstring RegisteredItemsText()
             AppendValues(item, text);
             RegCloseKey(item);
         }
-    }
-    RegCloseKey(items);
+    });
     return text;
 }
 
