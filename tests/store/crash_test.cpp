@@ -105,7 +105,7 @@ TEST_F(StoreTest, SaveKilledAtAnyPointLeavesOldOrNewFileAndNoSecondBook)
 {
     const std::string before = Book(15), after = Book(5);
     std::wstring path = WriteBook(L"book.vcf", before);
-    // A private book stays private also in the copy a save writes.
+    // A private book stays private also in the copy a save writes, from its first byte.
     bool privateBook = HaveUnixFiles() && SetUnixMode(path, 0600);
     std::wstring saver = SaverPath();
     HANDLE ready = CreateEventW(nullptr, TRUE, FALSE, L"FestivoSaverReady");
@@ -135,7 +135,9 @@ TEST_F(StoreTest, SaveKilledAtAnyPointLeavesOldOrNewFileAndNoSecondBook)
         if (find != INVALID_HANDLE_VALUE)
         {
             FindClose(find);
-            if (privateBook)
+            // A kill between creating the copy and making it private leaves it empty: nothing to read.
+            bool holdsBytes = copy.nFileSizeLow != 0 || copy.nFileSizeHigh != 0;
+            if (privateBook && holdsBytes)
             {
                 EXPECT_EQ(0600, UnixMode(m_dir.File(copy.cFileName)) & 0777) << "kill " << kill;
             }
