@@ -577,6 +577,39 @@ void MergeFields(const CCardFields& original, const CCardFields& edited, CCardFi
     }
 }
 
+namespace {
+
+// Every property no edit replaced reads back from the edited card with the same bytes, in order: an
+// inserted line that a neighbour would swallow as its continuation, or that would swallow one, fails.
+bool KeepsUntouchedProperties(const std::string& cardText, const CVCard& card, const std::vector<CCardEdit>& edits,
+                              const std::string& result)
+{
+    CVCardReader reader(result.data(), result.size());
+    CVCard again;
+    if (!reader.Next(again))
+        return false;
+    size_t next = 0;
+    for (const CVCardProperty& p : card.properties)
+    {
+        bool replaced = false;
+        for (const CCardEdit& e : edits)
+            if (e.begin < e.end && p.begin < e.end && e.begin < p.end)
+                replaced = true;
+        if (replaced)
+            continue;
+        while (next < again.properties.size() &&
+               result.compare(again.properties[next].begin, again.properties[next].end - again.properties[next].begin,
+                              cardText, p.begin, p.end - p.begin) != 0)
+            ++next;
+        if (next == again.properties.size())
+            return false;
+        ++next;
+    }
+    return true;
+}
+
+} // namespace
+
 bool EditCard(const std::string& cardText, const CCardFields& asked, std::string& result, const std::string& newUid,
               std::vector<CCardEdit>* edits)
 {
@@ -617,6 +650,8 @@ bool EditCard(const std::string& cardText, const CCardFields& asked, std::string
         pos = e.end;
     }
     result.append(cardText, pos, std::string::npos);
+    if (!KeepsUntouchedProperties(cardText, card, done, result))
+        return false;
     if (edits)
         *edits = done;
     return true;
