@@ -7,6 +7,8 @@
 #include "platform/store/journal.h"
 #include "platform/store/vcard/text.h"
 
+#include <memory>
+
 namespace {
 
 // How often opening starts again when the file changes while it is read.
@@ -139,7 +141,11 @@ void DecodeBookFile(std::string bytes, CBookFile& file)
 bool OpenCard(LONG oid, COpenedCard& opened)
 {
     // The store's card index holds only while the file is as the store read it; a file that
-    // changed in between is read again by the store first.
+    // changed in between is read again by the store first. The lock is kept from that reading to
+    // the next attempt: let go in between, another Festivo process that saves in a loop could
+    // change the file before every attempt.
+    std::unique_ptr<CBookLock> lock;
+    std::wstring locked;
     for (int attempt = 0; attempt < OPEN_ATTEMPTS; ++attempt)
     {
         std::shared_ptr<const CSnapshot> snapshot = TheAddressBook().Current();
@@ -149,7 +155,12 @@ bool OpenCard(LONG oid, COpenedCard& opened)
         const CStoreEntry& entry = snapshot->entries[index];
         const CStoreFile& stored = snapshot->files[entry.file];
         // No Festivo process replaces the file while it is read.
-        CBookLock lock(stored.path);
+        if (!lock || locked != stored.path)
+        {
+            lock.reset();
+            lock.reset(new CBookLock(stored.path));
+            locked = stored.path;
+        }
         CFileStamp before, after;
         CBookFile file;
         DWORD error = 0;

@@ -43,6 +43,14 @@ double FileMegabytes(const std::wstring& path)
     return ((static_cast<ULONGLONG>(data.nFileSizeHigh) << 32) | data.nFileSizeLow) / 1048576.0;
 }
 
+double PeakMegabytes()
+{
+    PROCESS_MEMORY_COUNTERS memory = {};
+    memory.cb = sizeof(memory);
+    GetProcessMemoryInfo(GetCurrentProcess(), &memory, sizeof(memory));
+    return memory.PeakWorkingSetSize / 1048576.0;
+}
+
 // The address book's size, and its index's (the only .idx left after a load of one book).
 void PrintSizes()
 {
@@ -65,11 +73,7 @@ void PrintSizes()
             FindClose(find);
         }
     }
-    PROCESS_MEMORY_COUNTERS memory = {};
-    memory.cb = sizeof(memory);
-    GetProcessMemoryInfo(GetCurrentProcess(), &memory, sizeof(memory));
-    printf("peak working set %.1f MB, address book %.1f MB, index %.1f MB\n", memory.PeakWorkingSetSize / 1048576.0,
-           FileMegabytes(book), index);
+    printf("peak working set %.1f MB, address book %.1f MB, index %.1f MB\n", PeakMegabytes(), FileMegabytes(book), index);
 }
 
 int Change(const wchar_t* file)
@@ -128,11 +132,13 @@ int wmain(int argc, wchar_t** argv)
         CDataList list;
         list.Open(nullptr);
         double opened = watch.Milliseconds();
+        double openedPeak = PeakMegabytes();
         list.Load();
         double loaded = watch.Milliseconds();
         status = list.GetTotalCount() > 0 ? 0 : 1;
         list.Close();
-        printf("log-on %.0f ms, load %.0f ms, log-off %.0f ms\n", opened, loaded - opened, watch.Milliseconds() - loaded);
+        printf("log-on %.0f ms, load %.0f ms, log-off %.0f ms; peak working set after log-on %.1f MB\n", opened,
+               loaded - opened, watch.Milliseconds() - loaded, openedPeak);
         PrintSizes();
     }
     else if (mode == L"change" && argc > 2)

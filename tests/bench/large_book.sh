@@ -95,12 +95,12 @@ setbook "$work/large.vcf"
 row "Festivo data path, $((count * 10)) cards in one file, cold" "$(median datapath load cold)"
 row "Festivo data path, $((count * 10)) cards in one file, warm" "$(median datapath load)"
 # Peak working set of one cold load, and the sizes of the book and of its index.
-sizes=$({ datapath load cold 2>/dev/null || true; } | grep -o 'peak working set.*' || echo "no figures")
+sizes=$({ datapath load cold 2>/dev/null || true; } | grep -o '^peak working set.*' || echo "no figures")
 row "$((count * 10)) cards in one file: $sizes" ""
 setbook "$work/tiny.vcf"
 row "Festivo data path, 10 MB of minimal cards ($(grep -c BEGIN "$work/tiny.vcf")), cold" "$(median datapath load cold)"
 row "Festivo data path, 10 MB of minimal cards, warm" "$(median datapath load)"
-sizes=$({ datapath load 2>/dev/null || true; } | grep -o 'peak working set.*' || echo "no figures")
+sizes=$({ datapath load 2>/dev/null || true; } | grep -o '^peak working set.*' || echo "no figures")
 row "minimal cards: $sizes" ""
 
 # A change to one file of the folder, until the logged-on window has the store's message.

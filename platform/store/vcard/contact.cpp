@@ -2,26 +2,48 @@
 #include "platform/store/vcard/contact.h"
 
 #include "platform/store/vcard/date.h"
+#include "platform/store/vcard/header.h"
 #include "platform/store/vcard/text.h"
 
+#include <initializer_list>
 #include <unordered_map>
 
 namespace vcard {
 
 namespace {
 
+// Text without escapes and blanks at either end; text without a backslash is only copied.
+std::string Unescaped(std::string_view text)
+{
+    if (text.find('\\') == std::string_view::npos)
+        return std::string(TrimView(text));
+    return Trim(UnescapeText(std::string(text)));
+}
+
 std::string TextValue(const CVCardProperty& p)
 {
-    return Trim(UnescapeText(p.value));
+    return Unescaped(p.value);
+}
+
+// Where the component that starts at start ends: the next separator that is not escaped.
+size_t ComponentEnd(const std::string& text, size_t start)
+{
+    size_t i = start;
+    for (; i < text.size() && text[i] != ';'; ++i)
+        if (text[i] == '\\' && i + 1 < text.size())
+            ++i;
+    return i;
 }
 
 // Family and given name of N (family; given; additional; prefix; suffix). A comma stays a comma:
 // escaped in 3.0 and 4.0, plain text in 2.1, and names like "O'Neil, Jr." keep it either way.
 void ReadN(const CVCardProperty& p, std::string& given, std::string& family)
 {
-    std::vector<std::string> parts = SplitComponents(p.value, ';');
-    family = parts.empty() ? std::string() : Trim(parts[0]);
-    given = parts.size() < 2 ? std::string() : Trim(parts[1]);
+    const std::string& v = p.value;
+    size_t first = ComponentEnd(v, 0);
+    family = Unescaped(std::string_view(v).substr(0, first));
+    given = first < v.size() ? Unescaped(std::string_view(v).substr(first + 1, ComponentEnd(v, first + 1) - first - 1))
+                             : std::string();
 }
 
 // The X-ABLABEL of each group ("item1"), found in one pass; groups compare without regard to case.
@@ -85,8 +107,24 @@ std::string PhoneNumber(const CVCardProperty& p)
     return number;
 }
 
+// The slots to try for a number, in order: at most two, kept without an allocation.
+struct CSlots
+{
+    PhoneSlot slots[2];
+    size_t count = 0;
+    CSlots() {}
+    CSlots(std::initializer_list<PhoneSlot> list)
+    {
+        for (PhoneSlot slot : list)
+            slots[count++] = slot;
+    }
+    const PhoneSlot* begin() const { return slots; }
+    const PhoneSlot* end() const { return slots + count; }
+    bool empty() const { return count == 0; }
+};
+
 // The slot a number's label names ("Mobile", "_$!<HomeFAX>!$_"), for numbers whose types name no kind.
-std::vector<PhoneSlot> SlotsForLabel(const std::string& label)
+CSlots SlotsForLabel(const std::string& label)
 {
     if (label == "MOBILE" || label == "IPHONE" || label == "CELL")
         return {PHONE_MOBILE};
@@ -119,11 +157,11 @@ bool HasKindType(const CVCardProperty& p)
 }
 
 // The slot order to try for a number, by its types (or its label); an empty list means no slot.
-std::vector<PhoneSlot> SlotsFor(const CVCardProperty& p, const std::string& label)
+CSlots SlotsFor(const CVCardProperty& p, const std::string& label)
 {
     if (!label.empty() && !HasKindType(p))
     {
-        std::vector<PhoneSlot> labelled = SlotsForLabel(label);
+        CSlots labelled = SlotsForLabel(label);
         if (!labelled.empty())
             return labelled;
     }
@@ -239,7 +277,7 @@ void ReadContact(const CVCard& card, CContactRecord& record)
     std::string given = record.firstName, family = record.lastName;
     std::string joined = Trim(given + (given.empty() || family.empty() ? "" : " ") + family);
     if (!formatted.empty())
-        record.name = formatted;
+        record.name = std::move(formatted);
     else if (!joined.empty())
         record.name = joined;
     else if (!organisation.empty())

@@ -63,7 +63,8 @@ class CVCardReader
 public:
     CVCardReader(const char* data, size_t size);
     // The next card that can be read; false at the end. A card cut off by the next BEGIN:VCARD is
-    // skipped; the last card of the data is read up to its end even without END:VCARD.
+    // skipped; the last card of the data is read up to its end even without END:VCARD. A card
+    // passed again is overwritten in place: its properties' strings keep their storage.
     bool Next(CVCard& card);
     // Parses the logical line(s) at [0, size) as one property; false when it is not one.
     static bool ParseProperty(const char* data, size_t size, CVCardProperty& property);
