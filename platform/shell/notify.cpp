@@ -108,6 +108,28 @@ size_t Find(const CLSID& clsid, DWORD id)
     return g_notifications.size();
 }
 
+// Wine's balloon draws its text about a character narrower than it measures it, cutting the end of the longest
+// line ("turns 36" shown as "turns 3"): every line gets room to spare, blanks that no renderer shows.
+void PadLines(const wchar_t* text, wchar_t* out, size_t room)
+{
+    const wchar_t padding[] = L"\u00A0\u00A0\u00A0";
+    size_t n = 0;
+    auto put = [&](wchar_t ch) {
+        if (n + 1 < room)
+            out[n++] = ch;
+    };
+    for (const wchar_t* p = text;; ++p)
+    {
+        if (*p == L'\n' || *p == 0)
+            for (const wchar_t* q = padding; *q; ++q)
+                put(*q);
+        if (*p == 0)
+            break;
+        put(*p);
+    }
+    out[n] = 0;
+}
+
 // Takes a notification's icon and window away; false when there is none.
 bool Remove(const CLSID& clsid, DWORD id)
 {
@@ -222,7 +244,9 @@ LRESULT SHNotificationAdd(SHNOTIFICATIONDATA* data)
     icon.hIcon = data->hicon ? data->hicon : LoadIconW(nullptr, IDI_INFORMATION);
     Copy(icon.szTip, ARRAYSIZE(icon.szTip), data->pszTitle);
     Copy(icon.szInfoTitle, ARRAYSIZE(icon.szInfoTitle), data->pszTitle);
-    NotificationPlainText(data->pszHTML, icon.szInfo, ARRAYSIZE(icon.szInfo));
+    wchar_t text[ARRAYSIZE(icon.szInfo)];
+    NotificationPlainText(data->pszHTML, text, ARRAYSIZE(text));
+    PadLines(text, icon.szInfo, ARRAYSIZE(icon.szInfo));
     icon.uTimeout = data->csDuration * 1000;
     icon.dwInfoFlags = (data->grfFlags & SHNF_SILENT) ? (NIIF_INFO | NIIF_NOSOUND) : NIIF_INFO;
     g_notifications.push_back(n);
