@@ -198,26 +198,33 @@ LRESULT CBufferedList::Dispatch(UINT message, WPARAM wParam, LPARAM lParam)
 LRESULT CBufferedList::OnSize(WPARAM wParam, LPARAM lParam)
 {
     LRESULT result = CallPrevious(WM_SIZE, wParam, lParam);
-    int width = LOWORD(lParam);
-    int height = HIWORD(lParam);
-    if (width != m_bufferWidth || height != m_bufferHeight)
-    {
-        ReleaseBuffer();
-        m_bufferWidth = width;
-        m_bufferHeight = height;
-        HDC screen = GetDC(m_window);
-        m_bufferDC = CreateCompatibleDC(screen);
-        m_bufferBitmap = CreateCompatibleBitmap(screen, width > 0 ? width : 1, height > 0 ? height : 1);
-        m_previousBitmap = static_cast<HBITMAP>(SelectObject(m_bufferDC, m_bufferBitmap));
-        ReleaseDC(m_window, screen);
-    }
+    EnsureBuffer(LOWORD(lParam), HIWORD(lParam));
     return result;
+}
+
+// The buffer follows the list's size. A list that already had its final size when it was attached
+// gets no WM_SIZE: its first paint makes the buffer.
+void CBufferedList::EnsureBuffer(int width, int height)
+{
+    if (m_bufferDC && width == m_bufferWidth && height == m_bufferHeight)
+        return;
+    ReleaseBuffer();
+    m_bufferWidth = width;
+    m_bufferHeight = height;
+    HDC screen = GetDC(m_window);
+    m_bufferDC = CreateCompatibleDC(screen);
+    m_bufferBitmap = CreateCompatibleBitmap(screen, width > 0 ? width : 1, height > 0 ? height : 1);
+    m_previousBitmap = static_cast<HBITMAP>(SelectObject(m_bufferDC, m_bufferBitmap));
+    ReleaseDC(m_window, screen);
 }
 
 LRESULT CBufferedList::OnPaint()
 {
     PAINTSTRUCT ps;
     HDC dc = BeginPaint(m_window, &ps);
+    RECT client;
+    GetClientRect(m_window, &client);
+    EnsureBuffer(client.right, client.bottom);
     if (m_bufferDC)
     {
         PaintBuffer(ps.rcPaint);
@@ -230,10 +237,13 @@ LRESULT CBufferedList::OnPaint()
 
 LRESULT CBufferedList::OnPrintClient(HDC target)
 {
-    if (!m_bufferDC || !target)
+    if (!target)
         return 0;
     RECT client;
     GetClientRect(m_window, &client);
+    EnsureBuffer(client.right, client.bottom);
+    if (!m_bufferDC)
+        return 0;
     PaintBuffer(client);
     BitBlt(target, 0, 0, client.right, client.bottom, m_bufferDC, 0, 0, SRCCOPY);
     return 0;

@@ -55,6 +55,7 @@ private:
     // Invalidates a row across the whole width of the list, where the rows are drawn.
     void InvalidateRow(int index);
     LRESULT OnSize(WPARAM wParam, LPARAM lParam);
+    void EnsureBuffer(int width, int height);
     LRESULT OnPaint();
     // Draws the rows that meet area into the back buffer.
     void PaintBuffer(const RECT& area);

@@ -1,5 +1,6 @@
 // Rows of the event list: the date line text, the filter match and the pixels that matter.
 #include "app/row.h"
+#include "common/popuplist.h"
 #include "tests/support/fake_store.h"
 #include "tests/support/fixtures.h"
 
@@ -173,4 +174,60 @@ TEST_F(Rows, SelectedRowOnHighlightAndSignPictureNeverCovered)
     DeleteObject(res.boldUnderlinedFont);
     DeleteObject(res.pictures[0]);
     DeleteObject(res.masks[0]);
+}
+
+namespace {
+
+LRESULT CALLBACK RedRowsOwner(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_DRAWITEM)
+    {
+        const DRAWITEMSTRUCT* draw = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
+        HBRUSH red = CreateSolidBrush(RGB(255, 0, 0));
+        FillRect(draw->hDC, &draw->rcItem, red);
+        DeleteObject(red);
+        return TRUE;
+    }
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+} // namespace
+
+// A list that already has its final size when it is taken over gets no WM_SIZE (a desktop dialog's
+// pick list): it paints its rows all the same, rather than nothing at all.
+TEST(PopupList, ListSizedBeforeItIsTakenOverPaintsItsRows)
+{
+    WNDCLASSW wc = {};
+    wc.lpfnWndProc = RedRowsOwner;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.lpszClassName = L"FestivoRedRowsOwner";
+    RegisterClassW(&wc);
+    HWND owner = CreateWindowExW(0, wc.lpszClassName, L"", WS_POPUP, 0, 0, 200, 120, nullptr, nullptr, wc.hInstance, nullptr);
+    ASSERT_NE(nullptr, owner);
+    const DWORD style = WS_CHILD | WS_VISIBLE | LVS_REPORT | LVS_OWNERDRAWFIXED | LVS_OWNERDATA | LVS_NOCOLUMNHEADER | LVS_SINGLESEL;
+    HWND list = CreateWindowExW(0, WC_LISTVIEWW, L"", style, 0, 0, 200, 120, owner, reinterpret_cast<HMENU>(7),
+                                wc.hInstance, nullptr);
+    ASSERT_NE(nullptr, list);
+    COLORREF row = 0xdeadbeef;
+    {
+        CPopupListBox box;
+        box.Construct(owner, 7);
+        box.SetCount(2);
+        HDC screen = GetDC(nullptr);
+        HDC dc = CreateCompatibleDC(screen);
+        HBITMAP bitmap = CreateCompatibleBitmap(screen, 200, 120);
+        ReleaseDC(nullptr, screen);
+        HGDIOBJ old = SelectObject(dc, bitmap);
+        RECT all = {0, 0, 200, 120};
+        FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+        SendMessageW(list, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT);
+        row = GetPixel(dc, 20, 3);
+        SelectObject(dc, old);
+        DeleteObject(bitmap);
+        DeleteDC(dc);
+        box.Detach();
+    }
+    DestroyWindow(owner);
+    UnregisterClassW(wc.lpszClassName, wc.hInstance);
+    EXPECT_EQ(RGB(255, 0, 0), row);
 }
