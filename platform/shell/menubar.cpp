@@ -344,35 +344,68 @@ void OnDestroy(HWND hwnd, MenuBar* bar)
 }
 
 // The row of push buttons: a click on one is the soft key's command, sent to the dialog as a tap sends it.
-LRESULT ButtonRowProc(HWND hwnd, MenuBar* bar, UINT message, WPARAM wParam, LPARAM lParam)
+// False for a message the row leaves to what every bar does.
+bool OnButtonRowMessage(HWND hwnd, MenuBar* bar, UINT message, WPARAM wParam, LRESULT& result)
 {
+    result = 0;
     switch (message)
     {
     case WM_COMMAND:
         if (HIWORD(wParam) == BN_CLICKED && IsWindowEnabled(bar->owner))
             SendMessageW(bar->owner, WM_COMMAND, MAKEWPARAM(LOWORD(wParam), 0), 0);
-        return 0;
+        return true;
     case WM_SIZE:
         LayOutButtonRow(hwnd);
-        return 0;
+        return true;
     case WM_ERASEBKGND:
     {
         RECT client;
         GetClientRect(hwnd, &client);
         FillRect(reinterpret_cast<HDC>(wParam), &client, GetSysColorBrush(COLOR_BTNFACE));
-        return 1;
+        result = 1;
+        return true;
     }
-    case SHCMBM_GETMENU:
-        return reinterpret_cast<LRESULT>(bar->menu);
-    case SHCMBM_OVERRIDEKEY:
-        return OverrideKey(bar, static_cast<UINT>(wParam), lParam);
-    case MENUBAR_QUERYKEY:
-        return QueryKey(bar, static_cast<UINT>(wParam));
-    case WM_NCDESTROY:
-        OnDestroy(hwnd, bar);
-        return 0;
+    default:
+        return false;
     }
-    return DefWindowProcW(hwnd, message, wParam, lParam);
+}
+
+// The bar drawn as soft keys (or a window menu); false for a message it leaves to what every bar does.
+bool OnSoftKeyMessage(HWND hwnd, MenuBar* bar, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result)
+{
+    result = 0;
+    switch (message)
+    {
+    case WM_PAINT:
+        Paint(hwnd, bar);
+        return true;
+    case WM_MOUSEACTIVATE:
+        // The bar takes no activation of its own, but a tap on it brings its program's window to the front
+        // with the keyboard, as a tap on the device's menu bar does.
+        ActivateOwner(bar);
+        result = MA_NOACTIVATE;
+        return true;
+    case WM_LBUTTONDOWN:
+        OnButtonDown(hwnd, bar, lParam);
+        return true;
+    case WM_LBUTTONUP:
+        OnButtonUp(hwnd, bar, lParam);
+        return true;
+    case WM_CAPTURECHANGED:
+        if (bar->pressed >= 0 && !bar->openMenu)
+            SetPressed(hwnd, bar, -1);
+        return true;
+    case WM_INITMENUPOPUP:
+        // Sub-menus of the open menu are prepared by the owner, as the menu itself was.
+        if (reinterpret_cast<HMENU>(wParam) != bar->openMenu)
+            SendMessageW(bar->owner, WM_INITMENUPOPUP, wParam, lParam);
+        return true;
+    case SHCMBM_GETSUBMENU:
+        result = reinterpret_cast<LRESULT>(SubMenuOf(bar, static_cast<UINT>(lParam)));
+        return true;
+    default:
+        return false;
+    }
 }
 
 LRESULT CALLBACK MenuBarProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
@@ -386,37 +419,14 @@ LRESULT CALLBACK MenuBarProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPar
     MenuBar* bar = BarOf(hwnd);
     if (!bar)
         return DefWindowProcW(hwnd, message, wParam, lParam);
-    if (bar->buttonRow)
-        return ButtonRowProc(hwnd, bar, message, wParam, lParam);
+    LRESULT result = 0;
+    if (bar->buttonRow ? OnButtonRowMessage(hwnd, bar, message, wParam, result)
+                       : OnSoftKeyMessage(hwnd, bar, message, wParam, lParam, result))
+        return result;
     switch (message)
     {
-    case WM_PAINT:
-        Paint(hwnd, bar);
-        return 0;
-    case WM_MOUSEACTIVATE:
-        // The bar takes no activation of its own, but a tap on it brings its program's window to the front
-        // with the keyboard, as a tap on the device's menu bar does.
-        ActivateOwner(bar);
-        return MA_NOACTIVATE;
-    case WM_LBUTTONDOWN:
-        OnButtonDown(hwnd, bar, lParam);
-        return 0;
-    case WM_LBUTTONUP:
-        OnButtonUp(hwnd, bar, lParam);
-        return 0;
-    case WM_CAPTURECHANGED:
-        if (bar->pressed >= 0 && !bar->openMenu)
-            SetPressed(hwnd, bar, -1);
-        return 0;
-    case WM_INITMENUPOPUP:
-        // Sub-menus of the open menu are prepared by the owner, as the menu itself was.
-        if (reinterpret_cast<HMENU>(wParam) != bar->openMenu)
-            SendMessageW(bar->owner, WM_INITMENUPOPUP, wParam, lParam);
-        return 0;
     case SHCMBM_GETMENU:
         return reinterpret_cast<LRESULT>(bar->menu);
-    case SHCMBM_GETSUBMENU:
-        return reinterpret_cast<LRESULT>(SubMenuOf(bar, static_cast<UINT>(lParam)));
     case SHCMBM_OVERRIDEKEY:
         return OverrideKey(bar, static_cast<UINT>(wParam), lParam);
     case MENUBAR_QUERYKEY:
