@@ -78,6 +78,17 @@ private:
     std::vector<std::pair<LONG, LONG>> m_slots;
 };
 
+// How many lines of the text start with BEGIN: (any case): about as many as it has cards.
+size_t CountCardBegins(const std::string& text)
+{
+    size_t count = 0;
+    for (size_t at = text.find(':'); at != std::string::npos; at = text.find(':', at + 1))
+        if (at >= 5 && (text[at - 1] | 0x20) == 'n' && (at == 5 || text[at - 6] == '\n' || text[at - 6] == '\r') &&
+            _strnicmp(text.data() + at - 5, "BEGIN", 5) == 0)
+            ++count;
+    return count;
+}
+
 // Records read on demand are filled under this lock: snapshots are shared by every store object.
 CRITICAL_SECTION* RecordLock()
 {
@@ -90,28 +101,34 @@ CRITICAL_SECTION* RecordLock()
 // False when the file could not be read; file then stays as it was.
 bool ReadCards(CStoreFile& file)
 {
-    auto cards = std::make_shared<std::vector<CStoreCard>>();
+    auto cards = std::make_shared<CFileCards>();
     std::string bytes, converted;
     if (!ReadFileBytes(file.path, bytes, MAX_ADDRESS_BOOK_FILE))
         return false;
     file.utf16 = vcard::ConvertUtf16File(bytes, converted);
+    if (file.utf16)
+        std::string().swap(bytes);
     const std::string& text = file.utf16 ? converted : bytes;
+    // Room for as many cards as the text has card beginnings, so that the cards are not moved
+    // (and held twice) as they grow; names take a few bytes a line.
+    size_t begins = CountCardBegins(text);
+    cards->Reserve(begins, begins * 24);
     vcard::CVCardReader reader(text.data(), text.size());
     vcard::CVCard card;
     vcard::CContactRecord record;
     while (reader.Next(card))
     {
         CStoreCard stored;
-        vcard::ReadContact(card, record);
-        stored.name = std::move(record.name);
+        vcard::ReadContact(card, record, vcard::LIST_FIELDS);
         stored.birthday = record.birthday;
         stored.anniversary = record.anniversary;
         stored.begin = card.begin;
         stored.end = card.end;
         stored.hash = Fnv64(text.data() + card.begin, card.end - card.begin);
         stored.baseOid = record.uid.empty() ? ContentOid(stored.hash) : OidFromText("uid:" + record.uid);
-        cards->push_back(std::move(stored));
+        cards->Add(stored, record.name);
     }
+    cards->Fit();
     file.cards = std::move(cards);
     return true;
 }
@@ -134,10 +151,10 @@ bool ParseRecord(const std::string& text, const CStoreCard& card, vcard::CContac
     return true;
 }
 
-void FillFromCard(const CStoreCard& card, vcard::CContactRecord& record)
+void FillFromCard(const CStoreCard& card, std::string_view name, vcard::CContactRecord& record)
 {
     record = vcard::CContactRecord();
-    record.name = card.name;
+    record.name.assign(name.data(), name.size());
     record.birthday = card.birthday;
     record.anniversary = card.anniversary;
 }
@@ -151,10 +168,52 @@ LONG ContentOid(uint64_t hash)
     return oid == 0 ? 1 : oid;
 }
 
+const CStoreCard& CFileCards::operator[](size_t i) const
+{
+    if (i >= m_cards.size())
+        FatalAppExitW(0, L"A card past the end of its file was asked for.");
+    return m_cards[i];
+}
+
+std::string_view CFileCards::Name(const CStoreCard& card) const
+{
+    if (card.nameAt > m_names.size() || card.nameLength > m_names.size() - card.nameAt)
+        FatalAppExitW(0, L"A card's name lies outside its file's names.");
+    return std::string_view(m_names).substr(card.nameAt, card.nameLength);
+}
+
+void CFileCards::Reserve(size_t cards, size_t nameBytes)
+{
+    m_cards.reserve(cards);
+    m_names.reserve(nameBytes);
+}
+
+CStoreCard& CFileCards::Add(const CStoreCard& card, std::string_view name)
+{
+    m_cards.push_back(card);
+    CStoreCard& added = m_cards.back();
+    added.nameAt = static_cast<uint32_t>(m_names.size());
+    added.nameLength = static_cast<uint32_t>(name.size());
+    m_names.append(name.data(), name.size());
+    return added;
+}
+
+void CFileCards::Fit()
+{
+    m_cards.shrink_to_fit();
+    m_names.shrink_to_fit();
+}
+
 const CStoreCard& CSnapshot::Card(size_t entry) const
 {
     const CStoreEntry& e = entries[entry];
     return (*files[e.file].cards)[e.card];
+}
+
+std::string_view CSnapshot::Name(size_t entry) const
+{
+    const CStoreFile& file = files[entries[entry].file];
+    return file.cards->Name(Card(entry));
 }
 
 const vcard::CContactRecord& CSnapshot::Record(size_t entry) const
@@ -184,7 +243,7 @@ const vcard::CContactRecord& CSnapshot::Record(size_t entry) const
                 card.begin = 0;
             }
             if (!read || !ParseRecord(text, card, *record))
-                FillFromCard(card, *record);
+                FillFromCard(card, Name(i), *record);
             else
             {
                 if (!file.utf16)
@@ -452,7 +511,7 @@ std::shared_ptr<CSnapshot> BuildSnapshot(const std::wstring& location, const std
                 {
                     // Nothing good was ever read: a stamp no listing has, so that it is never trusted.
                     file.stamp = CFileStamp();
-                    file.cards = std::make_shared<std::vector<CStoreCard>>();
+                    file.cards = std::make_shared<CFileCards>();
                 }
                 file.failed = true;
             }
