@@ -3,23 +3,13 @@
 
 #include "platform/store/addressbook.h"
 #include "platform/store/config.h"
+#include "platform/store/filecards.h"
 #include "platform/store/longpath.h"
 #include "platform/store/vcard/reader.h"
 
 #include <algorithm>
 
 namespace {
-
-// Positive 32-bit, never 0.
-LONG OidFromText(const std::string& text)
-{
-    uint32_t h = 2166136261u;
-    for (char c : text)
-        h = (h ^ static_cast<unsigned char>(c)) * 16777619u;
-    LONG oid = static_cast<LONG>(h & 0x7FFFFFFF);
-    return oid == 0 ? 1 : oid;
-}
-
 
 // A write can leave a file's times as they were when it falls in the same step of the file
 // system's clock as the write before. Times in whole seconds come from file systems that keep
@@ -78,17 +68,6 @@ private:
     std::vector<std::pair<LONG, LONG>> m_slots;
 };
 
-// How many lines of the text start with BEGIN: (any case): about as many as it has cards.
-size_t CountCardBegins(const std::string& text)
-{
-    size_t count = 0;
-    for (size_t at = text.find(':'); at != std::string::npos; at = text.find(':', at + 1))
-        if (at >= 5 && (text[at - 1] | 0x20) == 'n' && (at == 5 || text[at - 6] == '\n' || text[at - 6] == '\r') &&
-            _strnicmp(text.data() + at - 5, "BEGIN", 5) == 0)
-            ++count;
-    return count;
-}
-
 // Records read on demand are filled under this lock: snapshots are shared by every store object.
 CRITICAL_SECTION* RecordLock()
 {
@@ -96,41 +75,6 @@ CRITICAL_SECTION* RecordLock()
     static bool ready = (InitializeCriticalSection(&lock), true);
     (void)ready;
     return &lock;
-}
-
-// False when the file could not be read; file then stays as it was.
-bool ReadCards(CStoreFile& file)
-{
-    auto cards = std::make_shared<CFileCards>();
-    std::string bytes, converted;
-    if (!ReadFileBytes(file.path, bytes, MAX_ADDRESS_BOOK_FILE))
-        return false;
-    file.utf16 = vcard::ConvertUtf16File(bytes, converted);
-    if (file.utf16)
-        std::string().swap(bytes);
-    const std::string& text = file.utf16 ? converted : bytes;
-    // Room for as many cards as the text has card beginnings, so that the cards are not moved
-    // (and held twice) as they grow; names take a few bytes a line.
-    size_t begins = CountCardBegins(text);
-    cards->Reserve(begins, begins * 24);
-    vcard::CVCardReader reader(text.data(), text.size());
-    vcard::CVCard card;
-    vcard::CContactRecord record;
-    while (reader.Next(card))
-    {
-        CStoreCard stored;
-        vcard::ReadContact(card, record, vcard::LIST_FIELDS);
-        stored.birthday = record.birthday;
-        stored.anniversary = record.anniversary;
-        stored.begin = card.begin;
-        stored.end = card.end;
-        stored.hash = Fnv64(text.data() + card.begin, card.end - card.begin);
-        stored.baseOid = record.uid.empty() ? ContentOid(stored.hash) : OidFromText("uid:" + record.uid);
-        cards->Add(stored, record.name);
-    }
-    cards->Fit();
-    file.cards = std::move(cards);
-    return true;
 }
 
 // The whole record of a card from the text its offsets refer to; false when the card's bytes are no
@@ -200,8 +144,11 @@ CStoreCard& CFileCards::Add(const CStoreCard& card, std::string_view name)
 
 void CFileCards::Fit()
 {
-    m_cards.shrink_to_fit();
-    m_names.shrink_to_fit();
+    // Copying into a fitting block costs fresh pages: only worth it when much is left over.
+    if (m_cards.capacity() > m_cards.size() + m_cards.size() / 4 + 16)
+        m_cards.shrink_to_fit();
+    if (m_names.capacity() > m_names.size() + m_names.size() / 4 + 256)
+        m_names.shrink_to_fit();
 }
 
 const CStoreCard& CSnapshot::Card(size_t entry) const

@@ -42,10 +42,11 @@ public:
     std::vector<CStoreCard>::const_iterator end() const { return m_cards.end(); }
     std::string_view Name(const CStoreCard& card) const;
 
+    size_t NameBytes() const { return m_names.size(); }
     void Reserve(size_t cards, size_t nameBytes);
     // Appends a card with the given name (the card's own name fields are set here).
     CStoreCard& Add(const CStoreCard& card, std::string_view name);
-    // Gives back what reserving took beyond what was added.
+    // Gives back what reserving took well beyond what was added.
     void Fit();
 
 private:
