@@ -2,6 +2,7 @@
 #include "data/datalist.h"
 
 #include "data/match.h"
+#include "data/namekey.h"
 #include "data/zodiac.h"
 
 #include <algorithm>
@@ -11,45 +12,8 @@
 
 namespace {
 
-// The name keys of one ordering, one after another in a single buffer: no allocation per event.
-class CNameKeys
-{
-public:
-    explicit CNameKeys(uint32_t count) { m_bytes.reserve(static_cast<size_t>(count) * 40); }
-
-    // The locale's sort key of a name without regard to case, appended: comparing two keys byte by
-    // byte orders the names as a case-insensitive comparison would, at a fraction of its cost per
-    // comparison. Returns the key's length; its bytes start at the offset the buffer had before.
-    uint32_t Append(const wchar_t* name)
-    {
-        // Most names' keys fit this buffer: one call of the locale instead of one to size and one to fill.
-        char buffer[512];
-        int size = LCMapStringW(LOCALE_USER_DEFAULT, LCMAP_SORTKEY | NORM_IGNORECASE, name, -1,
-                                reinterpret_cast<wchar_t*>(buffer), sizeof(buffer));
-        if (size > 0)
-        {
-            m_bytes.append(buffer, static_cast<size_t>(size));
-            return static_cast<uint32_t>(size);
-        }
-        size = LCMapStringW(LOCALE_USER_DEFAULT, LCMAP_SORTKEY | NORM_IGNORECASE, name, -1, nullptr, 0);
-        if (size <= 0)
-            return 0;
-        size_t at = m_bytes.size();
-        m_bytes.resize(at + static_cast<size_t>(size));
-        LCMapStringW(LOCALE_USER_DEFAULT, LCMAP_SORTKEY | NORM_IGNORECASE, name, -1,
-                     reinterpret_cast<wchar_t*>(&m_bytes[at]), size);
-        return static_cast<uint32_t>(size);
-    }
-
-    size_t Size() const { return m_bytes.size(); }
-    const unsigned char* At(size_t offset) const { return reinterpret_cast<const unsigned char*>(m_bytes.data()) + offset; }
-
-private:
-    std::string m_bytes;
-};
-
 // The sort key of one event under an order; computed once per event, not once per comparison.
-int64_t OrderKey(const CDataItem* item, int order, const CTime& reference)
+int32_t OrderKey(const CDataItem* item, int order, const CTime& reference)
 {
     switch (order)
     {
@@ -61,7 +25,7 @@ int64_t OrderKey(const CDataItem* item, int order, const CTime& reference)
         if (!SystemTimeToFileTime(&item->date.AsSystemTime(), &ft))
             return 0;
         int64_t ticks = (static_cast<int64_t>(ft.dwHighDateTime) << 32) | ft.dwLowDateTime;
-        return ticks / 864000000000LL;
+        return static_cast<int32_t>(ticks / 864000000000LL);
     }
     case SORT_BY_DAYS_LEFT:
         return DaysToNextOccurrence(reference, item->date);
@@ -72,14 +36,14 @@ int64_t OrderKey(const CDataItem* item, int order, const CTime& reference)
     }
 }
 
-// One event with its keys. The name key's first eight bytes are held as a number, so that most
-// comparisons end without looking into the key buffer.
+// One event with its keys. The name key's first eight bytes after the part every key shares are held as a
+// number, so that most comparisons end without looking into the keys' blocks.
 struct KeyedItem
 {
-    int64_t key;
-    uint64_t head;
-    uint32_t name;   // offset of the name key in the buffer
+    int32_t key;
     uint32_t length; // of the whole name key
+    uint64_t head;
+    const unsigned char* name;
     CDataItem* item;
 };
 
@@ -93,13 +57,14 @@ uint64_t Head(const unsigned char* bytes, uint32_t length)
     return head;
 }
 
-// The name keys' byte order (a key that is the start of another comes first), given equal heads.
-int CompareTails(const CNameKeys& keys, const KeyedItem& a, const KeyedItem& b)
+// The name keys' byte order from offset from on (a key that is the start of another comes first), given
+// equal bytes before it.
+int CompareFrom(uint32_t from, const KeyedItem& a, const KeyedItem& b)
 {
-    uint32_t tailA = a.length > HEAD_BYTES ? a.length - HEAD_BYTES : 0;
-    uint32_t tailB = b.length > HEAD_BYTES ? b.length - HEAD_BYTES : 0;
+    uint32_t tailA = a.length > from ? a.length - from : 0;
+    uint32_t tailB = b.length > from ? b.length - from : 0;
     uint32_t common = tailA < tailB ? tailA : tailB;
-    int result = common ? memcmp(keys.At(a.name + HEAD_BYTES), keys.At(b.name + HEAD_BYTES), common) : 0;
+    int result = common ? memcmp(a.name + from, b.name + from, common) : 0;
     if (result != 0)
         return result;
     return a.length < b.length ? -1 : a.length > b.length ? 1 : 0;
@@ -111,21 +76,32 @@ void CDataList::Order(int order, const CTime& reference)
 {
     uint32_t count = m_items.GetCount();
     std::vector<KeyedItem> keyed(count);
-    CNameKeys keys(count);
+    CNameKeys keys;
+    // The bytes every name key starts with (as in a book of "Given1 Family1" ... "Given99999 Family99999")
+    // decide nothing: the heads are taken after them.
+    uint32_t shared = 0;
     for (uint32_t i = 0; i < count; i++)
     {
         CDataItem* item = m_items.At(i);
-        size_t offset = keys.Size();
-        uint32_t length = keys.Append(item->GetName());
-        keyed[i] = {OrderKey(item, order, reference), Head(keys.At(offset), length), static_cast<uint32_t>(offset),
-                    length, item};
+        uint32_t length = 0;
+        const unsigned char* name = keys.Append(item->GetName(), length);
+        keyed[i] = {OrderKey(item, order, reference), length, 0, name, item};
+        if (i == 0)
+            shared = length;
+        shared = std::min(shared, length);
+        for (uint32_t b = 0; b < shared; b++)
+            if (name[b] != keyed[0].name[b])
+                shared = b;
     }
-    std::sort(keyed.begin(), keyed.end(), [&keys](const KeyedItem& a, const KeyedItem& b) {
+    for (KeyedItem& entry : keyed)
+        entry.head = Head(entry.name + shared, entry.length - shared);
+    uint32_t tail = shared + HEAD_BYTES;
+    std::sort(keyed.begin(), keyed.end(), [tail](const KeyedItem& a, const KeyedItem& b) {
         if (a.key != b.key)
             return a.key < b.key;
         if (a.head != b.head)
             return a.head < b.head;
-        if (int names = CompareTails(keys, a, b))
+        if (int names = CompareFrom(tail, a, b))
             return names < 0;
         // A total order: events of equal key and name keep their places from one load to the next.
         if (a.item->oid != b.item->oid)
