@@ -11,8 +11,10 @@ const DWORD KEY_FLAGS = LCMAP_SORTKEY | NORM_IGNORECASE;
 const wchar_t FIRST_CHAR = 0x20;
 const wchar_t LAST_CHAR = 0xFF;
 const uint32_t MAX_WEIGHT = 4;
-// Keys are written into blocks of this size (a longer key gets a block of its own).
+// Kept keys are written into blocks of this size (a longer key gets a block of its own).
 const size_t BLOCK = 64 * 1024;
+// Longer names (there are none but in damaged books) take the locale's call.
+const size_t MAX_QUICK_CHARS = 1024;
 
 std::string LocaleKey(const wchar_t* text, int length)
 {
@@ -55,29 +57,27 @@ public:
         Derive();
     }
 
-    // The key's length when every character of name has a weight, else 0.
-    size_t Length(const wchar_t* name) const
+    // Writes name's key to out, which has room for MAX_WEIGHT bytes a character and the key of the empty
+    // name; returns its length, or 0 when a character of name has no weight.
+    size_t Write(const wchar_t* name, unsigned char* out) const
     {
-        size_t length = m_tail.size();
+        unsigned char* start = out;
         for (const wchar_t* c = name; *c; c++)
         {
-            if (*c > LAST_CHAR || m_chars[*c].length == 0)
+            if (*c > LAST_CHAR)
                 return 0;
-            length += m_chars[*c].length;
-        }
-        return length;
-    }
-
-    void Write(const wchar_t* name, unsigned char* out) const
-    {
-        for (const wchar_t* c = name; *c; c++)
-        {
             const CWeight& weight = m_chars[*c];
-            memcpy(out, weight.bytes, weight.length);
+            if (weight.length == 0)
+                return 0;
+            // All four bytes in one store; only the weight's own length counts.
+            memcpy(out, weight.bytes, MAX_WEIGHT);
             out += weight.length;
         }
         memcpy(out, m_tail.data(), m_tail.size());
+        return static_cast<size_t>(out - start) + m_tail.size();
     }
+
+    size_t TailLength() const { return m_tail.size(); }
 
 private:
     void Derive()
@@ -180,10 +180,20 @@ const unsigned char NO_KEY = 0;
 
 } // namespace
 
-CNameKeys::CNameKeys(bool localeOnly) : m_localeOnly(localeOnly)
+CNameKeys::CNameKeys()
 {
-    if (!m_localeOnly)
-        Weights().Update();
+    Weights().Update();
+}
+
+bool CNameKeys::Quick(const wchar_t* name, std::vector<unsigned char>& out) const
+{
+    size_t chars = wcslen(name);
+    if (chars > MAX_QUICK_CHARS)
+        return false;
+    out.resize(chars * MAX_WEIGHT + Weights().TailLength());
+    size_t length = Weights().Write(name, out.data());
+    out.resize(length);
+    return length > 0;
 }
 
 unsigned char* CNameKeys::Reserve(size_t length)
@@ -201,39 +211,21 @@ unsigned char* CNameKeys::Reserve(size_t length)
     return bytes;
 }
 
-const unsigned char* CNameKeys::Append(const wchar_t* name, uint32_t& length)
-{
-    size_t quick = m_localeOnly ? 0 : Weights().Length(name);
-    if (quick == 0)
-    {
-        const unsigned char* bytes = &NO_KEY;
-        length = AppendFromLocale(name, bytes);
-        return bytes;
-    }
-    unsigned char* bytes = Reserve(quick);
-    Weights().Write(name, bytes);
-    m_quick++;
-    length = static_cast<uint32_t>(quick);
-    return bytes;
-}
-
-uint32_t CNameKeys::AppendFromLocale(const wchar_t* name, const unsigned char*& bytes)
+const unsigned char* CNameKeys::Kept(const wchar_t* name, uint32_t& length)
 {
     // Most names' keys fit this buffer: one call of the locale instead of one to size and one to fill.
     wchar_t buffer[256];
     int size = LCMapStringW(LOCALE_USER_DEFAULT, KEY_FLAGS, name, -1, buffer, sizeof(buffer));
-    if (size > 0)
+    std::string large;
+    if (size <= 0)
     {
-        unsigned char* out = Reserve(static_cast<size_t>(size));
-        memcpy(out, buffer, static_cast<size_t>(size));
-        bytes = out;
-        return static_cast<uint32_t>(size);
+        large = LocaleKey(name, -1);
+        size = static_cast<int>(large.size());
     }
-    std::string key = LocaleKey(name, -1);
-    if (key.empty())
-        return 0;
-    unsigned char* out = Reserve(key.size());
-    memcpy(out, key.data(), key.size());
-    bytes = out;
-    return static_cast<uint32_t>(key.size());
+    length = static_cast<uint32_t>(size);
+    if (size == 0)
+        return &NO_KEY;
+    unsigned char* bytes = Reserve(length);
+    memcpy(bytes, large.empty() ? static_cast<const void*>(buffer) : large.data(), length);
+    return bytes;
 }

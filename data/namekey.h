@@ -7,30 +7,28 @@
 
 #include <windows.h>
 
-// The sort keys of many names, kept in blocks that are never moved: a key's bytes stay where they were
-// written until the object goes, and the memory never holds an old and a grown copy at once.
 // Comparing two keys byte by byte (a key that is the start of another first) orders the names exactly as
 // the user's locale does without regard to case.
+// A name made only of characters whose weights the locale was seen to simply put one after another gets a
+// quick key: made from those weights in a few nanoseconds, and so not worth keeping. Any other name's key
+// comes from the locale's call and is kept, in blocks that never move: a kept key stays where it was
+// written until the object goes, and the memory never holds an old and a grown copy at once.
 class CNameKeys
 {
 public:
-    // localeOnly: every key comes from the locale's call (the reference the quick keys are checked against).
-    explicit CNameKeys(bool localeOnly = false);
+    CNameKeys();
     CNameKeys(const CNameKeys&) = delete;
     CNameKeys& operator=(const CNameKeys&) = delete;
 
-    // The key of name (up to its first null), appended; its length goes to length.
-    const unsigned char* Append(const wchar_t* name, uint32_t& length);
-    // How many of the appended keys were made from the per-character weights.
-    uint32_t GetQuickCount() const { return m_quick; }
+    // Writes name's quick key (up to its first null) to out; false when name has none.
+    bool Quick(const wchar_t* name, std::vector<unsigned char>& out) const;
+    // The locale's key of name, kept; its length goes to length (0 when the locale made none).
+    const unsigned char* Kept(const wchar_t* name, uint32_t& length);
 
 private:
     unsigned char* Reserve(size_t length);
-    uint32_t AppendFromLocale(const wchar_t* name, const unsigned char*& bytes);
 
     std::vector<std::unique_ptr<unsigned char[]>> m_blocks;
     unsigned char* m_free = nullptr; // the unused end of the last block
     size_t m_left = 0;
-    bool m_localeOnly;
-    uint32_t m_quick = 0;
 };

@@ -36,38 +36,54 @@ int32_t OrderKey(const CDataItem* item, int order, const CTime& reference)
     }
 }
 
-// One event with its keys. The name key's first eight bytes after the part every key shares are held as a
-// number, so that most comparisons end without looking into the keys' blocks.
+// One event with its keys. The name key's first sixteen bytes after the part every key shares are held as
+// two numbers, so that nearly every comparison ends without the rest of the key.
 struct KeyedItem
 {
     int32_t key;
-    uint32_t length; // of the whole name key
+    uint32_t length; // of a kept name key
     uint64_t head;
-    const unsigned char* name;
+    uint64_t next;
+    const unsigned char* kept; // null: the name has a quick key, made again when it is needed
     CDataItem* item;
 };
 
 const uint32_t HEAD_BYTES = 8;
 
-uint64_t Head(const unsigned char* bytes, uint32_t length)
+// Eight bytes from offset from of a key as a number, the missing ones as 0.
+uint64_t Head(const unsigned char* bytes, uint32_t length, uint32_t from)
 {
     uint64_t head = 0;
-    for (uint32_t i = 0; i < HEAD_BYTES; i++)
+    for (uint32_t i = from; i < from + HEAD_BYTES; i++)
         head = (head << 8) | (i < length ? bytes[i] : 0);
     return head;
 }
 
-// The name keys' byte order from offset from on (a key that is the start of another comes first), given
-// equal bytes before it.
-int CompareFrom(uint32_t from, const KeyedItem& a, const KeyedItem& b)
+const unsigned char* NameKey(const CNameKeys& keys, const KeyedItem& entry, std::vector<unsigned char>& scratch,
+                             uint32_t& length)
 {
-    uint32_t tailA = a.length > from ? a.length - from : 0;
-    uint32_t tailB = b.length > from ? b.length - from : 0;
+    if (entry.kept)
+    {
+        length = entry.length;
+        return entry.kept;
+    }
+    // The name had a quick key when the entry was made, and has the same one now.
+    keys.Quick(entry.item->GetName(), scratch);
+    length = static_cast<uint32_t>(scratch.size());
+    return scratch.data();
+}
+
+// The keys' byte order from offset from on (a key that is the start of another comes first), given equal
+// bytes before it.
+int CompareFrom(uint32_t from, const unsigned char* a, uint32_t lengthA, const unsigned char* b, uint32_t lengthB)
+{
+    uint32_t tailA = lengthA > from ? lengthA - from : 0;
+    uint32_t tailB = lengthB > from ? lengthB - from : 0;
     uint32_t common = tailA < tailB ? tailA : tailB;
-    int result = common ? memcmp(a.name + from, b.name + from, common) : 0;
+    int result = common ? memcmp(a + from, b + from, common) : 0;
     if (result != 0)
         return result;
-    return a.length < b.length ? -1 : a.length > b.length ? 1 : 0;
+    return lengthA < lengthB ? -1 : lengthA > lengthB ? 1 : 0;
 }
 
 } // namespace
@@ -77,31 +93,56 @@ void CDataList::Order(int order, const CTime& reference)
     uint32_t count = m_items.GetCount();
     std::vector<KeyedItem> keyed(count);
     CNameKeys keys;
+    std::vector<unsigned char> scratch, other, first;
     // The bytes every name key starts with (as in a book of "Given1 Family1" ... "Given99999 Family99999")
     // decide nothing: the heads are taken after them.
     uint32_t shared = 0;
     for (uint32_t i = 0; i < count; i++)
     {
         CDataItem* item = m_items.At(i);
+        KeyedItem& entry = keyed[i];
+        entry = {OrderKey(item, order, reference), 0, 0, 0, nullptr, item};
+        const unsigned char* name = nullptr;
         uint32_t length = 0;
-        const unsigned char* name = keys.Append(item->GetName(), length);
-        keyed[i] = {OrderKey(item, order, reference), length, 0, name, item};
+        if (keys.Quick(item->GetName(), scratch))
+        {
+            name = scratch.data();
+            length = static_cast<uint32_t>(scratch.size());
+        }
+        else
+        {
+            name = entry.kept = keys.Kept(item->GetName(), length);
+            entry.length = length;
+        }
         if (i == 0)
+        {
+            first.assign(name, name + length);
             shared = length;
+        }
         shared = std::min(shared, length);
         for (uint32_t b = 0; b < shared; b++)
-            if (name[b] != keyed[0].name[b])
+            if (name[b] != first[b])
                 shared = b;
     }
     for (KeyedItem& entry : keyed)
-        entry.head = Head(entry.name + shared, entry.length - shared);
-    uint32_t tail = shared + HEAD_BYTES;
-    std::sort(keyed.begin(), keyed.end(), [tail](const KeyedItem& a, const KeyedItem& b) {
+    {
+        uint32_t length = 0;
+        const unsigned char* name = NameKey(keys, entry, scratch, length);
+        entry.head = Head(name, length, shared);
+        entry.next = Head(name, length, shared + HEAD_BYTES);
+    }
+    uint32_t rest = shared + 2 * HEAD_BYTES;
+    std::sort(keyed.begin(), keyed.end(), [&](const KeyedItem& a, const KeyedItem& b) {
         if (a.key != b.key)
             return a.key < b.key;
         if (a.head != b.head)
             return a.head < b.head;
-        if (int names = CompareFrom(tail, a, b))
+        if (a.next != b.next)
+            return a.next < b.next;
+        uint32_t lengthA = 0, lengthB = 0;
+        const unsigned char* nameA = NameKey(keys, a, scratch, lengthA);
+        const unsigned char* nameB = NameKey(keys, b, other, lengthB);
+        if (int names = CompareFrom(rest, nameA, lengthA, nameB, lengthB))
             return names < 0;
         // A total order: events of equal key and name keep their places from one load to the next.
         if (a.item->oid != b.item->oid)
