@@ -6,6 +6,7 @@
 #include "data/zodiac.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -36,19 +37,19 @@ int32_t OrderKey(const CDataItem* item, int order, const CTime& reference)
     }
 }
 
-// One event with its keys. The name key's first sixteen bytes after the part every key shares are held as
-// two numbers, so that nearly every comparison ends without the rest of the key.
+// One event with its keys, small because there is one per event: the name key's first sixteen bytes after
+// the part every key shares, held as two numbers so that nearly every comparison ends there, and where the
+// rest of the name key is.
 struct KeyedItem
 {
-    int32_t key;
-    uint32_t length; // of a kept name key
     uint64_t head;
     uint64_t next;
-    const unsigned char* kept; // null: the name has a quick key, made again when it is needed
-    CDataItem* item;
+    int32_t key;
+    uint32_t name; // the event's position in the list, or with KEPT set, its place among the kept keys
 };
 
 const uint32_t HEAD_BYTES = 8;
+const uint32_t KEPT = 0x80000000u;
 
 // Eight bytes from offset from of a key as a number, the missing ones as 0.
 uint64_t Head(const unsigned char* bytes, uint32_t length, uint32_t from)
@@ -57,20 +58,6 @@ uint64_t Head(const unsigned char* bytes, uint32_t length, uint32_t from)
     for (uint32_t i = from; i < from + HEAD_BYTES; i++)
         head = (head << 8) | (i < length ? bytes[i] : 0);
     return head;
-}
-
-const unsigned char* NameKey(const CNameKeys& keys, const KeyedItem& entry, std::vector<unsigned char>& scratch,
-                             uint32_t& length)
-{
-    if (entry.kept)
-    {
-        length = entry.length;
-        return entry.kept;
-    }
-    // The name had a quick key when the entry was made, and has the same one now.
-    keys.Quick(entry.item->GetName(), scratch);
-    length = static_cast<uint32_t>(scratch.size());
-    return scratch.data();
 }
 
 // The keys' byte order from offset from on (a key that is the start of another comes first), given equal
@@ -86,50 +73,91 @@ int CompareFrom(uint32_t from, const unsigned char* a, uint32_t lengthA, const u
     return lengthA < lengthB ? -1 : lengthA > lengthB ? 1 : 0;
 }
 
+// The name keys of one ordering: quick keys are made again when they are needed, the locale's are kept.
+class COrderNames
+{
+public:
+    explicit COrderNames(const CArray<CDataItem*>& items) : m_items(items) {}
+
+    // Makes the key of the event at position; returns the KeyedItem's name field for it.
+    uint32_t Add(uint32_t position, const unsigned char*& bytes, uint32_t& length)
+    {
+        if (m_keys.Quick(m_items.At(position)->GetName(), m_scratch))
+        {
+            bytes = m_scratch.data();
+            length = static_cast<uint32_t>(m_scratch.size());
+            return position;
+        }
+        bytes = m_keys.Kept(m_items.At(position)->GetName(), length);
+        m_kept.push_back({bytes, length, position});
+        return KEPT | static_cast<uint32_t>(m_kept.size() - 1);
+    }
+
+    // The key of an entry's name; a quick one is written to scratch.
+    const unsigned char* Key(uint32_t name, std::vector<unsigned char>& scratch, uint32_t& length) const
+    {
+        if (name & KEPT)
+        {
+            const CKeptName& kept = m_kept[name & ~KEPT];
+            length = kept.length;
+            return kept.bytes;
+        }
+        // The name had a quick key when the entry was made, and has the same one now.
+        m_keys.Quick(m_items.At(name)->GetName(), scratch);
+        length = static_cast<uint32_t>(scratch.size());
+        return scratch.data();
+    }
+
+    uint32_t Position(uint32_t name) const { return name & KEPT ? m_kept[name & ~KEPT].position : name; }
+    const CDataItem* Item(uint32_t name) const { return m_items.At(Position(name)); }
+
+private:
+    struct CKeptName
+    {
+        const unsigned char* bytes;
+        uint32_t length;
+        uint32_t position;
+    };
+
+    const CArray<CDataItem*>& m_items;
+    CNameKeys m_keys;
+    std::vector<CKeptName> m_kept;
+    std::vector<unsigned char> m_scratch;
+};
+
 } // namespace
 
 void CDataList::Order(int order, const CTime& reference)
 {
     uint32_t count = m_items.GetCount();
+    AssertText(count < KEPT, L"Too many events to order", L"CDataList::Order", __LINE__);
     std::vector<KeyedItem> keyed(count);
-    CNameKeys keys;
+    COrderNames names(m_items);
     std::vector<unsigned char> scratch, other, first;
     // The bytes every name key starts with (as in a book of "Given1 Family1" ... "Given99999 Family99999")
     // decide nothing: the heads are taken after them.
     uint32_t shared = 0;
     for (uint32_t i = 0; i < count; i++)
     {
-        CDataItem* item = m_items.At(i);
-        KeyedItem& entry = keyed[i];
-        entry = {OrderKey(item, order, reference), 0, 0, 0, nullptr, item};
-        const unsigned char* name = nullptr;
+        const unsigned char* bytes = nullptr;
         uint32_t length = 0;
-        if (keys.Quick(item->GetName(), scratch))
-        {
-            name = scratch.data();
-            length = static_cast<uint32_t>(scratch.size());
-        }
-        else
-        {
-            name = entry.kept = keys.Kept(item->GetName(), length);
-            entry.length = length;
-        }
+        keyed[i] = {0, 0, OrderKey(m_items.At(i), order, reference), names.Add(i, bytes, length)};
         if (i == 0)
         {
-            first.assign(name, name + length);
+            first.assign(bytes, bytes + length);
             shared = length;
         }
         shared = std::min(shared, length);
         for (uint32_t b = 0; b < shared; b++)
-            if (name[b] != first[b])
+            if (bytes[b] != first[b])
                 shared = b;
     }
     for (KeyedItem& entry : keyed)
     {
         uint32_t length = 0;
-        const unsigned char* name = NameKey(keys, entry, scratch, length);
-        entry.head = Head(name, length, shared);
-        entry.next = Head(name, length, shared + HEAD_BYTES);
+        const unsigned char* bytes = names.Key(entry.name, scratch, length);
+        entry.head = Head(bytes, length, shared);
+        entry.next = Head(bytes, length, shared + HEAD_BYTES);
     }
     uint32_t rest = shared + 2 * HEAD_BYTES;
     std::sort(keyed.begin(), keyed.end(), [&](const KeyedItem& a, const KeyedItem& b) {
@@ -140,17 +168,35 @@ void CDataList::Order(int order, const CTime& reference)
         if (a.next != b.next)
             return a.next < b.next;
         uint32_t lengthA = 0, lengthB = 0;
-        const unsigned char* nameA = NameKey(keys, a, scratch, lengthA);
-        const unsigned char* nameB = NameKey(keys, b, other, lengthB);
-        if (int names = CompareFrom(rest, nameA, lengthA, nameB, lengthB))
-            return names < 0;
+        const unsigned char* nameA = names.Key(a.name, scratch, lengthA);
+        const unsigned char* nameB = names.Key(b.name, other, lengthB);
+        if (int result = CompareFrom(rest, nameA, lengthA, nameB, lengthB))
+            return result < 0;
         // A total order: events of equal key and name keep their places from one load to the next.
-        if (a.item->oid != b.item->oid)
-            return a.item->oid < b.item->oid;
-        return a.item->kind < b.item->kind;
+        const CDataItem* itemA = names.Item(a.name);
+        const CDataItem* itemB = names.Item(b.name);
+        if (itemA->oid != itemB->oid)
+            return itemA->oid < itemB->oid;
+        return itemA->kind < itemB->kind;
     });
+    // The list takes the new order in place, one cycle of the permutation at a time (no second array of
+    // every event); a done entry's key is set to DONE.
+    const int32_t DONE = INT32_MIN;
     for (uint32_t i = 0; i < count; i++)
-        m_items.At(i) = keyed[i].item;
+    {
+        if (keyed[i].key == DONE)
+            continue;
+        CDataItem* held = m_items.At(i);
+        uint32_t to = i;
+        for (uint32_t from = names.Position(keyed[to].name); from != i; from = names.Position(keyed[to].name))
+        {
+            m_items.At(to) = m_items.At(from);
+            keyed[to].key = DONE;
+            to = from;
+        }
+        m_items.At(to) = held;
+        keyed[to].key = DONE;
+    }
 }
 
 bool CDataList::Sort(int order)
