@@ -2,54 +2,19 @@
 #include "data/datalist.h"
 
 #include "data/match.h"
+#include "data/namekey.h"
 #include "data/zodiac.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 #include <string>
 #include <vector>
 
 namespace {
 
-// The name keys of one ordering, one after another in a single buffer: no allocation per event.
-class CNameKeys
-{
-public:
-    explicit CNameKeys(uint32_t count) { m_bytes.reserve(static_cast<size_t>(count) * 40); }
-
-    // The locale's sort key of a name without regard to case, appended: comparing two keys byte by
-    // byte orders the names as a case-insensitive comparison would, at a fraction of its cost per
-    // comparison. Returns the key's length; its bytes start at the offset the buffer had before.
-    uint32_t Append(const wchar_t* name)
-    {
-        // Most names' keys fit this buffer: one call of the locale instead of one to size and one to fill.
-        char buffer[512];
-        int size = LCMapStringW(LOCALE_USER_DEFAULT, LCMAP_SORTKEY | NORM_IGNORECASE, name, -1,
-                                reinterpret_cast<wchar_t*>(buffer), sizeof(buffer));
-        if (size > 0)
-        {
-            m_bytes.append(buffer, static_cast<size_t>(size));
-            return static_cast<uint32_t>(size);
-        }
-        size = LCMapStringW(LOCALE_USER_DEFAULT, LCMAP_SORTKEY | NORM_IGNORECASE, name, -1, nullptr, 0);
-        if (size <= 0)
-            return 0;
-        size_t at = m_bytes.size();
-        m_bytes.resize(at + static_cast<size_t>(size));
-        LCMapStringW(LOCALE_USER_DEFAULT, LCMAP_SORTKEY | NORM_IGNORECASE, name, -1,
-                     reinterpret_cast<wchar_t*>(&m_bytes[at]), size);
-        return static_cast<uint32_t>(size);
-    }
-
-    size_t Size() const { return m_bytes.size(); }
-    const unsigned char* At(size_t offset) const { return reinterpret_cast<const unsigned char*>(m_bytes.data()) + offset; }
-
-private:
-    std::string m_bytes;
-};
-
 // The sort key of one event under an order; computed once per event, not once per comparison.
-int64_t OrderKey(const CDataItem* item, int order, const CTime& reference)
+int32_t OrderKey(const CDataItem* item, int order, const CTime& reference)
 {
     switch (order)
     {
@@ -61,7 +26,7 @@ int64_t OrderKey(const CDataItem* item, int order, const CTime& reference)
         if (!SystemTimeToFileTime(&item->date.AsSystemTime(), &ft))
             return 0;
         int64_t ticks = (static_cast<int64_t>(ft.dwHighDateTime) << 32) | ft.dwLowDateTime;
-        return ticks / 864000000000LL;
+        return static_cast<int32_t>(ticks / 864000000000LL);
     }
     case SORT_BY_DAYS_LEFT:
         return DaysToNextOccurrence(reference, item->date);
@@ -72,68 +37,166 @@ int64_t OrderKey(const CDataItem* item, int order, const CTime& reference)
     }
 }
 
-// One event with its keys. The name key's first eight bytes are held as a number, so that most
-// comparisons end without looking into the key buffer.
+// One event with its keys, small because there is one per event: the name key's first sixteen bytes after
+// the part every key shares, held as two numbers so that nearly every comparison ends there, and where the
+// rest of the name key is.
 struct KeyedItem
 {
-    int64_t key;
     uint64_t head;
-    uint32_t name;   // offset of the name key in the buffer
-    uint32_t length; // of the whole name key
-    CDataItem* item;
+    uint64_t next;
+    int32_t key;
+    uint32_t name; // the event's position in the list, or with KEPT set, its place among the kept keys
 };
 
 const uint32_t HEAD_BYTES = 8;
+const uint32_t KEPT = 0x80000000u;
 
-uint64_t Head(const unsigned char* bytes, uint32_t length)
+// Eight bytes from offset from of a key as a number, the missing ones as 0.
+uint64_t Head(const unsigned char* bytes, uint32_t length, uint32_t from)
 {
     uint64_t head = 0;
-    for (uint32_t i = 0; i < HEAD_BYTES; i++)
+    for (uint32_t i = from; i < from + HEAD_BYTES; i++)
         head = (head << 8) | (i < length ? bytes[i] : 0);
     return head;
 }
 
-// The name keys' byte order (a key that is the start of another comes first), given equal heads.
-int CompareTails(const CNameKeys& keys, const KeyedItem& a, const KeyedItem& b)
+// The keys' byte order from offset from on (a key that is the start of another comes first), given equal
+// bytes before it.
+int CompareFrom(uint32_t from, const unsigned char* a, uint32_t lengthA, const unsigned char* b, uint32_t lengthB)
 {
-    uint32_t tailA = a.length > HEAD_BYTES ? a.length - HEAD_BYTES : 0;
-    uint32_t tailB = b.length > HEAD_BYTES ? b.length - HEAD_BYTES : 0;
+    uint32_t tailA = lengthA > from ? lengthA - from : 0;
+    uint32_t tailB = lengthB > from ? lengthB - from : 0;
     uint32_t common = tailA < tailB ? tailA : tailB;
-    int result = common ? memcmp(keys.At(a.name + HEAD_BYTES), keys.At(b.name + HEAD_BYTES), common) : 0;
+    int result = common ? memcmp(a + from, b + from, common) : 0;
     if (result != 0)
         return result;
-    return a.length < b.length ? -1 : a.length > b.length ? 1 : 0;
+    return lengthA < lengthB ? -1 : lengthA > lengthB ? 1 : 0;
 }
+
+// The name keys of one ordering: quick keys are made again when they are needed, the locale's are kept.
+class COrderNames
+{
+public:
+    explicit COrderNames(const CArray<CDataItem*>& items) : m_items(items) {}
+
+    // Makes the key of the event at position; returns the KeyedItem's name field for it.
+    uint32_t Add(uint32_t position, const unsigned char*& bytes, uint32_t& length)
+    {
+        if (m_keys.Quick(m_items.At(position)->GetName(), m_scratch))
+        {
+            bytes = m_scratch.data();
+            length = static_cast<uint32_t>(m_scratch.size());
+            return position;
+        }
+        bytes = m_keys.Kept(m_items.At(position)->GetName(), length);
+        m_kept.push_back({bytes, length, position});
+        return KEPT | static_cast<uint32_t>(m_kept.size() - 1);
+    }
+
+    // The key of an entry's name; a quick one is written to scratch.
+    const unsigned char* Key(uint32_t name, std::vector<unsigned char>& scratch, uint32_t& length) const
+    {
+        if (name & KEPT)
+        {
+            const CKeptName& kept = m_kept[name & ~KEPT];
+            length = kept.length;
+            return kept.bytes;
+        }
+        // The name had a quick key when the entry was made, and has the same one now.
+        m_keys.Quick(m_items.At(name)->GetName(), scratch);
+        length = static_cast<uint32_t>(scratch.size());
+        return scratch.data();
+    }
+
+    uint32_t Position(uint32_t name) const { return name & KEPT ? m_kept[name & ~KEPT].position : name; }
+    const CDataItem* Item(uint32_t name) const { return m_items.At(Position(name)); }
+
+private:
+    struct CKeptName
+    {
+        const unsigned char* bytes;
+        uint32_t length;
+        uint32_t position;
+    };
+
+    const CArray<CDataItem*>& m_items;
+    CNameKeys m_keys;
+    std::vector<CKeptName> m_kept;
+    std::vector<unsigned char> m_scratch;
+};
 
 } // namespace
 
 void CDataList::Order(int order, const CTime& reference)
 {
     uint32_t count = m_items.GetCount();
+    AssertText(count < KEPT, L"Too many events to order", L"CDataList::Order", __LINE__);
     std::vector<KeyedItem> keyed(count);
-    CNameKeys keys(count);
+    COrderNames names(m_items);
+    std::vector<unsigned char> scratch, other, first;
+    // The bytes every name key starts with (as in a book of "Given1 Family1" ... "Given99999 Family99999")
+    // decide nothing: the heads are taken after them.
+    uint32_t shared = 0;
     for (uint32_t i = 0; i < count; i++)
     {
-        CDataItem* item = m_items.At(i);
-        size_t offset = keys.Size();
-        uint32_t length = keys.Append(item->GetName());
-        keyed[i] = {OrderKey(item, order, reference), Head(keys.At(offset), length), static_cast<uint32_t>(offset),
-                    length, item};
+        const unsigned char* bytes = nullptr;
+        uint32_t length = 0;
+        keyed[i] = {0, 0, OrderKey(m_items.At(i), order, reference), names.Add(i, bytes, length)};
+        if (i == 0)
+        {
+            first.assign(bytes, bytes + length);
+            shared = length;
+        }
+        shared = std::min(shared, length);
+        for (uint32_t b = 0; b < shared; b++)
+            if (bytes[b] != first[b])
+                shared = b;
     }
-    std::sort(keyed.begin(), keyed.end(), [&keys](const KeyedItem& a, const KeyedItem& b) {
+    for (KeyedItem& entry : keyed)
+    {
+        uint32_t length = 0;
+        const unsigned char* bytes = names.Key(entry.name, scratch, length);
+        entry.head = Head(bytes, length, shared);
+        entry.next = Head(bytes, length, shared + HEAD_BYTES);
+    }
+    uint32_t rest = shared + 2 * HEAD_BYTES;
+    std::sort(keyed.begin(), keyed.end(), [&](const KeyedItem& a, const KeyedItem& b) {
         if (a.key != b.key)
             return a.key < b.key;
         if (a.head != b.head)
             return a.head < b.head;
-        if (int names = CompareTails(keys, a, b))
-            return names < 0;
+        if (a.next != b.next)
+            return a.next < b.next;
+        uint32_t lengthA = 0, lengthB = 0;
+        const unsigned char* nameA = names.Key(a.name, scratch, lengthA);
+        const unsigned char* nameB = names.Key(b.name, other, lengthB);
+        if (int result = CompareFrom(rest, nameA, lengthA, nameB, lengthB))
+            return result < 0;
         // A total order: events of equal key and name keep their places from one load to the next.
-        if (a.item->oid != b.item->oid)
-            return a.item->oid < b.item->oid;
-        return a.item->kind < b.item->kind;
+        const CDataItem* itemA = names.Item(a.name);
+        const CDataItem* itemB = names.Item(b.name);
+        if (itemA->oid != itemB->oid)
+            return itemA->oid < itemB->oid;
+        return itemA->kind < itemB->kind;
     });
+    // The list takes the new order in place, one cycle of the permutation at a time (no second array of
+    // every event); a done entry's key is set to DONE.
+    const int32_t DONE = INT32_MIN;
     for (uint32_t i = 0; i < count; i++)
-        m_items.At(i) = keyed[i].item;
+    {
+        if (keyed[i].key == DONE)
+            continue;
+        CDataItem* held = m_items.At(i);
+        uint32_t to = i;
+        for (uint32_t from = names.Position(keyed[to].name); from != i; from = names.Position(keyed[to].name))
+        {
+            m_items.At(to) = m_items.At(from);
+            keyed[to].key = DONE;
+            to = from;
+        }
+        m_items.At(to) = held;
+        keyed[to].key = DONE;
+    }
 }
 
 bool CDataList::Sort(int order)

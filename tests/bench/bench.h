@@ -31,3 +31,4 @@ void ReminderBenchmark();
 void StoreBurstBenchmark();
 void CardReaderBenchmark();
 void CalendarBenchmark();
+void OrderBenchmark();

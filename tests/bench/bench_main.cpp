@@ -24,6 +24,7 @@ const CBenchmark BENCHMARKS[] = {
     {"burst", StoreBurstBenchmark},
     {"reader", CardReaderBenchmark},
     {"calendar", CalendarBenchmark},
+    {"order", OrderBenchmark},
 };
 
 } // namespace

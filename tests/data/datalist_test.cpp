@@ -237,7 +237,7 @@ TEST_F(DataList, NamesOrderByEveryLetter)
     std::wstring longName = L"B" + std::wstring(300, L'a');
     std::wstring longerName = longName + L"b";
     const Names_t expected = {L"Annabelle Smi", L"annabelle smith", L"Annabelle Smith Jr", L"ANNABELLE SMITHSON", L"Ba",
-                              longName, longName + L"a", longerName};
+                              longName, longName + L"-", longName + L"a", longerName};
     LONG oid = 1;
     for (auto it = expected.rbegin(); it != expected.rend(); ++it)
         Add(oid++, it->c_str(), OleDate(1990, 6, 1));
