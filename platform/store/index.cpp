@@ -229,12 +229,44 @@ bool LoadIndex(const std::wstring& location, CSnapshot& snapshot)
     return in.Ok() && in.AtEnd();
 }
 
-void SaveIndex(const CSnapshot& snapshot)
+namespace {
+
+// The index's payload written to its file as it is made, a window at a time, with its size and
+// checksum counted on the way: the index of a large book is never held whole.
+class CPayloadFile
 {
-    std::wstring path = IndexPath(snapshot.location);
-    if (path.empty() || snapshot.location.empty())
-        return;
-    CWriter out;
+public:
+    explicit CPayloadFile(HANDLE file) : m_file(file) { m_out.bytes.reserve(WINDOW + 4096); }
+    CWriter& Out() { return m_out; }
+    // Writes what was put so far once it fills a window (or always, at the end).
+    void Spill(bool always = false)
+    {
+        if (m_out.bytes.empty() || (!always && m_out.bytes.size() < WINDOW))
+            return;
+        DWORD wrote = 0;
+        m_ok = m_ok && WriteFile(m_file, m_out.bytes.data(), static_cast<DWORD>(m_out.bytes.size()), &wrote, nullptr) &&
+               wrote == m_out.bytes.size();
+        m_checksum = Fnv64(m_out.bytes.data(), m_out.bytes.size(), m_checksum);
+        m_size += m_out.bytes.size();
+        m_out.bytes.clear();
+    }
+    bool Ok() const { return m_ok; }
+    uint64_t Size() const { return m_size; }
+    uint64_t Checksum() const { return m_checksum; }
+
+private:
+    static const size_t WINDOW = 1u << 20;
+    HANDLE m_file;
+    CWriter m_out;
+    bool m_ok = true;
+    uint64_t m_size = 0;
+    uint64_t m_checksum = Fnv64(nullptr, 0);
+};
+
+// The payload: the location, the build, then every file with its cards.
+bool WritePayload(const CSnapshot& snapshot, CPayloadFile& payload)
+{
+    CWriter& out = payload.Out();
     out.Wide(snapshot.location);
     out.Put(BuildStamp());
     // A file that could not be read is kept with its last good contents and the stamp they were
@@ -255,15 +287,20 @@ void SaveIndex(const CSnapshot& snapshot)
         {
             PutCard(out, card, file.cards->Name(card), end);
             end = card.end;
+            payload.Spill();
         }
     }
-    CWriter header;
-    header.bytes.assign(INDEX_MAGIC, 8);
-    header.Put(INDEX_VERSION);
-    header.Put(uint32_t(0));
-    header.Put(static_cast<uint64_t>(out.bytes.size()));
-    header.Put(Fnv64(out.bytes.data(), out.bytes.size()));
+    payload.Spill(true);
+    return payload.Ok();
+}
 
+} // namespace
+
+void SaveIndex(const CSnapshot& snapshot)
+{
+    std::wstring path = IndexPath(snapshot.location);
+    if (path.empty() || snapshot.location.empty())
+        return;
     // A finished copy renamed over the old one: a reader sees the whole old or the whole new index.
     size_t slash = path.find_last_of(L'\\');
     std::wstring folder = path.substr(0, slash);
@@ -273,12 +310,25 @@ void SaveIndex(const CSnapshot& snapshot)
         return;
     HANDLE h = CreateFileW(temp, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     bool ok = h != INVALID_HANDLE_VALUE;
-    DWORD wrote = 0;
-    ok = ok && WriteFile(h, header.bytes.data(), static_cast<DWORD>(header.bytes.size()), &wrote, nullptr) &&
-         WriteFile(h, out.bytes.data(), static_cast<DWORD>(out.bytes.size()), &wrote, nullptr) &&
-         wrote == out.bytes.size();
-    if (h != INVALID_HANDLE_VALUE)
+    if (ok)
+    {
+        // The header, with the payload's size and checksum, goes first once they are known.
+        LARGE_INTEGER payloadStart, start = {};
+        payloadStart.QuadPart = HEADER_BYTES;
+        CPayloadFile payload(h);
+        ok = SetFilePointerEx(h, payloadStart, nullptr, FILE_BEGIN) && WritePayload(snapshot, payload);
+        CWriter header;
+        header.bytes.assign(INDEX_MAGIC, 8);
+        header.Put(INDEX_VERSION);
+        header.Put(uint32_t(0));
+        header.Put(payload.Size());
+        header.Put(payload.Checksum());
+        DWORD wrote = 0;
+        ok = ok && SetFilePointerEx(h, start, nullptr, FILE_BEGIN) &&
+             WriteFile(h, header.bytes.data(), static_cast<DWORD>(header.bytes.size()), &wrote, nullptr) &&
+             wrote == header.bytes.size();
         CloseHandle(h);
+    }
     if (!ok || !MoveFileExW(temp, path.c_str(), MOVEFILE_REPLACE_EXISTING))
         DeleteFileW(temp);
 }
