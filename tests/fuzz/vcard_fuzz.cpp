@@ -4,9 +4,12 @@
 #include "platform/store/vcard/edit.h"
 #include "platform/store/vcard/reader.h"
 #include "platform/store/vcard/text.h"
+#include "platform/store/vcard/window.h"
 #include "platform/store/vcard/writer.h"
 
+#include <algorithm>
 #include <cstdint>
+#include <cstring>
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -144,6 +147,40 @@ void CheckEdit(const std::string& bytes, const std::string& text, const vcard::C
         abort();
 }
 
+
+// The cards read through a window of a size the input chooses are the cards of the whole text, with
+// the same ranges and properties; the list's fields agree with the whole record's.
+void CheckWindows(const std::string& text, const std::vector<vcard::CVCard>& cards, size_t window)
+{
+    size_t at = 0, next = 0;
+    bool read = vcard::ReadCardsInWindows(
+        [&](char* buffer, size_t room) -> long long {
+            size_t n = std::min(room, text.size() - at);
+            memcpy(buffer, text.data() + at, n);
+            at += n;
+            return static_cast<long long>(n);
+        },
+        window,
+        [&](const vcard::CVCard& card, const char*, uint64_t offset) {
+            if (next >= cards.size() || offset + card.begin != cards[next].begin || offset + card.end != cards[next].end ||
+                card.properties.size() != cards[next].properties.size())
+                abort();
+            for (size_t i = 0; i < card.properties.size(); ++i)
+                if (card.properties[i].value != cards[next].properties[i].value ||
+                    offset + card.properties[i].end != cards[next].properties[i].end)
+                    abort();
+            vcard::CContactRecord whole, listed;
+            vcard::ReadContact(card, whole);
+            vcard::ReadContact(card, listed, vcard::LIST_FIELDS);
+            if (whole.name != listed.name || whole.uid != listed.uid || whole.birthday != listed.birthday ||
+                whole.anniversary != listed.anniversary)
+                abort();
+            ++next;
+        });
+    if (!read || next != cards.size())
+        abort();
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
@@ -182,6 +219,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         }
     }
     CheckEdit(bytes, text, form, cards, data, size);
+    CheckWindows(text, cards, 16 + (size > 0 ? data[size - 1] : 0));
     vcard::CVCardDate date;
     vcard::ParseVCardDate(bytes.substr(0, 64), date);
     return 0;
