@@ -76,7 +76,7 @@ int CompareFrom(uint32_t from, const unsigned char* a, uint32_t lengthA, const u
 class COrderNames
 {
 public:
-    explicit COrderNames(const CArray<CDataItem*>& items) : m_items(items) {}
+    explicit COrderNames(const CArray<CDataItem*>& items) : m_items(items), m_keys(items.GetCount()) {}
 
     // Makes the key of the event at position; returns the KeyedItem's name field for it.
     uint32_t Add(uint32_t position, const unsigned char*& bytes, uint32_t& length)
