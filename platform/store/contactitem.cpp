@@ -6,7 +6,7 @@
 
 namespace {
 
-BSTR MakeBstr(const std::string& utf8, bool nullWhenEmpty)
+BSTR MakeBstr(std::string_view utf8, bool nullWhenEmpty)
 {
     if (utf8.empty() && nullWhenEmpty)
         return nullptr;
@@ -21,7 +21,7 @@ BSTR MakeBstr(const std::string& utf8, bool nullWhenEmpty)
             text[i] = static_cast<wchar_t>(utf8[i]);
         return text;
     }
-    std::wstring wide = Utf8ToWide(utf8);
+    std::wstring wide = Utf8ToWide(std::string(utf8));
     return SysAllocStringLen(wide.c_str(), static_cast<UINT>(wide.size()));
 }
 
@@ -85,7 +85,7 @@ HRESULT STDMETHODCALLTYPE CContact::get_FileAs(BSTR* name)
 {
     if (!name)
         return E_POINTER;
-    *name = MakeBstr(Card().name, false);
+    *name = MakeBstr(m_snapshot->Name(m_entry), false);
     return *name ? S_OK : E_OUTOFMEMORY;
 }
 

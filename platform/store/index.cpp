@@ -5,6 +5,7 @@
 
 #include <shlobj.h>
 
+#include <algorithm>
 #include <cstring>
 
 namespace {
@@ -28,10 +29,10 @@ public:
             bytes += static_cast<char>(0x80 | (value & 0x7F));
         bytes += static_cast<char>(value);
     }
-    void Text(const std::string& text)
+    void Text(std::string_view text)
     {
         Number(text.size());
-        bytes += text;
+        bytes.append(text.data(), text.size());
     }
     void Wide(const std::wstring& text)
     {
@@ -68,11 +69,12 @@ public:
         m_ok = false;
         return 0;
     }
-    void Text(std::string& text)
+    std::string_view Text()
     {
         uint64_t n = Number();
         if (n <= m_size && Take(static_cast<size_t>(n)))
-            text.assign(m_data + m_pos - n, static_cast<size_t>(n));
+            return std::string_view(m_data + m_pos - n, static_cast<size_t>(n));
+        return std::string_view();
     }
     void Wide(std::wstring& text)
     {
@@ -127,7 +129,7 @@ const uint8_t OID_FROM_UID = 4; // the base oid is stored (else it follows from 
 
 // Per card only what the list shows and where the card is (after the end of the card before it):
 // the rest is read from the card itself.
-void PutCard(CWriter& out, const CStoreCard& card, uint64_t previousEnd)
+void PutCard(CWriter& out, const CStoreCard& card, std::string_view name, uint64_t previousEnd)
 {
     uint8_t flags = (card.birthday != NO_DATE ? HAS_BIRTHDAY : 0) | (card.anniversary != NO_DATE ? HAS_ANNIVERSARY : 0) |
                     (card.baseOid != ContentOid(card.hash) ? OID_FROM_UID : 0);
@@ -138,23 +140,25 @@ void PutCard(CWriter& out, const CStoreCard& card, uint64_t previousEnd)
     // Modulo 2^64, so that a card starting inside the one before (nested) still reads back exactly.
     out.Number(card.begin - previousEnd);
     out.Number(card.end - card.begin);
-    out.Text(card.name);
+    out.Text(name);
     if (flags & HAS_BIRTHDAY)
         out.Put(card.birthday);
     if (flags & HAS_ANNIVERSARY)
         out.Put(card.anniversary);
 }
 
-void GetCard(CReader& in, CStoreCard& card, uint64_t previousEnd)
+// The card, and its name as a view into the index's bytes.
+std::string_view GetCard(CReader& in, CStoreCard& card, uint64_t previousEnd)
 {
     uint8_t flags = in.Get<uint8_t>();
     card.hash = in.Get<uint64_t>();
     card.baseOid = flags & OID_FROM_UID ? in.Get<LONG>() : ContentOid(card.hash);
     card.begin = previousEnd + in.Number();
     card.end = card.begin + in.Number();
-    in.Text(card.name);
+    std::string_view name = in.Text();
     card.birthday = flags & HAS_BIRTHDAY ? in.Get<double>() : NO_DATE;
     card.anniversary = flags & HAS_ANNIVERSARY ? in.Get<double>() : NO_DATE;
+    return name;
 }
 
 } // namespace
@@ -207,13 +211,17 @@ bool LoadIndex(const std::wstring& location, CSnapshot& snapshot)
         file.changeTime = in.Get<uint64_t>();
         file.readAt = in.Get<uint64_t>();
         file.utf16 = in.Get<uint8_t>() != 0;
-        auto cards = std::make_shared<std::vector<CStoreCard>>(in.Count(12));
+        uint32_t count = in.Count(12);
+        auto cards = std::make_shared<CFileCards>();
+        cards->Reserve(count, std::min<size_t>(static_cast<size_t>(count) * 24, bytes.size()));
         uint64_t end = 0;
-        for (CStoreCard& card : *cards)
+        for (uint32_t i = 0; i < count && in.Ok(); ++i)
         {
-            GetCard(in, card, end);
-            end = card.end;
+            CStoreCard card;
+            std::string_view name = GetCard(in, card, end);
+            end = cards->Add(card, name).end;
         }
+        cards->Fit();
         file.cards = cards;
         if (!in.Ok())
             return false;
@@ -245,7 +253,7 @@ void SaveIndex(const CSnapshot& snapshot)
         uint64_t end = 0;
         for (const CStoreCard& card : *file.cards)
         {
-            PutCard(out, card, end);
+            PutCard(out, card, file.cards->Name(card), end);
             end = card.end;
         }
     }

@@ -3,23 +3,13 @@
 
 #include "platform/store/addressbook.h"
 #include "platform/store/config.h"
+#include "platform/store/filecards.h"
 #include "platform/store/longpath.h"
 #include "platform/store/vcard/reader.h"
 
 #include <algorithm>
 
 namespace {
-
-// Positive 32-bit, never 0.
-LONG OidFromText(const std::string& text)
-{
-    uint32_t h = 2166136261u;
-    for (char c : text)
-        h = (h ^ static_cast<unsigned char>(c)) * 16777619u;
-    LONG oid = static_cast<LONG>(h & 0x7FFFFFFF);
-    return oid == 0 ? 1 : oid;
-}
-
 
 // A write can leave a file's times as they were when it falls in the same step of the file
 // system's clock as the write before. Times in whole seconds come from file systems that keep
@@ -87,35 +77,6 @@ CRITICAL_SECTION* RecordLock()
     return &lock;
 }
 
-// False when the file could not be read; file then stays as it was.
-bool ReadCards(CStoreFile& file)
-{
-    auto cards = std::make_shared<std::vector<CStoreCard>>();
-    std::string bytes, converted;
-    if (!ReadFileBytes(file.path, bytes, MAX_ADDRESS_BOOK_FILE))
-        return false;
-    file.utf16 = vcard::ConvertUtf16File(bytes, converted);
-    const std::string& text = file.utf16 ? converted : bytes;
-    vcard::CVCardReader reader(text.data(), text.size());
-    vcard::CVCard card;
-    vcard::CContactRecord record;
-    while (reader.Next(card))
-    {
-        CStoreCard stored;
-        vcard::ReadContact(card, record);
-        stored.name = std::move(record.name);
-        stored.birthday = record.birthday;
-        stored.anniversary = record.anniversary;
-        stored.begin = card.begin;
-        stored.end = card.end;
-        stored.hash = Fnv64(text.data() + card.begin, card.end - card.begin);
-        stored.baseOid = record.uid.empty() ? ContentOid(stored.hash) : OidFromText("uid:" + record.uid);
-        cards->push_back(std::move(stored));
-    }
-    file.cards = std::move(cards);
-    return true;
-}
-
 // The whole record of a card from the text its offsets refer to; false when the card's bytes are no
 // longer the ones that were read.
 bool ParseRecord(const std::string& text, const CStoreCard& card, vcard::CContactRecord& record)
@@ -134,10 +95,10 @@ bool ParseRecord(const std::string& text, const CStoreCard& card, vcard::CContac
     return true;
 }
 
-void FillFromCard(const CStoreCard& card, vcard::CContactRecord& record)
+void FillFromCard(const CStoreCard& card, std::string_view name, vcard::CContactRecord& record)
 {
     record = vcard::CContactRecord();
-    record.name = card.name;
+    record.name.assign(name.data(), name.size());
     record.birthday = card.birthday;
     record.anniversary = card.anniversary;
 }
@@ -151,10 +112,55 @@ LONG ContentOid(uint64_t hash)
     return oid == 0 ? 1 : oid;
 }
 
+const CStoreCard& CFileCards::operator[](size_t i) const
+{
+    if (i >= m_cards.size())
+        FatalAppExitW(0, L"A card past the end of its file was asked for.");
+    return m_cards[i];
+}
+
+std::string_view CFileCards::Name(const CStoreCard& card) const
+{
+    if (card.nameAt > m_names.size() || card.nameLength > m_names.size() - card.nameAt)
+        FatalAppExitW(0, L"A card's name lies outside its file's names.");
+    return std::string_view(m_names).substr(card.nameAt, card.nameLength);
+}
+
+void CFileCards::Reserve(size_t cards, size_t nameBytes)
+{
+    m_cards.reserve(cards);
+    m_names.reserve(nameBytes);
+}
+
+CStoreCard& CFileCards::Add(const CStoreCard& card, std::string_view name)
+{
+    m_cards.push_back(card);
+    CStoreCard& added = m_cards.back();
+    added.nameAt = static_cast<uint32_t>(m_names.size());
+    added.nameLength = static_cast<uint32_t>(name.size());
+    m_names.append(name.data(), name.size());
+    return added;
+}
+
+void CFileCards::Fit()
+{
+    // Copying into a fitting block costs fresh pages: only worth it when much is left over.
+    if (m_cards.capacity() > m_cards.size() + m_cards.size() / 4 + 16)
+        m_cards.shrink_to_fit();
+    if (m_names.capacity() > m_names.size() + m_names.size() / 4 + 256)
+        m_names.shrink_to_fit();
+}
+
 const CStoreCard& CSnapshot::Card(size_t entry) const
 {
     const CStoreEntry& e = entries[entry];
     return (*files[e.file].cards)[e.card];
+}
+
+std::string_view CSnapshot::Name(size_t entry) const
+{
+    const CStoreFile& file = files[entries[entry].file];
+    return file.cards->Name(Card(entry));
 }
 
 const vcard::CContactRecord& CSnapshot::Record(size_t entry) const
@@ -184,7 +190,7 @@ const vcard::CContactRecord& CSnapshot::Record(size_t entry) const
                 card.begin = 0;
             }
             if (!read || !ParseRecord(text, card, *record))
-                FillFromCard(card, *record);
+                FillFromCard(card, Name(i), *record);
             else
             {
                 if (!file.utf16)
@@ -452,7 +458,7 @@ std::shared_ptr<CSnapshot> BuildSnapshot(const std::wstring& location, const std
                 {
                     // Nothing good was ever read: a stamp no listing has, so that it is never trusted.
                     file.stamp = CFileStamp();
-                    file.cards = std::make_shared<std::vector<CStoreCard>>();
+                    file.cards = std::make_shared<CFileCards>();
                 }
                 file.failed = true;
             }

@@ -10,20 +10,48 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
 // What the store keeps of one card: what the list shows, and where the card's bytes are for the rest.
 struct CStoreCard
 {
-    std::string name; // as the whole record names the contact
-    double birthday = 949998.0;
-    double anniversary = 949998.0;
-    LONG baseOid = 0;  // before collisions are resolved
     uint64_t hash = 0; // of the card's bytes
     // The card's bytes in the file's text (the file converted to UTF-8 when it is UTF-16).
     uint64_t begin = 0;
     uint64_t end = 0;
+    double birthday = 949998.0;
+    double anniversary = 949998.0;
+    LONG baseOid = 0; // before collisions are resolved
+    // The name as the whole record names the contact: its place in the file's names.
+    uint32_t nameAt = 0;
+    uint32_t nameLength = 0;
+};
+
+// The cards of one file, their names one after another in one buffer: a string of its own per card
+// would cost an allocation and its overhead for each of hundreds of thousands of contacts.
+class CFileCards
+{
+public:
+    size_t size() const { return m_cards.size(); }
+    bool empty() const { return m_cards.empty(); }
+    const CStoreCard& operator[](size_t i) const;
+    const CStoreCard& back() const { return (*this)[size() - 1]; }
+    std::vector<CStoreCard>::const_iterator begin() const { return m_cards.begin(); }
+    std::vector<CStoreCard>::const_iterator end() const { return m_cards.end(); }
+    std::string_view Name(const CStoreCard& card) const;
+
+    size_t NameBytes() const { return m_names.size(); }
+    void Reserve(size_t cards, size_t nameBytes);
+    // Appends a card with the given name (the card's own name fields are set here).
+    CStoreCard& Add(const CStoreCard& card, std::string_view name);
+    // Gives back what reserving took well beyond what was added.
+    void Fit();
+
+private:
+    std::vector<CStoreCard> m_cards;
+    std::string m_names;
 };
 
 // How long after its last write a file's listing can be trusted to show any further write.
@@ -37,7 +65,7 @@ struct CStoreFile
     ULONGLONG readAt = 0;     // system time just before the listing that preceded the read
     bool utf16 = false;       // the card offsets refer to the file converted to UTF-8
     bool failed = false;      // the last read failed: the cards are the last good ones (or none)
-    std::shared_ptr<const std::vector<CStoreCard>> cards;
+    std::shared_ptr<const CFileCards> cards;
 
     // Whether a later write of the file must show in its stamp. A write within the file system's
     // time granularity of the read can leave size and times as they were.
@@ -60,6 +88,7 @@ struct CSnapshot
     std::vector<std::pair<LONG, uint32_t>> byOid; // (oid, index into entries), ordered by oid
 
     const CStoreCard& Card(size_t entry) const;
+    std::string_view Name(size_t entry) const;
     // The whole record of an entry, read from its card's bytes at the first use. A card whose bytes
     // are no longer what was read gives what the store kept of it (name and dates).
     const vcard::CContactRecord& Record(size_t entry) const;

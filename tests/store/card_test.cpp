@@ -192,12 +192,19 @@ protected:
         m_path = file;
         m_written = text;
         std::ofstream(file.c_str(), std::ios::binary) << text;
-        for (const CListedContact& c : List())
-            if (c.name == name)
-            {
-                m_oid = c.oid;
-                m_item = ItemOf(c.oid);
-            }
+        // A file written again is taken in when the system's notification of the write arrives,
+        // which on a loaded machine can come after the first look.
+        for (ULONGLONG deadline = GetTickCount64() + 5000; !m_item && GetTickCount64() < deadline;)
+        {
+            for (const CListedContact& c : List())
+                if (c.name == name)
+                {
+                    m_oid = c.oid;
+                    m_item = ItemOf(c.oid);
+                }
+            if (!m_item)
+                MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
+        }
         EXPECT_NE(nullptr, m_item);
         return m_item;
     }

@@ -10,6 +10,18 @@ using namespace vcard;
 
 namespace {
 
+// What the list is given of a card (read without its numbers, addresses and picture) is what the
+// whole record says.
+void ExpectListFieldsAgree(const CVCard& card, const CContactRecord& whole)
+{
+    CContactRecord listed;
+    ReadContact(card, listed, LIST_FIELDS);
+    EXPECT_EQ(whole.uid, listed.uid);
+    EXPECT_EQ(whole.name, listed.name);
+    EXPECT_EQ(whole.birthday, listed.birthday);
+    EXPECT_EQ(whole.anniversary, listed.anniversary);
+}
+
 // Every card of the text (UTF-16 files converted first) as "name" or "name/birthday".
 std::string Summary(const std::string& data)
 {
@@ -24,6 +36,7 @@ std::string Summary(const std::string& data)
     {
         CContactRecord record;
         ReadContact(card, record);
+        ExpectListFieldsAgree(card, record);
         summary += (summary.empty() ? "" : "|") + record.name;
         if (record.birthday != OLE_NO_DATE)
             summary += "/" + std::to_string(static_cast<long>(record.birthday));
@@ -39,7 +52,10 @@ CContactRecord Contact(const std::string& version, const std::string& lines)
     CVCard card;
     CContactRecord record;
     if (reader.Next(card))
+    {
         ReadContact(card, record);
+        ExpectListFieldsAgree(card, record);
+    }
     return record;
 }
 

@@ -3,9 +3,13 @@
 #include "platform/store/vcard/rawline.h"
 #include "platform/store/vcard/reader.h"
 #include "platform/store/vcard/text.h"
+#include "platform/store/vcard/window.h"
 #include "platform/store/vcard/writer.h"
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
 
 using namespace vcard;
 
@@ -30,7 +34,66 @@ CContactRecord Contact(const std::string& text)
     return record;
 }
 
+// Each card's range and properties (name, value, range), in the whole text's offsets.
+std::string Signature(const CVCard& card, uint64_t offset)
+{
+    std::string text = std::to_string(offset + card.begin) + "-" + std::to_string(offset + card.end) + "{";
+    for (const CVCardProperty& p : card.properties)
+        text += p.name + "=" + p.value + "@" + std::to_string(offset + p.begin) + "-" + std::to_string(offset + p.end) + ";";
+    return text + "}";
+}
+
+std::string WholeSignatures(const std::string& text)
+{
+    std::string all;
+    for (const CVCard& card : ReadAll(text))
+        all += Signature(card, 0);
+    return all;
+}
+
+std::string WindowSignatures(const std::string& text, size_t window, size_t piece)
+{
+    size_t at = 0;
+    std::string all;
+    bool read = ReadCardsInWindows(
+        [&](char* buffer, size_t room) -> long long {
+            size_t n = std::min(std::min(room, piece), text.size() - at);
+            memcpy(buffer, text.data() + at, n);
+            at += n;
+            return static_cast<long long>(n);
+        },
+        window, [&](const CVCard& card, const char*, uint64_t offset) { all += Signature(card, offset); });
+    return read ? all : "failed";
+}
+
 } // namespace
+
+TEST(VCardReader, ReadingInWindowsGivesTheCardsOfTheWholeText)
+{
+    // Lines and cards cut at every place a window can end: CR LF split, folded and soft-broken lines,
+    // an END line continued, nested and cut-off cards, a byte-order mark at the start and inside.
+    const std::string texts[] = {
+        "\xEF\xBB\xBF" "BEGIN:VCARD\r\nFN:Ann\r\nEND:VCARD\r\n\xEF\xBB\xBF" "BEGIN:VCARD\r\nFN:Bea\r\nEND:VCARD\r\n"
+        "BEGIN:VCARD\nFN:Cy\nEND:VCARD\n",
+        "BEGIN:VCARD\rFN:Old\r  Mac\rEND:VCARD\rBEGIN:VCARD\rFN:Second\rEND:VCA\r RD\rFN:x\rEND:VCARD",
+        "BEGIN:VCARD\r\nVERSION:2.1\r\nFN;ENCODING=QUOTED-PRINTABLE:Ann=  \r\na Lee=\r\nEND:VCARD\r\n"
+        "PHOTO;ENCODING=BASE64:QUJD\r\nREVG\r\n\r\nEND:VCARD\r\nBEGIN:VCARD\r\nFN:Next\r\nEND:VCARD\r\n",
+        "BEGIN:VCARD\r\nFN:Boss\r\nAGENT:\r\nBEGIN:VCARD\r\nFN:Aide\r\nAGENT:\r\nBEGIN:VCARD\r\nFN:Deputy\r\n"
+        "END:VCARD\r\nBEGIN:VCARD\r\nFN:Later\r\nEND:VCARD\r\n",
+        "junk\r\nBEGIN:VCARD\r\nFN:lost\r\nBEGIN:VCARD\r\nFN:Kept\r\nEND:VCARD\r\n \r\nBEGIN:VC\r\n ARD\r\nFN:Tail",
+        "",
+        "BEGIN:VCARD\r\nFN:Only\r\nEND:VCARD\r",
+    };
+    for (const std::string& text : texts)
+    {
+        std::string whole = WholeSignatures(text);
+        ASSERT_FALSE(text.size() > 20 && whole.empty()) << text;
+        for (size_t window = 16; window < 100; ++window)
+            for (size_t piece : {1, 4096})
+                EXPECT_EQ(whole, WindowSignatures(text, window, piece)) << "window " << window << ", piece " << piece
+                                                                        << ": " << text.substr(0, 40);
+    }
+}
 
 TEST(VCardReader, FoldedLinesAlsoInsideMultiByteCharacters)
 {

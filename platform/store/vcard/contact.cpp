@@ -200,14 +200,25 @@ bool IsInlinePhoto(const CVCardProperty& p)
 
 } // namespace
 
-void ReadContact(const CVCard& card, CContactRecord& record)
+void ReadContact(const CVCard& card, CContactRecord& record, ContactFields fields)
 {
     record = CContactRecord();
+    const bool all = fields == ALL_FIELDS;
     std::string formatted, organisation;
-    bool haveN = false;
+    short nIndex = -1;
     int emails = 0;
     bool haveBirthday = false, haveAnniversary = false;
-    CGroupLabels labels = GroupLabels(card);
+    // The labels are looked up only for cards with grouped numbers or dates, most have none.
+    CGroupLabels labels;
+    bool labelsRead = false;
+    auto labelOf = [&](const CVCardProperty& p) {
+        if (!labelsRead && !p.group.empty())
+        {
+            labels = GroupLabels(card);
+            labelsRead = true;
+        }
+        return LabelOf(labels, p);
+    };
     for (size_t i = 0; i < card.properties.size(); ++i)
     {
         const CVCardProperty& p = card.properties[i];
@@ -220,18 +231,14 @@ void ReadContact(const CVCard& card, CContactRecord& record)
             formatted = TextValue(p);
             record.fnProperty = index;
         }
-        else if (n == "N" && !haveN)
-        {
-            ReadN(p, record.firstName, record.lastName);
-            haveN = true;
-            record.nProperty = index;
-        }
+        else if (n == "N" && nIndex < 0)
+            nIndex = index;
         else if (n == "ORG" && organisation.empty())
         {
             std::vector<std::string> parts = SplitComponents(p.value, ';');
             organisation = parts.empty() ? std::string() : Trim(parts[0]);
         }
-        else if (n == "EMAIL" && emails < EMAIL_SLOTS)
+        else if (n == "EMAIL" && emails < (all ? EMAIL_SLOTS : 1))
         {
             std::string address = TextValue(p);
             if (!address.empty())
@@ -248,18 +255,20 @@ void ReadContact(const CVCard& card, CContactRecord& record)
         }
         else if (!haveAnniversary &&
                  (IsAnniversaryName(n) || IsAndroidAnniversary(p) ||
-                  (n == "X-ABDATE" && LabelOf(labels, p).find("ANNIVERSARY") != std::string::npos)))
+                  (n == "X-ABDATE" && labelOf(p).find("ANNIVERSARY") != std::string::npos)))
         {
             haveAnniversary = ReadDate(p, record.anniversary);
             if (haveAnniversary || record.anniversaryProperty < 0)
                 record.anniversaryProperty = index;
         }
+        else if (!all)
+            continue;
         else if (n == "TEL")
         {
             std::string number = PhoneNumber(p);
             if (number.empty())
                 continue;
-            for (PhoneSlot slot : SlotsFor(p, LabelOf(labels, p)))
+            for (PhoneSlot slot : SlotsFor(p, labelOf(p)))
                 if (record.phones[slot].empty())
                 {
                     record.phones[slot] = number;
@@ -274,11 +283,21 @@ void ReadContact(const CVCard& card, CContactRecord& record)
             record.photoEnd = p.end;
         }
     }
-    std::string given = record.firstName, family = record.lastName;
-    std::string joined = Trim(given + (given.empty() || family.empty() ? "" : " ") + family);
+    // The list needs the given and family names only for a contact without a formatted name.
+    if (nIndex >= 0 && (all || formatted.empty()))
+    {
+        ReadN(card.properties[static_cast<size_t>(nIndex)], record.firstName, record.lastName);
+        record.nProperty = nIndex;
+    }
     if (!formatted.empty())
+    {
         record.name = std::move(formatted);
-    else if (!joined.empty())
+        return;
+    }
+    const std::string& given = record.firstName;
+    const std::string& family = record.lastName;
+    std::string joined = Trim(given + (given.empty() || family.empty() ? "" : " ") + family);
+    if (!joined.empty())
         record.name = joined;
     else if (!organisation.empty())
         record.name = organisation;

@@ -54,7 +54,15 @@ struct CContactRecord
     short emailProperty[EMAIL_SLOTS] = {-1, -1, -1};
 };
 
-void ReadContact(const CVCard& card, CContactRecord& record);
+// What of a card to read: every field, or what the list shows (uid, name, dates; the numbers,
+// e-mail addresses and picture are left empty).
+enum ContactFields
+{
+    ALL_FIELDS,
+    LIST_FIELDS
+};
+
+void ReadContact(const CVCard& card, CContactRecord& record, ContactFields fields = ALL_FIELDS);
 
 // The date text of a property a contact's date was read from: its value, or the date component of
 // an Android event (X-ANDROID-CUSTOM:vnd.android.cursor.item/contact_event;DATE;1;...).

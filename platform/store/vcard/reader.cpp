@@ -142,9 +142,10 @@ const CVCardProperty* CVCard::Find(const char* wanted) const
     return nullptr;
 }
 
-CVCardReader::CVCardReader(const char* data, size_t size) : m_data(data), m_size(size), m_pos(0)
+CVCardReader::CVCardReader(const char* data, size_t size, bool atStart)
+    : m_data(data), m_size(size), m_pos(0), m_furthest(0)
 {
-    if (size >= 3 && memcmp(data, "\xEF\xBB\xBF", 3) == 0)
+    if (atStart && size >= 3 && memcmp(data, "\xEF\xBB\xBF", 3) == 0)
         m_pos = 3;
 }
 
@@ -229,6 +230,7 @@ size_t CVCardReader::ReadLogicalLine(size_t pos, std::string_view& line)
         line = m_unfolded;
         pos = NextLine(contentEnd);
     }
+    m_furthest = std::max(m_furthest, pos);
     return pos;
 }
 

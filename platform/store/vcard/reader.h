@@ -61,7 +61,8 @@ bool IsContactProperty(const std::string& name);
 class CVCardReader
 {
 public:
-    CVCardReader(const char* data, size_t size);
+    // atStart: the data is the start of its file, where a byte-order mark is skipped.
+    CVCardReader(const char* data, size_t size, bool atStart = true);
     // The next card that can be read; false at the end. A card cut off by the next BEGIN:VCARD is
     // skipped; the last card of the data is read up to its end even without END:VCARD. A card
     // passed again is overwritten in place: its properties' strings keep their storage.
@@ -70,6 +71,11 @@ public:
     static bool ParseProperty(const char* data, size_t size, CVCardProperty& property);
     // The logical line of the property at [0, size): unfolded, its value not decoded.
     static std::string UnfoldProperty(const char* data, size_t size);
+    // Where the next card is looked for.
+    size_t Position() const { return m_pos; }
+    // Whether a line read so far reached the end of the data: more data could have made it longer
+    // or continued it, so what was read from it holds only if the data really ends there.
+    bool RanOut() const { return m_furthest >= m_size; }
 
 private:
     // The logical line at pos, unfolded; a line that is not folded is a view into the data.
@@ -83,6 +89,7 @@ private:
     const char* m_data;
     size_t m_size;
     size_t m_pos;
+    size_t m_furthest;
     std::string m_unfolded;
     // The next CR and LF, remembered so that finding line ends stays linear in files with only one of them.
     struct CNextByte
