@@ -158,7 +158,7 @@ private:
         // Two letters may sort as one in some languages, an accent may count from the end: every pair must
         // keep both characters' weights as they are. The plain characters are checked first, so that a
         // marked one cannot take them along.
-        plain = KeepPairs(plain, std::wstring());
+        plain = KeepPairs(std::wstring(), plain);
         marked = KeepPairs(plain, marked);
         if (!ChecksNames(plain + marked))
         {
@@ -184,12 +184,10 @@ private:
         return true;
     }
 
-    // The characters of added whose every pair with the known ones and with each other keeps its weights;
-    // the known ones have been checked among themselves. With added empty, the known ones are checked.
-    std::wstring KeepPairs(const std::wstring& known, const std::wstring& added)
+    // The characters of checked whose every pair with the characters of base (already checked among
+    // themselves) and with each other keeps its weights; the others lose theirs.
+    std::wstring KeepPairs(const std::wstring& base, const std::wstring& checked)
     {
-        std::wstring base = added.empty() ? std::wstring() : known;
-        std::wstring checked = added.empty() ? known : added;
         std::wstring all = base + checked;
         if (Concatenates(AllPairs(all)))
             return checked;
