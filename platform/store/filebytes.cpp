@@ -48,7 +48,12 @@ bool ReadFileBytes(const std::wstring& path, std::string& bytes, ULONGLONG limit
 
 uint64_t Fnv64(const char* data, size_t size)
 {
-    uint64_t h = FNV_BASIS;
+    return Fnv64(data, size, FNV_BASIS);
+}
+
+uint64_t Fnv64(const char* data, size_t size, uint64_t hash)
+{
+    uint64_t h = hash;
     for (size_t i = 0; i < size; ++i)
         h = (h ^ static_cast<unsigned char>(data[i])) * FNV_PRIME;
     return h;

@@ -113,18 +113,28 @@ bool ReadCards(CStoreFile& file)
         return got;
     };
     CCardCollector collector(static_cast<ULONGLONG>(size.QuadPart));
-    // A file in UTF-16 starts with a byte-order mark or has a zero byte in its first character: such
-    // a file is read whole (and converted when it is UTF-16 indeed), every other one in windows.
-    char head[2];
-    long long headBytes = fill(head, sizeof(head));
-    bool whole = headBytes == 2 && (head[0] == 0 || head[1] == 0 || (head[0] == '\xFF' && head[1] == '\xFE') ||
-                                    (head[0] == '\xFE' && head[1] == '\xFF'));
-    bool read = headBytes >= 0;
-    if (read && whole)
+    // A file in UTF-16 starts with a byte-order mark or has a zero byte in its first character:
+    // its first bytes send it to be read whole (and converted when it is UTF-16 indeed).
+    bool whole = false, first = true;
+    auto fillUnlessWide = [&](char* buffer, size_t room) -> long long {
+        long long got = fill(buffer, room);
+        if (first && got >= 2)
+            whole = buffer[0] == 0 || buffer[1] == 0 || (buffer[0] == '\xFF' && buffer[1] == '\xFE') ||
+                    (buffer[0] == '\xFE' && buffer[1] == '\xFF');
+        first = false;
+        return whole ? -1 : got;
+    };
+    auto take = [&](const vcard::CVCard& card, const char* text, uint64_t offset) { collector.Take(card, text, offset); };
+    file.utf16 = false;
+    bool read = vcard::ReadCardsInWindows(fillUnlessWide, std::min<size_t>(WINDOW_BYTES, static_cast<size_t>(size.QuadPart) + 16),
+                                          take);
+    if (whole)
     {
+        LARGE_INTEGER start = {};
+        left = static_cast<ULONGLONG>(size.QuadPart);
         std::string bytes(static_cast<size_t>(size.QuadPart), '\0');
-        memcpy(&bytes[0], head, 2);
-        for (size_t done = 2; read && done < bytes.size();)
+        read = SetFilePointerEx(h, start, nullptr, FILE_BEGIN) != FALSE;
+        for (size_t done = 0; read && done < bytes.size();)
         {
             long long got = fill(&bytes[done], bytes.size() - done);
             read = got > 0;
@@ -132,21 +142,6 @@ bool ReadCards(CStoreFile& file)
         }
         if (read)
             ReadWholeCards(file, bytes, collector);
-    }
-    else if (read)
-    {
-        file.utf16 = false;
-        bool headGiven = false;
-        auto fillAfterHead = [&](char* buffer, size_t room) -> long long {
-            if (headGiven)
-                return fill(buffer, room);
-            headGiven = true;
-            memcpy(buffer, head, static_cast<size_t>(std::min<long long>(headBytes, static_cast<long long>(room))));
-            return std::min<long long>(headBytes, static_cast<long long>(room));
-        };
-        auto take = [&](const vcard::CVCard& card, const char* text, uint64_t offset) { collector.Take(card, text, offset); };
-        read = vcard::ReadCardsInWindows(fillAfterHead, std::min<size_t>(WINDOW_BYTES, static_cast<size_t>(size.QuadPart) + 16),
-                                         take);
     }
     CloseHandle(h);
     if (!read)

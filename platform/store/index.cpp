@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <vector>
 
 namespace {
 
@@ -41,19 +42,23 @@ public:
     }
 };
 
-// Reads what a writer wrote; every read is bounded, the bytes come from a file anyone may have changed.
+// Reads what a writer wrote, from bytes in memory or from the index file a window at a time (the
+// checksum counted over the bytes as they come); every read is bounded, the bytes come from a file
+// anyone may have changed.
 class CReader
 {
 public:
-    CReader(const char* data, size_t size) : m_data(data), m_size(size), m_pos(0), m_ok(true) {}
+    CReader(const char* data, size_t size) : m_data(data), m_size(size) { m_held = size; }
+    CReader(HANDLE file, uint64_t size) : m_file(file), m_size(size), m_checksum(Fnv64(nullptr, 0)) {}
     bool Ok() const { return m_ok; }
     bool AtEnd() const { return m_pos == m_size; }
+    // Of the bytes read from the file so far.
+    uint64_t Checksum() const { return m_checksum; }
     template <typename T> T Get()
     {
         T value{};
-        if (!Take(sizeof(T)))
-            return value;
-        memcpy(&value, m_data + m_pos - sizeof(T), sizeof(T));
+        if (const char* at = Take(sizeof(T)))
+            memcpy(&value, at, sizeof(T));
         return value;
     }
     uint64_t Number()
@@ -69,20 +74,23 @@ public:
         m_ok = false;
         return 0;
     }
-    std::string_view Text()
+    void Text(std::string& text)
     {
         uint64_t n = Number();
-        if (n <= m_size && Take(static_cast<size_t>(n)))
-            return std::string_view(m_data + m_pos - n, static_cast<size_t>(n));
-        return std::string_view();
+        const char* at = n <= m_size ? Take(static_cast<size_t>(n)) : nullptr;
+        if (at)
+            text.assign(at, static_cast<size_t>(n));
+        else
+            text.clear();
     }
     void Wide(std::wstring& text)
     {
         uint32_t n = Get<uint32_t>();
-        if (n > m_size || !Take(static_cast<size_t>(n) * sizeof(wchar_t)))
+        const char* at = n <= m_size ? Take(static_cast<size_t>(n) * sizeof(wchar_t)) : nullptr;
+        if (!at)
             return;
         text.resize(n);
-        memcpy(&text[0], m_data + m_pos - n * sizeof(wchar_t), n * sizeof(wchar_t));
+        memcpy(&text[0], at, n * sizeof(wchar_t));
     }
     // A count of items of at least minBytes each that the rest of the bytes can hold.
     uint32_t Count(size_t minBytes)
@@ -94,18 +102,60 @@ public:
     }
 
 private:
-    bool Take(size_t n)
+    static const size_t WINDOW = 1u << 20;
+
+    // The next n bytes, or null when there are not as many.
+    const char* Take(size_t n)
     {
-        if (!m_ok || n > m_size - m_pos)
-            return m_ok = false;
+        if (!m_ok || n > m_size - m_pos || (m_pos + n > m_start + m_held && !Refill(n)))
+        {
+            m_ok = false;
+            return nullptr;
+        }
+        const char* at = m_data + (m_pos - m_start);
         m_pos += n;
+        return at;
+    }
+    // Keeps what is not taken yet and reads on until n bytes are there.
+    bool Refill(size_t n)
+    {
+        if (!m_file)
+            return false;
+        size_t kept = static_cast<size_t>(m_start + m_held - m_pos);
+        size_t room = std::max(WINDOW, n);
+        if (room > m_buffer.size())
+        {
+            std::vector<char> larger(room);
+            memcpy(larger.data(), m_data + (m_pos - m_start), kept);
+            m_buffer.swap(larger);
+        }
+        else
+            memmove(m_buffer.data(), m_data + (m_pos - m_start), kept);
+        m_data = m_buffer.data();
+        m_start = m_pos;
+        m_held = kept;
+        uint64_t unread = m_size - (m_start + m_held);
+        while (m_held < n)
+        {
+            DWORD want = static_cast<DWORD>(std::min<uint64_t>(m_buffer.size() - m_held, unread)), got = 0;
+            if (want == 0 || !ReadFile(m_file, m_buffer.data() + m_held, want, &got, nullptr) || got == 0)
+                return false;
+            m_checksum = Fnv64(m_buffer.data() + m_held, got, m_checksum);
+            m_held += got;
+            unread -= got;
+        }
         return true;
     }
 
-    const char* m_data;
-    size_t m_size;
-    size_t m_pos;
-    bool m_ok;
+    HANDLE m_file = nullptr;
+    std::vector<char> m_buffer;
+    const char* m_data = nullptr;
+    uint64_t m_size;      // of all the bytes to read
+    uint64_t m_pos = 0;   // of the next byte to take
+    uint64_t m_start = 0; // of the first byte held
+    size_t m_held = 0;
+    bool m_ok = true;
+    uint64_t m_checksum = 0;
 };
 
 // The store's build that wrote an index: another build may read cards differently.
@@ -147,18 +197,17 @@ void PutCard(CWriter& out, const CStoreCard& card, std::string_view name, uint64
         out.Put(card.anniversary);
 }
 
-// The card, and its name as a view into the index's bytes.
-std::string_view GetCard(CReader& in, CStoreCard& card, uint64_t previousEnd)
+// The card, and its name.
+void GetCard(CReader& in, CStoreCard& card, std::string& name, uint64_t previousEnd)
 {
     uint8_t flags = in.Get<uint8_t>();
     card.hash = in.Get<uint64_t>();
     card.baseOid = flags & OID_FROM_UID ? in.Get<LONG>() : ContentOid(card.hash);
     card.begin = previousEnd + in.Number();
     card.end = card.begin + in.Number();
-    std::string_view name = in.Text();
+    in.Text(name);
     card.birthday = flags & HAS_BIRTHDAY ? in.Get<double>() : NO_DATE;
     card.anniversary = flags & HAS_ANNIVERSARY ? in.Get<double>() : NO_DATE;
-    return name;
 }
 
 } // namespace
@@ -175,31 +224,35 @@ std::wstring IndexPath(const std::wstring& location)
     return std::wstring(base) + L"\\Festivo\\AddressBooks\\" + name;
 }
 
-bool LoadIndex(const std::wstring& location, CSnapshot& snapshot)
+namespace {
+
+// The index in the open file, read a window at a time; false when it is not whole and sound, or is
+// for another address book or build.
+bool ReadIndex(HANDLE h, const std::wstring& location, CSnapshot& snapshot)
 {
-    std::wstring path = IndexPath(location);
-    std::string bytes;
-    if (path.empty() || !ReadFileBytes(path, bytes, MAX_ADDRESS_BOOK_FILE) || bytes.size() < HEADER_BYTES ||
-        memcmp(bytes.data(), INDEX_MAGIC, 8) != 0)
+    LARGE_INTEGER size;
+    char bytes[HEADER_BYTES];
+    DWORD got = 0;
+    if (!GetFileSizeEx(h, &size) || static_cast<ULONGLONG>(size.QuadPart) > MAX_ADDRESS_BOOK_FILE ||
+        static_cast<ULONGLONG>(size.QuadPart) < HEADER_BYTES || !ReadFile(h, bytes, HEADER_BYTES, &got, nullptr) ||
+        got != HEADER_BYTES || memcmp(bytes, INDEX_MAGIC, 8) != 0)
         return false;
-    CReader header(bytes.data() + 8, HEADER_BYTES - 8);
+    CReader header(bytes + 8, HEADER_BYTES - 8);
     uint32_t version = header.Get<uint32_t>();
     header.Get<uint32_t>();
     uint64_t payloadBytes = header.Get<uint64_t>();
     uint64_t checksum = header.Get<uint64_t>();
-    const char* payload = bytes.data() + HEADER_BYTES;
-    if (version != INDEX_VERSION || payloadBytes != bytes.size() - HEADER_BYTES ||
-        checksum != Fnv64(payload, static_cast<size_t>(payloadBytes)))
+    if (version != INDEX_VERSION || payloadBytes != static_cast<ULONGLONG>(size.QuadPart) - HEADER_BYTES)
         return false;
-    CReader in(payload, static_cast<size_t>(payloadBytes));
+    CReader in(h, payloadBytes);
     std::wstring indexed;
     in.Wide(indexed);
     if (indexed != location || in.Get<uint64_t>() != BuildStamp())
         return false;
-    snapshot = CSnapshot();
     snapshot.location = location;
     uint32_t files = in.Count(42);
     snapshot.files.resize(files);
+    std::string name;
     for (CStoreFile& file : snapshot.files)
     {
         in.Wide(file.path);
@@ -213,12 +266,12 @@ bool LoadIndex(const std::wstring& location, CSnapshot& snapshot)
         file.utf16 = in.Get<uint8_t>() != 0;
         uint32_t count = in.Count(12);
         auto cards = std::make_shared<CFileCards>();
-        cards->Reserve(count, std::min<size_t>(static_cast<size_t>(count) * 24, bytes.size()));
+        cards->Reserve(count, std::min<size_t>(static_cast<size_t>(count) * 24, static_cast<size_t>(payloadBytes)));
         uint64_t end = 0;
         for (uint32_t i = 0; i < count && in.Ok(); ++i)
         {
             CStoreCard card;
-            std::string_view name = GetCard(in, card, end);
+            GetCard(in, card, name, end);
             end = cards->Add(card, name).end;
         }
         cards->Fit();
@@ -226,15 +279,67 @@ bool LoadIndex(const std::wstring& location, CSnapshot& snapshot)
         if (!in.Ok())
             return false;
     }
-    return in.Ok() && in.AtEnd();
+    // The checksum covers every byte: known only once all are read.
+    return in.Ok() && in.AtEnd() && in.Checksum() == checksum;
 }
 
-void SaveIndex(const CSnapshot& snapshot)
+} // namespace
+
+bool LoadIndex(const std::wstring& location, CSnapshot& snapshot)
 {
-    std::wstring path = IndexPath(snapshot.location);
-    if (path.empty() || snapshot.location.empty())
-        return;
-    CWriter out;
+    std::wstring path = IndexPath(location);
+    if (path.empty())
+        return false;
+    HANDLE h = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                           FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+    if (h == INVALID_HANDLE_VALUE)
+        return false;
+    CSnapshot read;
+    bool loaded = ReadIndex(h, location, read);
+    CloseHandle(h);
+    if (loaded)
+        snapshot = std::move(read);
+    return loaded;
+}
+
+namespace {
+
+// The index's payload written to its file as it is made, a window at a time, with its size and
+// checksum counted on the way: the index of a large book is never held whole.
+class CPayloadFile
+{
+public:
+    explicit CPayloadFile(HANDLE file) : m_file(file) { m_out.bytes.reserve(WINDOW + 4096); }
+    CWriter& Out() { return m_out; }
+    // Writes what was put so far once it fills a window (or always, at the end).
+    void Spill(bool always = false)
+    {
+        if (m_out.bytes.empty() || (!always && m_out.bytes.size() < WINDOW))
+            return;
+        DWORD wrote = 0;
+        m_ok = m_ok && WriteFile(m_file, m_out.bytes.data(), static_cast<DWORD>(m_out.bytes.size()), &wrote, nullptr) &&
+               wrote == m_out.bytes.size();
+        m_checksum = Fnv64(m_out.bytes.data(), m_out.bytes.size(), m_checksum);
+        m_size += m_out.bytes.size();
+        m_out.bytes.clear();
+    }
+    bool Ok() const { return m_ok; }
+    uint64_t Size() const { return m_size; }
+    uint64_t Checksum() const { return m_checksum; }
+
+private:
+    static const size_t WINDOW = 1u << 20;
+    HANDLE m_file;
+    CWriter m_out;
+    bool m_ok = true;
+    uint64_t m_size = 0;
+    uint64_t m_checksum = Fnv64(nullptr, 0);
+};
+
+// The payload: the location, the build, then every file with its cards.
+bool WritePayload(const CSnapshot& snapshot, CPayloadFile& payload)
+{
+    CWriter& out = payload.Out();
     out.Wide(snapshot.location);
     out.Put(BuildStamp());
     // A file that could not be read is kept with its last good contents and the stamp they were
@@ -255,15 +360,20 @@ void SaveIndex(const CSnapshot& snapshot)
         {
             PutCard(out, card, file.cards->Name(card), end);
             end = card.end;
+            payload.Spill();
         }
     }
-    CWriter header;
-    header.bytes.assign(INDEX_MAGIC, 8);
-    header.Put(INDEX_VERSION);
-    header.Put(uint32_t(0));
-    header.Put(static_cast<uint64_t>(out.bytes.size()));
-    header.Put(Fnv64(out.bytes.data(), out.bytes.size()));
+    payload.Spill(true);
+    return payload.Ok();
+}
 
+} // namespace
+
+void SaveIndex(const CSnapshot& snapshot)
+{
+    std::wstring path = IndexPath(snapshot.location);
+    if (path.empty() || snapshot.location.empty())
+        return;
     // A finished copy renamed over the old one: a reader sees the whole old or the whole new index.
     size_t slash = path.find_last_of(L'\\');
     std::wstring folder = path.substr(0, slash);
@@ -273,12 +383,25 @@ void SaveIndex(const CSnapshot& snapshot)
         return;
     HANDLE h = CreateFileW(temp, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     bool ok = h != INVALID_HANDLE_VALUE;
-    DWORD wrote = 0;
-    ok = ok && WriteFile(h, header.bytes.data(), static_cast<DWORD>(header.bytes.size()), &wrote, nullptr) &&
-         WriteFile(h, out.bytes.data(), static_cast<DWORD>(out.bytes.size()), &wrote, nullptr) &&
-         wrote == out.bytes.size();
-    if (h != INVALID_HANDLE_VALUE)
+    if (ok)
+    {
+        // The header, with the payload's size and checksum, goes first once they are known.
+        LARGE_INTEGER payloadStart, start = {};
+        payloadStart.QuadPart = HEADER_BYTES;
+        CPayloadFile payload(h);
+        ok = SetFilePointerEx(h, payloadStart, nullptr, FILE_BEGIN) && WritePayload(snapshot, payload);
+        CWriter header;
+        header.bytes.assign(INDEX_MAGIC, 8);
+        header.Put(INDEX_VERSION);
+        header.Put(uint32_t(0));
+        header.Put(payload.Size());
+        header.Put(payload.Checksum());
+        DWORD wrote = 0;
+        ok = ok && SetFilePointerEx(h, start, nullptr, FILE_BEGIN) &&
+             WriteFile(h, header.bytes.data(), static_cast<DWORD>(header.bytes.size()), &wrote, nullptr) &&
+             wrote == header.bytes.size();
         CloseHandle(h);
+    }
     if (!ok || !MoveFileExW(temp, path.c_str(), MOVEFILE_REPLACE_EXISTING))
         DeleteFileW(temp);
 }

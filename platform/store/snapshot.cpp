@@ -465,31 +465,37 @@ std::shared_ptr<CSnapshot> BuildSnapshot(const std::wstring& location, const std
         }
         snapshot->files.push_back(std::move(file));
     }
-    std::vector<LONG> bases, oids;
+    // Every card with its base oid first: mostly every card keeps it, and one sort finds that out
+    // and is the lookup table too. Each fresh page costs, so no list is made beside these two.
+    size_t total = 0;
     for (const CStoreFile& file : snapshot->files)
-        for (const CStoreCard& card : *file.cards)
-            bases.push_back(card.baseOid);
-    // Mostly every card keeps its base oid: one sort finds that out and is the lookup table too.
+        total += file.cards->size();
+    std::vector<CStoreEntry>& entries = snapshot->entries;
     std::vector<std::pair<LONG, uint32_t>>& byOid = snapshot->byOid;
-    byOid.resize(bases.size());
-    for (size_t i = 0; i < bases.size(); ++i)
-        byOid[i] = {bases[i], static_cast<uint32_t>(i)};
-    std::sort(byOid.begin(), byOid.end());
-    auto same = [](const std::pair<LONG, uint32_t>& a, const std::pair<LONG, uint32_t>& b) { return a.first == b.first; };
-    if (std::adjacent_find(byOid.begin(), byOid.end(), same) == byOid.end())
-        oids = bases;
-    else
-    {
-        AssignOids(bases, oids);
-        for (size_t i = 0; i < oids.size(); ++i)
-            byOid[i] = {oids[i], static_cast<uint32_t>(i)};
-        std::sort(byOid.begin(), byOid.end());
-    }
-    snapshot->entries.reserve(oids.size());
-    size_t position = 0;
+    entries.reserve(total);
+    byOid.reserve(total);
     for (uint32_t f = 0; f < snapshot->files.size(); ++f)
         for (uint32_t c = 0; c < snapshot->files[f].cards->size(); ++c)
-            snapshot->entries.push_back({oids[position++], f, c});
+        {
+            LONG base = (*snapshot->files[f].cards)[c].baseOid;
+            byOid.push_back({base, static_cast<uint32_t>(entries.size())});
+            entries.push_back({base, f, c});
+        }
+    std::sort(byOid.begin(), byOid.end());
+    auto same = [](const std::pair<LONG, uint32_t>& a, const std::pair<LONG, uint32_t>& b) { return a.first == b.first; };
+    if (std::adjacent_find(byOid.begin(), byOid.end(), same) != byOid.end())
+    {
+        std::vector<LONG> bases(total), oids;
+        for (size_t i = 0; i < total; ++i)
+            bases[i] = entries[i].oid;
+        AssignOids(bases, oids);
+        for (size_t i = 0; i < total; ++i)
+        {
+            entries[i].oid = oids[i];
+            byOid[i] = {oids[i], static_cast<uint32_t>(i)};
+        }
+        std::sort(byOid.begin(), byOid.end());
+    }
     return snapshot;
 }
 

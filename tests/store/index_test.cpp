@@ -194,3 +194,23 @@ TEST_F(IndexTest, IndexHoldsAtMostHalfTheBookAndAStartFromItStillReadsEveryField
     contact->Release();
     item->Release();
 }
+
+TEST_F(IndexTest, IndexLargerThanOneWindowIsReadWhole)
+{
+    // A name of 1.5 MB makes the card larger than the window a file is read through, and the index
+    // larger than the one it is read back through; b.vcf held unshared proves the index is what is read.
+    std::string huge(3u << 19, 'x');
+    WriteBook(L"a.vcf", Person("Ann", "1980-01-01"));
+    WriteBook(L"b.vcf", Person(huge, "1981-01-01") + Person("Bob", "1982-01-01"));
+    LetStampsSettle();
+    ASSERT_EQ(3u, List().size());
+    CloseStore();
+    HANDLE held = CreateFileW(m_dir.File(L"b.vcf").c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                              0, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, held);
+    std::vector<std::wstring> names;
+    for (const CListedContact& c : List())
+        names.push_back(c.name);
+    CloseHandle(held);
+    EXPECT_EQ((std::vector<std::wstring>{L"Ann", std::wstring(huge.begin(), huge.end()), L"Bob"}), names);
+}
