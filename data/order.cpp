@@ -37,13 +37,12 @@ int32_t OrderKey(const CDataItem* item, int order, const CTime& reference)
     }
 }
 
-// One event with its keys, small because there is one per event: the name key's first sixteen bytes after
-// the part every key shares, held as two numbers so that nearly every comparison ends there, and where the
-// rest of the name key is.
+// One event with its keys, small because there is one per event: the first eight bytes of the name key
+// after the part every key shares, held as a number so that most comparisons end there, and where the rest
+// of the name key is.
 struct KeyedItem
 {
     uint64_t head;
-    uint64_t next;
     int32_t key;
     uint32_t name; // the event's position in the list, or with KEPT set, its place among the kept keys
 };
@@ -77,7 +76,7 @@ int CompareFrom(uint32_t from, const unsigned char* a, uint32_t lengthA, const u
 class COrderNames
 {
 public:
-    explicit COrderNames(const CArray<CDataItem*>& items) : m_items(items) {}
+    explicit COrderNames(const CArray<CDataItem*>& items) : m_items(items), m_keys(items.GetCount()) {}
 
     // Makes the key of the event at position; returns the KeyedItem's name field for it.
     uint32_t Add(uint32_t position, const unsigned char*& bytes, uint32_t& length)
@@ -125,6 +124,54 @@ private:
     std::vector<unsigned char> m_scratch;
 };
 
+// Orders runs of events of equal key and equal head by the rest of their name keys (made once per event
+// of a run, not once per comparison), then by contact and kind: a total order, so that events of equal key
+// and name keep their places from one load to the next. Its buffers serve every run of one ordering.
+class CRunOrder
+{
+public:
+    CRunOrder(const COrderNames& names, uint32_t rest) : m_names(names), m_rest(rest) {}
+
+    void Order(KeyedItem* run, size_t count)
+    {
+        m_bytes.clear();
+        m_tails.resize(count);
+        for (size_t i = 0; i < count; i++)
+        {
+            uint32_t length = 0;
+            const unsigned char* key = m_names.Key(run[i].name, m_scratch, length);
+            uint32_t tail = length > m_rest ? length - m_rest : 0;
+            m_tails[i] = {static_cast<uint32_t>(m_bytes.size()), tail, run[i]};
+            m_bytes.insert(m_bytes.end(), key + length - tail, key + length);
+        }
+        const unsigned char* bytes = m_bytes.data();
+        std::sort(m_tails.begin(), m_tails.end(), [&](const CTail& a, const CTail& b) {
+            if (int result = CompareFrom(0, bytes + a.offset, a.length, bytes + b.offset, b.length))
+                return result < 0;
+            const CDataItem* itemA = m_names.Item(a.entry.name);
+            const CDataItem* itemB = m_names.Item(b.entry.name);
+            if (itemA->oid != itemB->oid)
+                return itemA->oid < itemB->oid;
+            return itemA->kind < itemB->kind;
+        });
+        for (size_t i = 0; i < count; i++)
+            run[i] = m_tails[i].entry;
+    }
+
+private:
+    struct CTail
+    {
+        uint32_t offset;
+        uint32_t length;
+        KeyedItem entry;
+    };
+
+    const COrderNames& m_names;
+    uint32_t m_rest;
+    std::vector<unsigned char> m_bytes, m_scratch;
+    std::vector<CTail> m_tails;
+};
+
 } // namespace
 
 void CDataList::Order(int order, const CTime& reference)
@@ -133,7 +180,7 @@ void CDataList::Order(int order, const CTime& reference)
     AssertText(count < KEPT, L"Too many events to order", L"CDataList::Order", __LINE__);
     std::vector<KeyedItem> keyed(count);
     COrderNames names(m_items);
-    std::vector<unsigned char> scratch, other, first;
+    std::vector<unsigned char> scratch, first;
     // The bytes every name key starts with (as in a book of "Given1 Family1" ... "Given99999 Family99999")
     // decide nothing: the heads are taken after them.
     uint32_t shared = 0;
@@ -141,7 +188,7 @@ void CDataList::Order(int order, const CTime& reference)
     {
         const unsigned char* bytes = nullptr;
         uint32_t length = 0;
-        keyed[i] = {0, 0, OrderKey(m_items.At(i), order, reference), names.Add(i, bytes, length)};
+        keyed[i] = {0, OrderKey(m_items.At(i), order, reference), names.Add(i, bytes, length)};
         if (i == 0)
         {
             first.assign(bytes, bytes + length);
@@ -157,28 +204,18 @@ void CDataList::Order(int order, const CTime& reference)
         uint32_t length = 0;
         const unsigned char* bytes = names.Key(entry.name, scratch, length);
         entry.head = Head(bytes, length, shared);
-        entry.next = Head(bytes, length, shared + HEAD_BYTES);
     }
-    uint32_t rest = shared + 2 * HEAD_BYTES;
-    std::sort(keyed.begin(), keyed.end(), [&](const KeyedItem& a, const KeyedItem& b) {
-        if (a.key != b.key)
-            return a.key < b.key;
-        if (a.head != b.head)
-            return a.head < b.head;
-        if (a.next != b.next)
-            return a.next < b.next;
-        uint32_t lengthA = 0, lengthB = 0;
-        const unsigned char* nameA = names.Key(a.name, scratch, lengthA);
-        const unsigned char* nameB = names.Key(b.name, other, lengthB);
-        if (int result = CompareFrom(rest, nameA, lengthA, nameB, lengthB))
-            return result < 0;
-        // A total order: events of equal key and name keep their places from one load to the next.
-        const CDataItem* itemA = names.Item(a.name);
-        const CDataItem* itemB = names.Item(b.name);
-        if (itemA->oid != itemB->oid)
-            return itemA->oid < itemB->oid;
-        return itemA->kind < itemB->kind;
+    std::sort(keyed.begin(), keyed.end(), [](const KeyedItem& a, const KeyedItem& b) {
+        return a.key != b.key ? a.key < b.key : a.head < b.head;
     });
+    CRunOrder runs(names, shared + HEAD_BYTES);
+    for (uint32_t start = 0, end = 0; start < count; start = end)
+    {
+        for (end = start + 1; end < count && keyed[end].key == keyed[start].key && keyed[end].head == keyed[start].head;)
+            end++;
+        if (end - start > 1)
+            runs.Order(&keyed[start], end - start);
+    }
     // The list takes the new order in place, one cycle of the permutation at a time (no second array of
     // every event); a done entry's key is set to DONE.
     const int32_t DONE = INT32_MIN;

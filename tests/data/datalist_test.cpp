@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -247,6 +249,53 @@ TEST_F(DataList, NamesOrderByEveryLetter)
     {
         list.Sort(order);
         EXPECT_EQ(expected, Names(list)) << "order " << order;
+    }
+}
+
+// Many events (as many as make the list use quick name keys) whose names share beginnings, repeat, differ
+// only in case or in a hyphen, or are not plain: the list's order is the one of the locale's keys, event by
+// event, by name and by days left.
+TEST_F(DataList, OrderIsTheLocalesOverManyNames)
+{
+    const wchar_t* firsts[] = {L"Given1", L"given12", L"Given123", L"GIVEN1234", L"Jean-Luc", L"\u00c9mile", L"Ann",
+                               L"\u00e9mile"};
+    const wchar_t* lasts[] = {L" Family1", L" Family12", L" family", L"", L"-Smith", L" O'Neil", L" M\u00fcller"};
+    LONG oid = 1;
+    for (int copy = 0; copy < 100; copy++)
+        for (const wchar_t* first : firsts)
+            for (const wchar_t* last : lasts)
+            {
+                Add(oid, (std::wstring(first) + last + (copy % 2 ? L"" : L" Jr")).c_str(),
+                    OleDate(1950 + oid % 50, 1 + oid % 12, 1 + oid % 3), oid % 4 ? NO_DATE : OleDate(2000, 1 + oid % 12, 1));
+                oid++;
+            }
+    CDataList list;
+    OpenAt(list, 2026, 12, 6);
+    std::map<const CDataItem*, std::string> keys;
+    for (uint32_t i = 0; i < list.GetCount(); i++)
+    {
+        char bytes[512];
+        int size = LCMapStringW(LOCALE_USER_DEFAULT, LCMAP_SORTKEY | NORM_IGNORECASE, list.GetItem(i)->GetName(), -1,
+                                reinterpret_cast<wchar_t*>(bytes), sizeof(bytes));
+        keys[list.GetItem(i)] = std::string(bytes, static_cast<size_t>(size > 0 ? size : 0));
+    }
+    for (int order : {SORT_BY_NAME, SORT_BY_DAYS_LEFT})
+    {
+        list.Sort(order);
+        std::vector<const CDataItem*> expected;
+        for (uint32_t i = 0; i < list.GetCount(); i++)
+            expected.push_back(list.GetItem(i));
+        std::sort(expected.begin(), expected.end(), [&](const CDataItem* a, const CDataItem* b) {
+            int daysA = order == SORT_BY_NAME ? 0 : list.GetDaysLeft(a);
+            int daysB = order == SORT_BY_NAME ? 0 : list.GetDaysLeft(b);
+            if (daysA != daysB)
+                return daysA < daysB;
+            if (keys[a] != keys[b])
+                return keys[a] < keys[b];
+            return a->oid != b->oid ? a->oid < b->oid : a->kind < b->kind;
+        });
+        for (uint32_t i = 0; i < list.GetCount(); i++)
+            ASSERT_EQ(expected[i], list.GetItem(i)) << "order " << order << ", position " << i;
     }
 }
 

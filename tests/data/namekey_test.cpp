@@ -16,7 +16,7 @@ TEST(NameKeys, AreTheLocalesKeysForEveryName)
                               L"\u5f20\u4f1f", L"Dr. X", L"a,b", L"(Work)", L"#1 ~", L"x\u00a0y", L"chata", L"llama",
                               L"aa", L"dzs", L"Nguy\u1ec5n", L"\u00bd\u00d7\u00f7", L"Thor\u00feur", L"a\tb"};
     const wchar_t* joins[] = {L"", L" ", L"-", L"'", L", "};
-    CNameKeys keys;
+    CNameKeys keys(100000); // as many names as a large book: quick keys are made
     std::vector<unsigned char> quick(4, 0xde);
     size_t quickNames = 0;
     for (const wchar_t* first : parts)
@@ -32,5 +32,7 @@ TEST(NameKeys, AreTheLocalesKeysForEveryName)
                 quickNames++;
                 ASSERT_EQ(locale, std::string(quick.begin(), quick.end())) << testing::PrintToString(name);
             }
-    EXPECT_GT(quickNames, 0u) << "names of plain letters, digits and blanks have quick keys";
+    EXPECT_GT(quickNames, 0u);
+    for (const wchar_t* name : {L"Given12345 Family9", L"Zo\u00eb \u00c9mile"})
+        EXPECT_TRUE(keys.Quick(name, quick)) << testing::PrintToString(name) << ": plain and accented letters are quick";
 }
