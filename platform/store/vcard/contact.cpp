@@ -53,7 +53,7 @@ CGroupLabels GroupLabels(const CVCard& card)
 {
     CGroupLabels labels;
     for (const CVCardProperty& p : card.properties)
-        if (!p.group.empty() && p.name == "X-ABLABEL")
+        if (!p.group.empty() && std::string_view(p.name) == "X-ABLABEL")
             labels.emplace(ToUpperAscii(p.group), ToUpperAscii(Trim(UnescapeText(p.value))));
     return labels;
 }
@@ -72,7 +72,8 @@ std::string LabelOf(const CGroupLabels& labels, const CVCardProperty& p)
     return label;
 }
 
-bool IsAnniversaryName(const std::string& n)
+// Names compare as views: their lengths first, which settles most comparisons.
+bool IsAnniversaryName(std::string_view n)
 {
     return n == "ANNIVERSARY" || n == "X-ANNIVERSARY" || n == "X-EVOLUTION-ANNIVERSARY" || n == "X-MS-ANNIVERSARY" ||
            n == "X-KADDRESSBOOK-X-ANNIVERSARY";
@@ -81,7 +82,7 @@ bool IsAnniversaryName(const std::string& n)
 // X-ANDROID-CUSTOM:vnd.android.cursor.item/contact_event;DATE;TYPE;LABEL;... with type 1, an anniversary.
 bool IsAndroidAnniversary(const CVCardProperty& p)
 {
-    if (p.name != "X-ANDROID-CUSTOM")
+    if (std::string_view(p.name) != "X-ANDROID-CUSTOM")
         return false;
     std::vector<std::string> parts = SplitComponents(p.value, ';');
     return parts.size() >= 3 && EqualsNoCase(Trim(parts[0]), "vnd.android.cursor.item/contact_event") &&
@@ -222,7 +223,7 @@ void ReadContact(const CVCard& card, CContactRecord& record, ContactFields field
     for (size_t i = 0; i < card.properties.size(); ++i)
     {
         const CVCardProperty& p = card.properties[i];
-        const std::string& n = p.name;
+        std::string_view n = p.name;
         short index = static_cast<short>(i);
         if (n == "UID" && record.uid.empty())
             record.uid = Trim(p.value);
@@ -312,8 +313,9 @@ std::string EventDateText(const CVCardProperty& p)
     return p.value;
 }
 
-bool IsContactProperty(const std::string& n)
+bool IsContactProperty(const std::string& name)
 {
+    std::string_view n = name;
     return n == "VERSION" || n == "UID" || n == "FN" || n == "N" || n == "ORG" || n == "EMAIL" || n == "TEL" ||
            n == "BDAY" || n == "PHOTO" || n == "X-ABDATE" || n == "X-ABLABEL" || n == "X-ANDROID-CUSTOM" ||
            IsAnniversaryName(n);

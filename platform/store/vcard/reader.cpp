@@ -300,12 +300,12 @@ bool CVCardReader::ReadCardBody(size_t start, CVCard& card)
             properties.emplace_back();
         CVCardProperty& property = properties[count];
         bool parsed = ParseLine(line, property);
-        agentFollows = parsed && property.name == "AGENT" && TrimView(property.value).empty();
+        agentFollows = parsed && std::string_view(property.name) == "AGENT" && TrimView(property.value).empty();
         if (!parsed || depth > 0)
             continue;
         property.begin = lineStart;
         property.end = m_pos;
-        if (property.name == "VERSION")
+        if (std::string_view(property.name) == "VERSION")
             card.version.assign(TrimView(property.value));
         bool room = count < VCARD_MAX_PROPERTIES || (count < 2 * VCARD_MAX_PROPERTIES && IsContactProperty(property.name));
         if (room && total + property.value.size() <= VCARD_MAX_CARD_BYTES)
