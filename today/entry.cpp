@@ -2,6 +2,7 @@
 #include "today/todayitem.h"
 
 #include "platform/phone/phone.h"
+#include "platform/shell/hooks.h"
 #include "platform/shell/recorder.h"
 
 CTodayItem g_item;
@@ -23,12 +24,18 @@ void ItemNow(CTime& now)
 
 extern "C" {
 
-BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, void*)
+BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, void* reserved)
 {
     if (reason == DLL_PROCESS_ATTACH)
         g_item.RegisterItemClass(instance);
     else if (reason == DLL_PROCESS_DETACH)
+    {
         g_item.UnregisterItemClass();
+        // Unloaded while the host goes on (not at its exit): the shell's hooks set from this library's
+        // dialogs must not outlive its code.
+        if (!reserved)
+            RemoveShellHooks();
+    }
     return TRUE;
 }
 

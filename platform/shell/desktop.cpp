@@ -2,6 +2,7 @@
 #include "platform/shell/desktop.h"
 
 #include "platform/shell/device.h"
+#include "platform/shell/hooks.h"
 
 #include <commctrl.h>
 
@@ -351,7 +352,7 @@ void DesktopGrowDialog(HWND dialog, int extraHeight)
 void InstallDesktopHook()
 {
     if (!t_cbtHook)
-        t_cbtHook = SetWindowsHookExW(WH_CBT, CbtHook, nullptr, GetCurrentThreadId());
+        t_cbtHook = SetThreadHook(WH_CBT, CbtHook);
 }
 
 void ExpectMenuAtPointer(POINT screen)

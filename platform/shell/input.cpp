@@ -2,6 +2,7 @@
 // menu bar's owner, and a right click becomes a tap that the gesture recogniser calls tap-and-hold.
 #include "platform/shell/desktop.h"
 #include "platform/shell/device.h"
+#include "platform/shell/hooks.h"
 #include "platform/shell/internal.h"
 #include "platform/shell/shell.h"
 
@@ -98,7 +99,7 @@ LRESULT CALLBACK GetMessageHook(int code, WPARAM wParam, LPARAM lParam)
 void InstallInputHook()
 {
     if (!t_hook)
-        t_hook = SetWindowsHookExW(WH_GETMESSAGE, GetMessageHook, nullptr, GetCurrentThreadId());
+        t_hook = SetThreadHook(WH_GETMESSAGE, GetMessageHook);
 }
 
 bool TakeRightClickGesture()

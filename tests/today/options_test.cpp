@@ -155,3 +155,40 @@ TEST_F(TodayOptions, FieldsEndInsideANarrowScreen)
         EXPECT_GT(field.right - field.left, 0) << "field " << id;
     }
 }
+
+// The options set the shell's thread hooks from the plug-in; unloaded, it takes them along. A hook
+// left behind would call code that is gone (Wine swallows the fault, and the rest of the thread's
+// hooks, set before it, are never called: the test's own hook counts whether they are).
+namespace {
+
+int g_hookCalls = 0;
+
+LRESULT CALLBACK CountingHook(int code, WPARAM wParam, LPARAM lParam)
+{
+    g_hookCalls++;
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+} // namespace
+
+TEST_F(TodayOptions, UnloadedPlugInLeavesNoHookBehind)
+{
+    DestroyWindow(dialog);
+    dialog = nullptr;
+    panel.reset();
+    HHOOK own = SetWindowsHookExW(WH_GETMESSAGE, CountingHook, nullptr, GetCurrentThreadId());
+    panel = std::make_unique<CPanel>();
+    HWND options = CreateDialogParamW(panel->Library(), MAKEINTRESOURCEW(500), host->Window(),
+                                      reinterpret_cast<DLGPROC>(panel->options), 0);
+    ASSERT_NE(nullptr, options);
+    DestroyWindow(options);
+    panel.reset();
+    ASSERT_EQ(nullptr, GetModuleHandleW(L"FestivoPanel.dll"));
+    g_hookCalls = 0;
+    PostMessageW(host->Window(), WM_NULL, 0, 0);
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))
+        DispatchMessageW(&msg);
+    UnhookWindowsHookEx(own);
+    EXPECT_GE(g_hookCalls, 1);
+}
