@@ -8,6 +8,7 @@
 #include "core/str.h"
 #include "data/bookstate.h"
 #include "framework/layout.h"
+#include "platform/shell/device.h"
 #include "platform/store/config.h"
 
 #include <shlobj.h>
@@ -66,6 +67,14 @@ void CFirstStartDialog::OnCreate()
     FitControlsToWidth(GetWnd(), 5, IDC_FIRST_START_TEXT, IDC_FIRST_START_BROWSE, IDC_FIRST_START_DEMO,
                        IDC_FIRST_START_LATER, IDC_FIRST_START_NOTE);
     SetFocus(GetDlgItem(GetWnd(), IDC_FIRST_START_BROWSE));
+}
+
+void CFirstStartDialog::OnCreateMenuBar(SHMENUBARINFO* info)
+{
+    // On the desktop the question's own buttons are the answers (Esc is Later): an Ok and Cancel
+    // row under them would only say Later twice. The handheld keeps its soft keys.
+    if (DeviceIsDesktop())
+        info->dwFlags |= SHCMBF_EMPTYBAR;
 }
 
 void CFirstStartDialog::OnCommand(UINT id, UINT, HWND)

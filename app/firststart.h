@@ -12,6 +12,7 @@ public:
     int Run();
     void OnCreate() override;
     void OnCommand(UINT id, UINT code, HWND control) override;
+    void OnCreateMenuBar(SHMENUBARINFO* info) override;
     INT_PTR DialogProc(UINT message, WPARAM wParam, LPARAM lParam) override;
 
 private:

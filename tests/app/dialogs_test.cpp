@@ -482,6 +482,34 @@ TEST(RemindersPart, TimeOfDayIsHoursAndMinutes)
         EXPECT_EQ(c.minute, CRemindPart::ParseTime(c.text)) << c.text;
 }
 
+// On the desktop the first-start question's own buttons are its answers: no OK and Cancel row or
+// window menu under them (Cancel, like Esc, is Later).
+TEST_F(MainProgram, DesktopFirstStartShowsOnlyItsOwnButtons)
+{
+    CDeviceProfile desktop(L"Desktop", 96);
+    RunProgram([](CTestedApp& app) {
+        DeleteChosenBook();
+        HWND ok = reinterpret_cast<HWND>(0xdeadbeef);
+        HWND cancel = reinterpret_cast<HWND>(0xdeadbeef);
+        HMENU menu = reinterpret_cast<HMENU>(0xdeadbeef);
+        BOOL later = 0xdeadbeef;
+        WhenOpen(app.GetMainWnd(), [&](HWND dialog) {
+            HWND bar = SHFindMenuBar(dialog);
+            ok = bar ? GetDlgItem(bar, IDOK) : nullptr;
+            cancel = bar ? GetDlgItem(bar, IDCANCEL) : nullptr;
+            menu = GetMenu(dialog);
+            later = IsWindowVisible(GetDlgItem(dialog, IDC_FIRST_START_LATER));
+            SendMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+        });
+        EXPECT_FALSE(AskForAddressBookOnce());
+        EXPECT_EQ(nullptr, ok);
+        EXPECT_EQ(nullptr, cancel);
+        EXPECT_EQ(nullptr, menu);
+        EXPECT_TRUE(later);
+        EXPECT_FALSE(AddressBookNeverAsked()) << "Cancel is Later";
+    });
+}
+
 // On the desktop a dialog of OK and Cancel only shows them as push buttons at its bottom right, below
 // its content; a click on one is the soft key's command.
 TEST_F(MainProgram, DesktopOkCancelAreButtonsBelowTheContent)
@@ -501,10 +529,10 @@ TEST_F(MainProgram, DesktopOkCancelAreButtonsBelowTheContent)
             HWND ok = nullptr;
             HWND cancel = nullptr;
             HMENU menu = reinterpret_cast<HMENU>(0xdeadbeef);
-            RECT okAt = {LONG(0xdeadbeef)};
-            RECT cancelAt = {LONG(0xdeadbeef)};
-            RECT content = {LONG(0xdeadbeef)};
-            RECT client = {LONG(0xdeadbeef)};
+            RECT okAt = {LONG(0xdeadbeef), LONG(0xdeadbeef), LONG(0xdeadbeef), LONG(0xdeadbeef)};
+            RECT cancelAt = {LONG(0xdeadbeef), LONG(0xdeadbeef), LONG(0xdeadbeef), LONG(0xdeadbeef)};
+            RECT content = {LONG(0xdeadbeef), LONG(0xdeadbeef), LONG(0xdeadbeef), LONG(0xdeadbeef)};
+            RECT client = {LONG(0xdeadbeef), LONG(0xdeadbeef), LONG(0xdeadbeef), LONG(0xdeadbeef)};
             WhenOpen(app.GetMainWnd(), [&](HWND dialog) {
                 menu = GetMenu(dialog);
                 GetClientRect(dialog, &client);
