@@ -38,8 +38,7 @@ void BeginRow(HDC dc, const RECT& row, bool selected)
 }
 
 CBufferedList::CBufferedList()
-    : m_owner(nullptr), m_previous(nullptr), m_window(nullptr), m_bufferWidth(0), m_bufferHeight(0),
-      m_bufferDC(nullptr), m_bufferBitmap(nullptr), m_previousBitmap(nullptr), m_controlId(0),
+    : m_owner(nullptr), m_previous(nullptr), m_window(nullptr), m_controlId(0),
       m_columnFunction(nullptr)
 {
 }
@@ -92,17 +91,7 @@ void CBufferedList::RecreateColumns(bool deleteFirst)
 
 void CBufferedList::ReleaseBuffer()
 {
-    if (m_bufferDC)
-    {
-        SelectObject(m_bufferDC, m_previousBitmap);
-        DeleteObject(m_bufferBitmap);
-        DeleteDC(m_bufferDC);
-    }
-    m_bufferDC = nullptr;
-    m_bufferBitmap = nullptr;
-    m_previousBitmap = nullptr;
-    m_bufferWidth = 0;
-    m_bufferHeight = 0;
+    m_buffer.Release();
 }
 
 LRESULT CBufferedList::CallPrevious(UINT message, WPARAM wParam, LPARAM lParam)
@@ -198,24 +187,8 @@ LRESULT CBufferedList::Dispatch(UINT message, WPARAM wParam, LPARAM lParam)
 LRESULT CBufferedList::OnSize(WPARAM wParam, LPARAM lParam)
 {
     LRESULT result = CallPrevious(WM_SIZE, wParam, lParam);
-    EnsureBuffer(LOWORD(lParam), HIWORD(lParam));
+    m_buffer.Fit(m_window, LOWORD(lParam), HIWORD(lParam));
     return result;
-}
-
-// The buffer follows the list's size. A list that already had its final size when it was attached
-// gets no WM_SIZE: its first paint makes the buffer.
-void CBufferedList::EnsureBuffer(int width, int height)
-{
-    if (m_bufferDC && width == m_bufferWidth && height == m_bufferHeight)
-        return;
-    ReleaseBuffer();
-    m_bufferWidth = width;
-    m_bufferHeight = height;
-    HDC screen = GetDC(m_window);
-    m_bufferDC = CreateCompatibleDC(screen);
-    m_bufferBitmap = CreateCompatibleBitmap(screen, width > 0 ? width : 1, height > 0 ? height : 1);
-    m_previousBitmap = static_cast<HBITMAP>(SelectObject(m_bufferDC, m_bufferBitmap));
-    ReleaseDC(m_window, screen);
 }
 
 LRESULT CBufferedList::OnPaint()
@@ -224,12 +197,12 @@ LRESULT CBufferedList::OnPaint()
     HDC dc = BeginPaint(m_window, &ps);
     RECT client;
     GetClientRect(m_window, &client);
-    EnsureBuffer(client.right, client.bottom);
-    if (m_bufferDC)
+    m_buffer.Fit(m_window, client.right, client.bottom);
+    if (m_buffer.DC())
     {
         PaintBuffer(ps.rcPaint);
         BitBlt(dc, ps.rcPaint.left, ps.rcPaint.top, ps.rcPaint.right - ps.rcPaint.left,
-               ps.rcPaint.bottom - ps.rcPaint.top, m_bufferDC, ps.rcPaint.left, ps.rcPaint.top, SRCCOPY);
+               ps.rcPaint.bottom - ps.rcPaint.top, m_buffer.DC(), ps.rcPaint.left, ps.rcPaint.top, SRCCOPY);
     }
     EndPaint(m_window, &ps);
     return 0;
@@ -241,11 +214,11 @@ LRESULT CBufferedList::OnPrintClient(HDC target)
         return 0;
     RECT client;
     GetClientRect(m_window, &client);
-    EnsureBuffer(client.right, client.bottom);
-    if (!m_bufferDC)
+    m_buffer.Fit(m_window, client.right, client.bottom);
+    if (!m_buffer.DC())
         return 0;
     PaintBuffer(client);
-    BitBlt(target, 0, 0, client.right, client.bottom, m_bufferDC, 0, 0, SRCCOPY);
+    BitBlt(target, 0, 0, client.right, client.bottom, m_buffer.DC(), 0, 0, SRCCOPY);
     return 0;
 }
 
@@ -253,7 +226,7 @@ void CBufferedList::PaintBuffer(const RECT& area)
 {
     RECT client;
     GetClientRect(m_window, &client);
-    CallPrevious(WM_ERASEBKGND, reinterpret_cast<WPARAM>(m_bufferDC), 0);
+    CallPrevious(WM_ERASEBKGND, reinterpret_cast<WPARAM>(m_buffer.DC()), 0);
 
     int mark = static_cast<int>(SendMessageW(m_window, LVM_GETSELECTIONMARK, 0, 0));
     int count = GetCount();
@@ -281,7 +254,7 @@ void CBufferedList::PaintBuffer(const RECT& area)
     for (int k = 0; pitch > 0 && k <= perPage; k++)
     {
         RECT r = {client.left, topRow.top + (k + 1) * pitch - line, client.right, topRow.top + (k + 1) * pitch};
-        FillRect(m_bufferDC, &r, separator);
+        FillRect(m_buffer.DC(), &r, separator);
     }
 
     if (count == 0 && !m_emptyText.empty())
@@ -296,7 +269,7 @@ void CBufferedList::PaintBuffer(const RECT& area)
         draw.itemAction = i == mark ? ODA_FOCUS : 0;
         draw.itemState = i == mark ? ODS_SELECTED : 0;
         draw.hwndItem = m_window;
-        draw.hDC = m_bufferDC;
+        draw.hDC = m_buffer.DC();
         draw.rcItem.left = LVIR_BOUNDS;
         SendMessageW(m_window, LVM_GETITEMRECT, i, reinterpret_cast<LPARAM>(&draw.rcItem));
         RECT overlap;
@@ -327,14 +300,14 @@ void CBufferedList::PaintEmptyText(const RECT& client)
     if (area.right <= area.left || area.bottom <= area.top)
         return;
     HFONT font = reinterpret_cast<HFONT>(SendMessageW(m_window, WM_GETFONT, 0, 0));
-    HGDIOBJ previousFont = font ? SelectObject(m_bufferDC, font) : nullptr;
-    int mode = SetBkMode(m_bufferDC, TRANSPARENT);
-    COLORREF colour = SetTextColor(m_bufferDC, GetSysColor(COLOR_GRAYTEXT));
-    DrawTextW(m_bufferDC, m_emptyText.c_str(), -1, &area, DT_CENTER | DT_WORDBREAK | DT_NOPREFIX | DT_EDITCONTROL);
-    SetTextColor(m_bufferDC, colour);
-    SetBkMode(m_bufferDC, mode);
+    HGDIOBJ previousFont = font ? SelectObject(m_buffer.DC(), font) : nullptr;
+    int mode = SetBkMode(m_buffer.DC(), TRANSPARENT);
+    COLORREF colour = SetTextColor(m_buffer.DC(), GetSysColor(COLOR_GRAYTEXT));
+    DrawTextW(m_buffer.DC(), m_emptyText.c_str(), -1, &area, DT_CENTER | DT_WORDBREAK | DT_NOPREFIX | DT_EDITCONTROL);
+    SetTextColor(m_buffer.DC(), colour);
+    SetBkMode(m_buffer.DC(), mode);
     if (previousFont)
-        SelectObject(m_bufferDC, previousFont);
+        SelectObject(m_buffer.DC(), previousFont);
 }
 
 LRESULT CBufferedList::OnLButtonDown(WPARAM wParam, LPARAM lParam)

@@ -1,6 +1,8 @@
 // CBufferedList: a subclassed virtual list view painted through a back buffer, rows drawn by its owner.
 #pragma once
 
+#include "common/backbuffer.h"
+
 #include <windows.h>
 
 #include <string>
@@ -55,7 +57,6 @@ private:
     // Invalidates a row across the whole width of the list, where the rows are drawn.
     void InvalidateRow(int index);
     LRESULT OnSize(WPARAM wParam, LPARAM lParam);
-    void EnsureBuffer(int width, int height);
     LRESULT OnPaint();
     // Draws the rows that meet area into the back buffer.
     void PaintBuffer(const RECT& area);
@@ -66,11 +67,9 @@ private:
     HWND m_owner;
     WNDPROC m_previous;
     HWND m_window;
-    int m_bufferWidth;
-    int m_bufferHeight;
-    HDC m_bufferDC;
-    HBITMAP m_bufferBitmap;
-    HBITMAP m_previousBitmap;
+    // Follows the list's size; a list that already had its final size when it was attached gets no
+    // WM_SIZE, so its first paint (or print) makes the buffer.
+    CBackBuffer m_buffer;
     int m_controlId;
     const wchar_t* m_columnFunction;
     std::wstring m_emptyText;

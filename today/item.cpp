@@ -165,7 +165,7 @@ void CTodayItem::LoadPictures()
 void CTodayItem::OnDestroy()
 {
     FreeResources();
-    FreeBackBuffer();
+    buffer.Release();
     CoUninitialize();
 }
 
@@ -191,29 +191,10 @@ void CTodayItem::FreeResources()
 
 void CTodayItem::ResizeBackBuffer(int width, int height)
 {
-    if (width == bufferWidth && height == bufferHeight)
+    // An item that never had a size has no buffer and paints nothing.
+    if (width == buffer.Width() && height == buffer.Height())
         return;
-    FreeBackBuffer();
-    bufferWidth = width;
-    bufferHeight = height;
-    HDC dc = GetDC(window);
-    bufferDC = CreateCompatibleDC(dc);
-    bufferBitmap = CreateCompatibleBitmap(dc, width, height);
-    bufferPrevious = static_cast<HBITMAP>(SelectObject(bufferDC, bufferBitmap));
-    ReleaseDC(window, dc);
-}
-
-void CTodayItem::FreeBackBuffer()
-{
-    if (bufferDC)
-    {
-        SelectObject(bufferDC, bufferPrevious);
-        DeleteObject(bufferBitmap);
-        DeleteDC(bufferDC);
-    }
-    bufferDC = nullptr;
-    bufferBitmap = bufferPrevious = nullptr;
-    bufferWidth = bufferHeight = 0;
+    buffer.Fit(window, width, height);
 }
 
 BOOL CTodayItem::OnQueryRefreshCache(TODAYLISTITEM* record)
@@ -296,21 +277,21 @@ LRESULT CALLBACK ItemWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM l
     {
         PAINTSTRUCT ps;
         HDC dc = BeginPaint(hwnd, &ps);
-        if (item->bufferDC)
+        if (item->buffer.DC())
         {
-            item->OnPaint(&item->bufferDC);
+            item->OnPaint(&item->buffer.DC());
             BitBlt(dc, ps.rcPaint.left, ps.rcPaint.top, ps.rcPaint.right - ps.rcPaint.left,
-                   ps.rcPaint.bottom - ps.rcPaint.top, item->bufferDC, ps.rcPaint.left, ps.rcPaint.top, SRCCOPY);
+                   ps.rcPaint.bottom - ps.rcPaint.top, item->buffer.DC(), ps.rcPaint.left, ps.rcPaint.top, SRCCOPY);
         }
         EndPaint(hwnd, &ps);
         return 0;
     }
     case WM_PRINTCLIENT:
         // A picture of the item for whoever asks (a host's snapshot), drawn exactly as painted.
-        if (item->bufferDC)
+        if (item->buffer.DC())
         {
-            item->OnPaint(&item->bufferDC);
-            BitBlt(reinterpret_cast<HDC>(wParam), 0, 0, item->bufferWidth, item->bufferHeight, item->bufferDC, 0, 0,
+            item->OnPaint(&item->buffer.DC());
+            BitBlt(reinterpret_cast<HDC>(wParam), 0, 0, item->buffer.Width(), item->buffer.Height(), item->buffer.DC(), 0, 0,
                    SRCCOPY);
         }
         return 0;

@@ -1,6 +1,7 @@
 // CTodayItem: the one Today item of the plug-in, its window, resources, drawing and selection.
 #pragma once
 
+#include "common/backbuffer.h"
 #include "core/array.h"
 #include "core/str.h"
 #include "data/burst.h"
@@ -68,7 +69,6 @@ public:
     void DrawEmptyText(HDC dc, COLORREF colour);
     // Whether another address book was chosen since the last call (the main program's options).
     bool TakeBookChoiceChange();
-    void FreeBackBuffer();
 
     // Reminders: collected by every load, given as a notification from their time of day.
     void StartReminders();
@@ -94,11 +94,7 @@ public:
     CZrsPackage* package;
     HBITMAP pictures[PICTURE_COUNT];
     HBITMAP masks[PICTURE_COUNT];
-    int bufferWidth;
-    int bufferHeight;
-    HDC bufferDC;
-    HBITMAP bufferBitmap;
-    HBITMAP bufferPrevious;
+    CBackBuffer buffer;
     CPopupListBox* openPopup;
     CReloadBurst reloads{WM_ITEM_RELOAD};
     CStr chosenBook;
