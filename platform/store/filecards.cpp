@@ -128,22 +128,14 @@ bool ReadCards(CStoreFile& file)
     file.utf16 = false;
     bool read = vcard::ReadCardsInWindows(fillUnlessWide, std::min<size_t>(WINDOW_BYTES, static_cast<size_t>(size.QuadPart) + 16),
                                           take);
+    CloseHandle(h);
     if (whole)
     {
-        LARGE_INTEGER start = {};
-        left = static_cast<ULONGLONG>(size.QuadPart);
-        std::string bytes(static_cast<size_t>(size.QuadPart), '\0');
-        read = SetFilePointerEx(h, start, nullptr, FILE_BEGIN) != FALSE;
-        for (size_t done = 0; read && done < bytes.size();)
-        {
-            long long got = fill(&bytes[done], bytes.size() - done);
-            read = got > 0;
-            done += read ? static_cast<size_t>(got) : 0;
-        }
+        std::string bytes;
+        read = ReadFileBytes(file.path, bytes, MAX_ADDRESS_BOOK_FILE);
         if (read)
             ReadWholeCards(file, bytes, collector);
     }
-    CloseHandle(h);
     if (!read)
         return false;
     file.cards = collector.Done();
