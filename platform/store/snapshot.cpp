@@ -86,7 +86,7 @@ CRITICAL_SECTION* RecordLock()
 bool ParseRecord(const std::string& text, const CStoreCard& card, vcard::CContactRecord& record)
 {
     if (card.end > text.size() || card.begin > card.end ||
-        Fnv64(text.data() + card.begin, static_cast<size_t>(card.end - card.begin)) != card.hash)
+        CardHash(text.data() + card.begin, static_cast<size_t>(card.end - card.begin)) != card.hash)
         return false;
     vcard::CVCardReader reader(text.data() + card.begin, static_cast<size_t>(card.end - card.begin));
     vcard::CVCard parsed;
@@ -423,22 +423,21 @@ size_t AssignOids(const std::vector<LONG>& bases, std::vector<LONG>& oids)
 {
     // Oids clash only by accident or by a repeated UID (or identical cards): the later card takes
     // the next free one. Each base remembers where its search ended, so many cards sharing one
-    // base cost no more than as many different ones.
+    // base cost no more than as many different ones. Once a card with a base was numbered, the base
+    // itself is taken: its entry in the table of taken oids holds that memory (0 while none), so
+    // one table does for both.
     size_t looked = 0;
     oids.resize(bases.size());
-    COidTable taken(bases.size()), nextFree(bases.size());
+    COidTable taken(bases.size());
     for (size_t i = 0; i < bases.size(); ++i)
     {
-        LONG* memo = nextFree.Find(bases[i]);
-        LONG oid = memo ? *memo : bases[i];
+        LONG base = bases[i];
+        LONG* memo = taken.Find(base);
+        LONG oid = memo && *memo ? *memo : base;
         for (++looked; taken.Find(oid); ++looked)
             oid = oid == 0x7FFFFFFF ? 1 : oid + 1;
-        LONG next = oid == 0x7FFFFFFF ? 1 : oid + 1;
-        if (memo)
-            *memo = next;
-        else
-            nextFree.Insert(bases[i], next);
         taken.Insert(oid, 0);
+        *taken.Find(base) = oid == 0x7FFFFFFF ? 1 : oid + 1;
         oids[i] = oid;
     }
     return looked;
@@ -521,16 +520,18 @@ std::shared_ptr<CSnapshot> BuildSnapshot(const std::wstring& location, const std
     auto same = [](const std::pair<LONG, uint32_t>& a, const std::pair<LONG, uint32_t>& b) { return a.first == b.first; };
     if (std::adjacent_find(byOid.begin(), byOid.end(), same) != byOid.end())
     {
-        std::vector<LONG> bases(total), oids;
+        std::vector<LONG> oids(total);
         for (size_t i = 0; i < total; ++i)
-            bases[i] = entries[i].oid;
-        AssignOids(bases, oids);
+            oids[i] = entries[i].oid;
+        AssignOids(oids, oids);
         for (size_t i = 0; i < total; ++i)
         {
             entries[i].oid = oids[i];
             byOid[i] = {oids[i], static_cast<uint32_t>(i)};
         }
-        std::sort(byOid.begin(), byOid.end());
+        // Many cards sharing a base are numbered one after another: often in order already.
+        if (!std::is_sorted(byOid.begin(), byOid.end()))
+            std::sort(byOid.begin(), byOid.end());
     }
     return snapshot;
 }
