@@ -163,15 +163,17 @@ void CAddressBook::StartLocked(const std::wstring& location)
         m_snapshot = empty;
         return;
     }
-    // The watch is in place before the listing, so that nothing changed after it goes unseen.
+    // The watch is in place before the listing, so that nothing changed after it goes unseen; the
+    // index, which does not look at the address book, is read while the watch is set up.
     ULONGLONG listedAt = Now();
     m_watch.reset(new CDirectoryWatch());
     m_watch->SetListener(m_listener, m_listenerMessage);
     // A folder's cards may sit one level down, in collections.
     std::wstring watched = WatchedFolder(location);
-    m_watch->Start(watched, watched == location);
+    m_watch->Begin(watched, watched == location);
     CSnapshot indexed;
     bool known = LoadIndex(location, indexed);
+    m_watch->Started();
     CBuildOptions options;
     options.listedAt = listedAt;
     std::shared_ptr<CSnapshot> next = BuildSnapshot(location, ListAddressBook(location), known ? &indexed : nullptr,

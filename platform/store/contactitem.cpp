@@ -69,7 +69,7 @@ HRESULT STDMETHODCALLTYPE CContact::get_Birthday(DATE* date)
 {
     if (!date)
         return E_POINTER;
-    *date = Card().birthday;
+    *date = OleDate(Card().birthday);
     return S_OK;
 }
 
@@ -77,7 +77,7 @@ HRESULT STDMETHODCALLTYPE CContact::get_Anniversary(DATE* date)
 {
     if (!date)
         return E_POINTER;
-    *date = Card().anniversary;
+    *date = OleDate(Card().anniversary);
     return S_OK;
 }
 

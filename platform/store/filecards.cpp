@@ -35,10 +35,10 @@ public:
     {
         CStoreCard stored;
         vcard::ReadContact(card, m_record, vcard::LIST_FIELDS);
-        stored.birthday = m_record.birthday;
-        stored.anniversary = m_record.anniversary;
-        stored.begin = offset + card.begin;
-        stored.end = offset + card.end;
+        stored.birthday = StoreDay(m_record.birthday);
+        stored.anniversary = StoreDay(m_record.anniversary);
+        stored.begin = static_cast<uint32_t>(offset + card.begin);
+        stored.end = static_cast<uint32_t>(offset + card.end);
         stored.hash = Fnv64(text + card.begin, card.end - card.begin);
         stored.baseOid = m_record.uid.empty() ? ContentOid(stored.hash) : OidFromText("uid:" + m_record.uid);
         m_cards->Add(stored, m_record.name);

@@ -12,3 +12,5 @@ std::wstring IndexPath(const std::wstring& location);
 bool LoadIndex(const std::wstring& location, CSnapshot& files);
 // Replaces the index atomically.
 void SaveIndex(const CSnapshot& snapshot);
+// The checksum the index's header holds of the payload that follows it.
+uint64_t IndexChecksum(const char* payload, size_t size);

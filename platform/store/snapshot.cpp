@@ -17,6 +17,10 @@ namespace {
 const ULONGLONG COARSE_STEP = 2ull * 10000000;
 const ULONGLONG FINE_STEP = STAMP_SETTLE_MS * 10000ull;
 
+// The days of 1 January 1601 and 31 December 9999: the dates a card can have.
+const int32_t FIRST_DAY = -109205;
+const int32_t LAST_DAY = 2958465;
+
 bool EndsWithVcf(const wchar_t* name, size_t length)
 {
     return length >= 4 && CompareStringOrdinal(name + length - 4, 4, L".vcf", 4, TRUE) == CSTR_EQUAL;
@@ -99,8 +103,8 @@ void FillFromCard(const CStoreCard& card, std::string_view name, vcard::CContact
 {
     record = vcard::CContactRecord();
     record.name.assign(name.data(), name.size());
-    record.birthday = card.birthday;
-    record.anniversary = card.anniversary;
+    record.birthday = OleDate(card.birthday);
+    record.anniversary = OleDate(card.anniversary);
 }
 
 } // namespace
@@ -119,11 +123,12 @@ const CStoreCard& CFileCards::operator[](size_t i) const
     return m_cards[i];
 }
 
-std::string_view CFileCards::Name(const CStoreCard& card) const
+std::string_view CFileCards::Name(size_t i) const
 {
-    if (card.nameAt > m_names.size() || card.nameLength > m_names.size() - card.nameAt)
+    size_t at = (*this)[i].nameAt, end = i + 1 < m_cards.size() ? m_cards[i + 1].nameAt : m_names.size();
+    if (at > end || end > m_names.size())
         FatalAppExitW(0, L"A card's name lies outside its file's names.");
-    return std::string_view(m_names).substr(card.nameAt, card.nameLength);
+    return std::string_view(m_names).substr(at, end - at);
 }
 
 void CFileCards::Reserve(size_t cards, size_t nameBytes)
@@ -132,14 +137,11 @@ void CFileCards::Reserve(size_t cards, size_t nameBytes)
     m_names.reserve(nameBytes);
 }
 
-CStoreCard& CFileCards::Add(const CStoreCard& card, std::string_view name)
+void CFileCards::Add(const CStoreCard& card, std::string_view name)
 {
     m_cards.push_back(card);
-    CStoreCard& added = m_cards.back();
-    added.nameAt = static_cast<uint32_t>(m_names.size());
-    added.nameLength = static_cast<uint32_t>(name.size());
+    m_cards.back().nameAt = static_cast<uint32_t>(m_names.size());
     m_names.append(name.data(), name.size());
-    return added;
 }
 
 void CFileCards::Fit()
@@ -151,6 +153,40 @@ void CFileCards::Fit()
         m_names.shrink_to_fit();
 }
 
+CStoreCard* CFileCards::FillCards(size_t count)
+{
+    m_cards.resize(count);
+    return m_cards.data();
+}
+
+char* CFileCards::FillNames(size_t nameBytes)
+{
+    m_names.resize(nameBytes);
+    return &m_names[0];
+}
+
+bool CFileCards::Sound() const
+{
+    auto date = [](int32_t day) { return day == NO_DAY || (day >= FIRST_DAY && day <= LAST_DAY); };
+    uint32_t nameAt = 0;
+    for (const CStoreCard& card : m_cards)
+    {
+        if (card.nameAt < nameAt || card.nameAt > m_names.size() || card.begin > card.end || !date(card.birthday) ||
+            !date(card.anniversary) || card.baseOid <= 0)
+            return false;
+        nameAt = card.nameAt;
+    }
+    return true;
+}
+
+int32_t StoreDay(double date)
+{
+    // Cards' dates are whole days of 1601 to 9999; anything else is kept as no date.
+    return date >= FIRST_DAY && date <= LAST_DAY && date == static_cast<double>(static_cast<int32_t>(date))
+               ? static_cast<int32_t>(date)
+               : NO_DAY;
+}
+
 const CStoreCard& CSnapshot::Card(size_t entry) const
 {
     const CStoreEntry& e = entries[entry];
@@ -159,8 +195,8 @@ const CStoreCard& CSnapshot::Card(size_t entry) const
 
 std::string_view CSnapshot::Name(size_t entry) const
 {
-    const CStoreFile& file = files[entries[entry].file];
-    return file.cards->Name(Card(entry));
+    const CStoreEntry& e = entries[entry];
+    return files[e.file].cards->Name(e.card);
 }
 
 const vcard::CContactRecord& CSnapshot::Record(size_t entry) const

@@ -14,20 +14,27 @@
 #include <unordered_map>
 #include <vector>
 
+// A card without the date.
+const int32_t NO_DAY = 949998;
+
 // What the store keeps of one card: what the list shows, and where the card's bytes are for the rest.
+// Small (32 bytes, no padding) and plain: hundreds of thousands of them are held, and the index
+// stores them as they are in memory.
 struct CStoreCard
 {
     uint64_t hash = 0; // of the card's bytes
-    // The card's bytes in the file's text (the file converted to UTF-8 when it is UTF-16).
-    uint64_t begin = 0;
-    uint64_t end = 0;
-    double birthday = 949998.0;
-    double anniversary = 949998.0;
+    // The card's bytes in the file's text (the file converted to UTF-8 when it is UTF-16): a file is
+    // at most MAX_ADDRESS_BOOK_FILE bytes, and converted at most half as long again.
+    uint32_t begin = 0;
+    uint32_t end = 0;
+    // Dates of cards are whole days: the days of the OLE date, NO_DAY without.
+    int32_t birthday = NO_DAY;
+    int32_t anniversary = NO_DAY;
     LONG baseOid = 0; // before collisions are resolved
-    // The name as the whole record names the contact: its place in the file's names.
+    // Where the card's name starts in its file's names; it ends where the next card's starts.
     uint32_t nameAt = 0;
-    uint32_t nameLength = 0;
 };
+static_assert(sizeof(CStoreCard) == 32, "a card is kept and indexed without padding");
 
 // The cards of one file, their names one after another in one buffer: a string of its own per card
 // would cost an allocation and its overhead for each of hundreds of thousands of contacts.
@@ -40,14 +47,24 @@ public:
     const CStoreCard& back() const { return (*this)[size() - 1]; }
     std::vector<CStoreCard>::const_iterator begin() const { return m_cards.begin(); }
     std::vector<CStoreCard>::const_iterator end() const { return m_cards.end(); }
-    std::string_view Name(const CStoreCard& card) const;
+    // The name of card i.
+    std::string_view Name(size_t i) const;
 
     size_t NameBytes() const { return m_names.size(); }
+    const std::string& Names() const { return m_names; }
     void Reserve(size_t cards, size_t nameBytes);
-    // Appends a card with the given name (the card's own name fields are set here).
-    CStoreCard& Add(const CStoreCard& card, std::string_view name);
+    // Appends a card with the given name (the card's nameAt is set here).
+    void Add(const CStoreCard& card, std::string_view name);
     // Gives back what reserving took well beyond what was added.
     void Fit();
+    // Room for count cards and nameBytes of names, filled in place by the caller (the index reads
+    // them straight in); Sound must then hold before any card is used.
+    CStoreCard* FillCards(size_t count);
+    char* FillNames(size_t nameBytes);
+    // Whether cards filled in place are whole: names in order within the names, each card's bytes
+    // in order, dates that cards can have, oids the store can give. Bytes from elsewhere are checked
+    // here so that they never reach an assertion.
+    bool Sound() const;
 
 private:
     std::vector<CStoreCard> m_cards;
@@ -146,5 +163,11 @@ std::wstring LowerPath(const std::wstring& path);
 // The enumeration order of files: by path, case ignored.
 bool PathLess(const std::wstring& a, const std::wstring& b);
 ULONGLONG Ticks(const FILETIME& time);
+// A card's date as the store keeps it, and back.
+int32_t StoreDay(double date);
+inline double OleDate(int32_t day)
+{
+    return static_cast<double>(day);
+}
 // The base oid of a card without UID, from the hash of its bytes.
 LONG ContentOid(uint64_t hash);

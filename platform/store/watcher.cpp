@@ -77,6 +77,12 @@ CDirectoryWatch::~CDirectoryWatch()
 
 bool CDirectoryWatch::Start(const std::wstring& folder, bool subfolders)
 {
+    Begin(folder, subfolders);
+    return Started();
+}
+
+void CDirectoryWatch::Begin(const std::wstring& folder, bool subfolders)
+{
     Stop();
     m_folder = folder;
     m_subfolders = subfolders;
@@ -87,9 +93,12 @@ bool CDirectoryWatch::Start(const std::wstring& folder, bool subfolders)
     m_wake = CreateEventW(nullptr, FALSE, FALSE, nullptr);
     m_overlapped = OVERLAPPED();
     m_overlapped.hEvent = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-    if (!m_stop || !m_ready || !m_wake || !m_overlapped.hEvent)
-        return false;
-    m_thread = CreateThread(nullptr, 0, ThreadProc, this, 0, nullptr);
+    if (m_stop && m_ready && m_wake && m_overlapped.hEvent)
+        m_thread = CreateThread(nullptr, 0, ThreadProc, this, 0, nullptr);
+}
+
+bool CDirectoryWatch::Started()
+{
     if (!m_thread)
         return false;
     WaitForSingleObject(m_ready, INFINITE);

@@ -25,6 +25,10 @@ public:
 
     // Starts watching; true once the system accepted the first request (changes from then on are seen).
     bool Start(const std::wstring& folder, bool subfolders = false);
+    // Start in two halves, so that work that does not look at the folder can go on while the watch
+    // is set up: Begin returns at once, Started waits for the first request as Start does.
+    void Begin(const std::wstring& folder, bool subfolders = false);
+    bool Started();
     void Stop();
     // False when the system cannot notify on this folder: the owner must look for itself.
     bool Armed() const;

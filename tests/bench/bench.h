@@ -29,6 +29,7 @@ void HostileBookBenchmark();
 void TodayPaintBenchmark();
 void ReminderBenchmark();
 void StoreBurstBenchmark();
+void StoreLogonBenchmark();
 void CardReaderBenchmark();
 void CalendarBenchmark();
 void OrderBenchmark();

@@ -22,6 +22,7 @@ const CBenchmark BENCHMARKS[] = {
     {"today", TodayPaintBenchmark},
     {"remind", ReminderBenchmark},
     {"burst", StoreBurstBenchmark},
+    {"logon", StoreLogonBenchmark},
     {"reader", CardReaderBenchmark},
     {"calendar", CalendarBenchmark},
     {"order", OrderBenchmark},

@@ -2,6 +2,7 @@
 #include "platform/store/index.h"
 #include "tests/store/store_fixture.h"
 
+#include <cstring>
 #include <fstream>
 #include <iterator>
 
@@ -133,6 +134,38 @@ TEST_F(IndexTest, DamagedIndexIsIgnored)
         std::string bytes = ReadFileBytes(path);
         ASSERT_NE(std::string::npos, bytes.find("Bob")) << c.what;
         c.damage(bytes);
+        WriteFileBytes(path, bytes);
+        EXPECT_EQ((std::vector<std::wstring>{L"Ann 1980-01-01", L"Bob 1981-01-01"}), Described(List())) << c.what;
+        CloseStore();
+    }
+}
+
+TEST_F(IndexTest, IndexWhoseCardsNoReadingCouldGiveIsIgnored)
+{
+    // Damage that the checksum does not catch (the index made by hand): Bob's card, the last before
+    // the names of b.vcf, holds what no file could have given.
+    struct Case
+    {
+        const char* what;
+        size_t field; // byte of the card
+        uint32_t value;
+    } cases[] = {
+        {"name outside the names", 28, 4096},
+        {"card ending before it begins", 12, 0},
+        {"birthday no date can have", 16, 0x7FFFFFFF},
+        {"oid 0", 24, 0},
+    };
+    for (const Case& c : cases)
+    {
+        IndexTwoFiles();
+        std::wstring path = IndexPath(m_dir.Path());
+        std::string bytes = ReadFileBytes(path);
+        size_t names = bytes.rfind("Bob");
+        ASSERT_NE(std::string::npos, names) << c.what;
+        ASSERT_GT(names, 32u + 32u) << c.what;
+        memcpy(&bytes[names - 32 + c.field], &c.value, 4);
+        uint64_t checksum = IndexChecksum(bytes.data() + 32, bytes.size() - 32);
+        memcpy(&bytes[24], &checksum, 8);
         WriteFileBytes(path, bytes);
         EXPECT_EQ((std::vector<std::wstring>{L"Ann 1980-01-01", L"Bob 1981-01-01"}), Described(List())) << c.what;
         CloseStore();
