@@ -15,7 +15,6 @@ class CDataItem
 {
 public:
     CDataItem() : oid(0), name(nullptr), kind(-1) {}
-    ~CDataItem() { SysFreeString(name); }
     CDataItem(const CDataItem&) = delete;
     CDataItem& operator=(const CDataItem&) = delete;
 
@@ -25,7 +24,8 @@ public:
     bool HasYear() const { return date.GetYear() != UNKNOWN_YEAR; }
 
     LONG oid;
-    BSTR name;
+    // Kept by the list that made the event (its names buffer), not by the event.
+    const wchar_t* name;
     CTime date;
     int kind;
 };

@@ -75,6 +75,7 @@ void CDataList::Clear()
     m_items.Delete(0, m_items.GetCount());
     m_blocks.clear();
     m_blockUsed = 0;
+    m_names.Clear();
     // The view holds positions into the items just deleted.
     if (m_view)
         m_view->Delete(0, m_view->GetCount());
@@ -172,14 +173,15 @@ void CDataList::ReadEvents(const CTime* today, const CTime* limit)
             BSTR name = nullptr;
             if (FAILED(contact->get_FileAs(&name)))
                 name = nullptr;
-            // The first event keeps the store's string; the text stays valid as long as the event.
             const wchar_t* text = name ? name : L"";
+            size_t length = name ? SysStringLen(name) : 0;
+            const wchar_t* kept = nullptr;
             DATE date = NO_DATE;
             if (SUCCEEDED(contact->get_Birthday(&date)))
-                AddEvent(oid, text, &name, date, -1, today, limit);
+                AddEvent(oid, text, length, &kept, date, -1, today, limit);
             date = NO_DATE;
             if (m_settings.ShowAnnivasaries && SUCCEEDED(contact->get_Anniversary(&date)))
-                AddEvent(oid, text, &name, date, KIND_ANNIVERSARY, today, limit);
+                AddEvent(oid, text, length, &kept, date, KIND_ANNIVERSARY, today, limit);
             SysFreeString(name);
         }
         contact->Release();
@@ -200,8 +202,8 @@ CDataItem* CDataList::NewItem()
     return &m_blocks.back()[m_blockUsed++];
 }
 
-void CDataList::AddEvent(LONG oid, const wchar_t* name, BSTR* owned, DATE date, int kind, const CTime* today,
-                         const CTime* limit)
+void CDataList::AddEvent(LONG oid, const wchar_t* name, size_t length, const wchar_t** kept, DATE date, int kind,
+                         const CTime* today, const CTime* limit)
 {
     if (date == NO_DATE)
         return;
@@ -221,13 +223,9 @@ void CDataList::AddEvent(LONG oid, const wchar_t* name, BSTR* owned, DATE date, 
         return;
     CDataItem* item = NewItem();
     item->date = when;
-    if (*owned)
-    {
-        item->name = *owned;
-        *owned = nullptr;
-    }
-    else
-        item->name = SysAllocString(name);
+    if (!*kept)
+        *kept = m_names.Add(name, length);
+    item->name = *kept;
     item->oid = oid;
     item->kind = kind == KIND_ANNIVERSARY ? KIND_ANNIVERSARY : ZodiacSign(when);
     m_items.Append(item);

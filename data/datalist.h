@@ -3,6 +3,7 @@
 
 #include "core/array.h"
 #include "core/str.h"
+#include "core/textpool.h"
 #include "data/calendar.h"
 #include "data/dataitem.h"
 #include "data/settings.h"
@@ -80,9 +81,10 @@ private:
     void ReadEvents(const CTime* today, const CTime* limit);
     // Takes the store's description of the address book it could not read.
     void NoteUnreadableBook(HRESULT failure);
-    // An event of the contact named name; the event takes *owned (then set to null) rather than a copy.
-    void AddEvent(LONG oid, const wchar_t* name, BSTR* owned, DATE date, int kind, const CTime* today,
-                  const CTime* limit);
+    // An event of the contact named name (length characters); *kept is the name's copy in the list's names,
+    // made by the contact's first event that is kept (null until then).
+    void AddEvent(LONG oid, const wchar_t* name, size_t length, const wchar_t** kept, DATE date, int kind,
+                  const CTime* today, const CTime* limit);
     // A new event in the current block of events, which holds many: one allocation for many events.
     CDataItem* NewItem();
     void Order(int order, const CTime& reference);
@@ -93,6 +95,9 @@ private:
     // The events m_items points to, made block by block; the last block is filled up to m_blockUsed.
     std::vector<std::unique_ptr<CDataItem[]>> m_blocks;
     uint32_t m_blockUsed = 0;
+    // The events' names, one copy per contact in a few large blocks: a string of its own per event cost more
+    // to make and to free than the rest of the load.
+    CTextPool m_names;
     CArray<int>* m_view;
     CStr m_filter;
     CTime m_reference;
