@@ -72,6 +72,28 @@ private:
     std::vector<std::pair<LONG, LONG>> m_slots;
 };
 
+// The (oid, entry) table ordered by oid, then entry. Oids are spread over 31 bits (hashes of UIDs
+// and of cards): one pass puts each pair into the share of the table of its oid's top bits, and
+// only those small shares are sorted, which costs a fraction of sorting the whole and needs no
+// second table.
+void OrderByOid(const std::vector<CStoreEntry>& entries, std::vector<std::pair<LONG, uint32_t>>& byOid)
+{
+    const unsigned SHIFT = 20, SHARES = 1u << (31 - SHIFT);
+    // Oids are positive: the mask only keeps any other value from reaching outside the table.
+    auto share = [](LONG oid) { return (static_cast<uint32_t>(oid) >> SHIFT) & (SHARES - 1); };
+    std::vector<uint32_t> starts(SHARES + 1, 0);
+    for (const CStoreEntry& entry : entries)
+        ++starts[share(entry.oid) + 1];
+    for (unsigned at = 0; at < SHARES; ++at)
+        starts[at + 1] += starts[at];
+    byOid.resize(entries.size());
+    std::vector<uint32_t> next(starts.begin(), starts.end() - 1);
+    for (uint32_t i = 0; i < entries.size(); ++i)
+        byOid[next[share(entries[i].oid)]++] = {entries[i].oid, i};
+    for (unsigned at = 0; at < SHARES; ++at)
+        std::sort(byOid.begin() + starts[at], byOid.begin() + starts[at + 1]);
+}
+
 // Records read on demand are filled under this lock: snapshots are shared by every store object.
 CRITICAL_SECTION* RecordLock()
 {
@@ -500,23 +522,18 @@ std::shared_ptr<CSnapshot> BuildSnapshot(const std::wstring& location, const std
         }
         snapshot->files.push_back(std::move(file));
     }
-    // Every card with its base oid first: mostly every card keeps it, and one sort finds that out
-    // and is the lookup table too. Each fresh page costs, so no list is made beside these two.
+    // Every card with its base oid first: mostly every card keeps it, and one ordering finds that
+    // out and is the lookup table too. Each fresh page costs, so no list is made beside these two.
     size_t total = 0;
     for (const CStoreFile& file : snapshot->files)
         total += file.cards->size();
     std::vector<CStoreEntry>& entries = snapshot->entries;
     std::vector<std::pair<LONG, uint32_t>>& byOid = snapshot->byOid;
     entries.reserve(total);
-    byOid.reserve(total);
     for (uint32_t f = 0; f < snapshot->files.size(); ++f)
         for (uint32_t c = 0; c < snapshot->files[f].cards->size(); ++c)
-        {
-            LONG base = (*snapshot->files[f].cards)[c].baseOid;
-            byOid.push_back({base, static_cast<uint32_t>(entries.size())});
-            entries.push_back({base, f, c});
-        }
-    std::sort(byOid.begin(), byOid.end());
+            entries.push_back({(*snapshot->files[f].cards)[c].baseOid, f, c});
+    OrderByOid(entries, byOid);
     auto same = [](const std::pair<LONG, uint32_t>& a, const std::pair<LONG, uint32_t>& b) { return a.first == b.first; };
     if (std::adjacent_find(byOid.begin(), byOid.end(), same) != byOid.end())
     {
@@ -525,13 +542,8 @@ std::shared_ptr<CSnapshot> BuildSnapshot(const std::wstring& location, const std
             oids[i] = entries[i].oid;
         AssignOids(oids, oids);
         for (size_t i = 0; i < total; ++i)
-        {
             entries[i].oid = oids[i];
-            byOid[i] = {oids[i], static_cast<uint32_t>(i)};
-        }
-        // Many cards sharing a base are numbered one after another: often in order already.
-        if (!std::is_sorted(byOid.begin(), byOid.end()))
-            std::sort(byOid.begin(), byOid.end());
+        OrderByOid(entries, byOid);
     }
     return snapshot;
 }
