@@ -162,6 +162,9 @@ void CDataList::ReadEvents(const CTime* today, const CTime* limit)
     int count = 0;
     if (FAILED(contacts->get_Count(&count)))
         count = 0;
+    // Made once at its size: growing a list of this many events would copy it into fresh memory again and again.
+    if (m_sink && count > 0)
+        m_sink->reserve(static_cast<size_t>(count) * (m_settings.ShowAnnivasaries ? 2 : 1));
     for (int i = 1; i <= count; i++)
     {
         IContact* contact = nullptr;
