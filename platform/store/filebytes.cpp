@@ -4,6 +4,7 @@
 #include "platform/store/longpath.h"
 
 #include <algorithm>
+#include <cstring>
 
 namespace {
 
@@ -56,6 +57,26 @@ uint64_t Fnv64(const char* data, size_t size, uint64_t hash)
     uint64_t h = hash;
     for (size_t i = 0; i < size; ++i)
         h = (h ^ static_cast<unsigned char>(data[i])) * FNV_PRIME;
+    return h;
+}
+
+uint64_t CardHash(const char* data, size_t size)
+{
+    // Each step is a bijection of the state for a given word, so cards differing in one word differ.
+    uint64_t h = FNV_BASIS ^ size;
+    auto mix = [&h](uint64_t word) {
+        h = (h ^ word) * FNV_PRIME;
+        h ^= h >> 32;
+    };
+    for (; size >= 8; data += 8, size -= 8)
+    {
+        uint64_t word;
+        memcpy(&word, data, 8);
+        mix(word);
+    }
+    uint64_t tail = 0;
+    memcpy(&tail, data, size);
+    mix(tail);
     return h;
 }
 

@@ -39,8 +39,11 @@ public:
         stored.anniversary = StoreDay(m_record.anniversary);
         stored.begin = static_cast<uint32_t>(offset + card.begin);
         stored.end = static_cast<uint32_t>(offset + card.end);
-        stored.hash = Fnv64(text + card.begin, card.end - card.begin);
-        stored.baseOid = m_record.uid.empty() ? ContentOid(stored.hash) : OidFromText("uid:" + m_record.uid);
+        const char* bytes = text + card.begin;
+        size_t size = card.end - card.begin;
+        stored.hash = CardHash(bytes, size);
+        // A card without UID is named by the FNV hash of its bytes, as it always was.
+        stored.baseOid = m_record.uid.empty() ? ContentOid(Fnv64(bytes, size)) : OidFromText("uid:" + m_record.uid);
         m_cards->Add(stored, m_record.name);
         if (m_cards->size() == ESTIMATE_AFTER)
             ReserveForTheRest(stored.end);

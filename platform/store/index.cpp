@@ -13,7 +13,7 @@ namespace {
 
 const char INDEX_MAGIC[8] = {'F', 'S', 'T', 'V', 'I', 'D', 'X', 0};
 // Raised whenever the layout below or the meaning of a stored field changes.
-const uint32_t INDEX_VERSION = 5;
+const uint32_t INDEX_VERSION = 6;
 const size_t HEADER_BYTES = 8 + 4 + 4 + 8 + 8;
 
 // The index's checksum: a multiply and a shift per 8 bytes (a byte at a time costs several

@@ -72,6 +72,28 @@ private:
     std::vector<std::pair<LONG, LONG>> m_slots;
 };
 
+// The (oid, entry) table ordered by oid, then entry. Oids are spread over 31 bits (hashes of UIDs
+// and of cards): one pass puts each pair into the share of the table of its oid's top bits, and
+// only those small shares are sorted, which costs a fraction of sorting the whole and needs no
+// second table.
+void OrderByOid(const std::vector<CStoreEntry>& entries, std::vector<std::pair<LONG, uint32_t>>& byOid)
+{
+    const unsigned SHIFT = 20, SHARES = 1u << (31 - SHIFT);
+    // Oids are positive: the mask only keeps any other value from reaching outside the table.
+    auto share = [](LONG oid) { return (static_cast<uint32_t>(oid) >> SHIFT) & (SHARES - 1); };
+    std::vector<uint32_t> starts(SHARES + 1, 0);
+    for (const CStoreEntry& entry : entries)
+        ++starts[share(entry.oid) + 1];
+    for (unsigned at = 0; at < SHARES; ++at)
+        starts[at + 1] += starts[at];
+    byOid.resize(entries.size());
+    std::vector<uint32_t> next(starts.begin(), starts.end() - 1);
+    for (uint32_t i = 0; i < entries.size(); ++i)
+        byOid[next[share(entries[i].oid)]++] = {entries[i].oid, i};
+    for (unsigned at = 0; at < SHARES; ++at)
+        std::sort(byOid.begin() + starts[at], byOid.begin() + starts[at + 1]);
+}
+
 // Records read on demand are filled under this lock: snapshots are shared by every store object.
 CRITICAL_SECTION* RecordLock()
 {
@@ -86,7 +108,7 @@ CRITICAL_SECTION* RecordLock()
 bool ParseRecord(const std::string& text, const CStoreCard& card, vcard::CContactRecord& record)
 {
     if (card.end > text.size() || card.begin > card.end ||
-        Fnv64(text.data() + card.begin, static_cast<size_t>(card.end - card.begin)) != card.hash)
+        CardHash(text.data() + card.begin, static_cast<size_t>(card.end - card.begin)) != card.hash)
         return false;
     vcard::CVCardReader reader(text.data() + card.begin, static_cast<size_t>(card.end - card.begin));
     vcard::CVCard parsed;
@@ -423,22 +445,21 @@ size_t AssignOids(const std::vector<LONG>& bases, std::vector<LONG>& oids)
 {
     // Oids clash only by accident or by a repeated UID (or identical cards): the later card takes
     // the next free one. Each base remembers where its search ended, so many cards sharing one
-    // base cost no more than as many different ones.
+    // base cost no more than as many different ones. Once a card with a base was numbered, the base
+    // itself is taken: its entry in the table of taken oids holds that memory (0 while none), so
+    // one table does for both.
     size_t looked = 0;
     oids.resize(bases.size());
-    COidTable taken(bases.size()), nextFree(bases.size());
+    COidTable taken(bases.size());
     for (size_t i = 0; i < bases.size(); ++i)
     {
-        LONG* memo = nextFree.Find(bases[i]);
-        LONG oid = memo ? *memo : bases[i];
+        LONG base = bases[i];
+        LONG* memo = taken.Find(base);
+        LONG oid = memo && *memo ? *memo : base;
         for (++looked; taken.Find(oid); ++looked)
             oid = oid == 0x7FFFFFFF ? 1 : oid + 1;
-        LONG next = oid == 0x7FFFFFFF ? 1 : oid + 1;
-        if (memo)
-            *memo = next;
-        else
-            nextFree.Insert(bases[i], next);
         taken.Insert(oid, 0);
+        *taken.Find(base) = oid == 0x7FFFFFFF ? 1 : oid + 1;
         oids[i] = oid;
     }
     return looked;
@@ -501,36 +522,28 @@ std::shared_ptr<CSnapshot> BuildSnapshot(const std::wstring& location, const std
         }
         snapshot->files.push_back(std::move(file));
     }
-    // Every card with its base oid first: mostly every card keeps it, and one sort finds that out
-    // and is the lookup table too. Each fresh page costs, so no list is made beside these two.
+    // Every card with its base oid first: mostly every card keeps it, and one ordering finds that
+    // out and is the lookup table too. Each fresh page costs, so no list is made beside these two.
     size_t total = 0;
     for (const CStoreFile& file : snapshot->files)
         total += file.cards->size();
     std::vector<CStoreEntry>& entries = snapshot->entries;
     std::vector<std::pair<LONG, uint32_t>>& byOid = snapshot->byOid;
     entries.reserve(total);
-    byOid.reserve(total);
     for (uint32_t f = 0; f < snapshot->files.size(); ++f)
         for (uint32_t c = 0; c < snapshot->files[f].cards->size(); ++c)
-        {
-            LONG base = (*snapshot->files[f].cards)[c].baseOid;
-            byOid.push_back({base, static_cast<uint32_t>(entries.size())});
-            entries.push_back({base, f, c});
-        }
-    std::sort(byOid.begin(), byOid.end());
+            entries.push_back({(*snapshot->files[f].cards)[c].baseOid, f, c});
+    OrderByOid(entries, byOid);
     auto same = [](const std::pair<LONG, uint32_t>& a, const std::pair<LONG, uint32_t>& b) { return a.first == b.first; };
     if (std::adjacent_find(byOid.begin(), byOid.end(), same) != byOid.end())
     {
-        std::vector<LONG> bases(total), oids;
+        std::vector<LONG> oids(total);
         for (size_t i = 0; i < total; ++i)
-            bases[i] = entries[i].oid;
-        AssignOids(bases, oids);
+            oids[i] = entries[i].oid;
+        AssignOids(oids, oids);
         for (size_t i = 0; i < total; ++i)
-        {
             entries[i].oid = oids[i];
-            byOid[i] = {oids[i], static_cast<uint32_t>(i)};
-        }
-        std::sort(byOid.begin(), byOid.end());
+        OrderByOid(entries, byOid);
     }
     return snapshot;
 }

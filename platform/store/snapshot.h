@@ -155,7 +155,7 @@ struct CBuildOptions
 std::shared_ptr<CSnapshot> BuildSnapshot(const std::wstring& location, const std::vector<CListedFile>& listing,
                                          const CSnapshot* previous, const CBuildOptions& options);
 // Unique oids (never 0) for the cards' base oids, in enumeration order; returns how many candidate
-// oids were looked at.
+// oids were looked at. oids may be bases itself.
 size_t AssignOids(const std::vector<LONG>& bases, std::vector<LONG>& oids);
 // The bytes [begin, end) of the text the card offsets of a file refer to.
 bool ReadFileRange(const CStoreFile& file, size_t begin, size_t end, std::string& text);
@@ -169,5 +169,5 @@ inline double OleDate(int32_t day)
 {
     return static_cast<double>(day);
 }
-// The base oid of a card without UID, from the hash of its bytes.
+// The base oid of a card without UID, from the FNV-1a hash of its bytes.
 LONG ContentOid(uint64_t hash);

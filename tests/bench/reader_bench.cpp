@@ -101,7 +101,7 @@ void CardReaderBenchmark()
             1u << 20,
             [&](const vcard::CVCard& card, const char* window, uint64_t) {
                 vcard::ReadContact(card, record, vcard::LIST_FIELDS);
-                hashes ^= Fnv64(window + card.begin, card.end - card.begin);
+                hashes ^= CardHash(window + card.begin, card.end - card.begin);
                 ++listed;
             });
     });

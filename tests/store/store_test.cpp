@@ -119,6 +119,10 @@ TEST_F(StoreTest, OidsArePositiveUniqueAndStable)
             EXPECT_NE(first[i].oid, first[k].oid);
     }
 
+    // The oids every version of the store gave these cards (programs keep them between runs): from
+    // the UID, and from the card's bytes without one; the third repeats the first's UID.
+    EXPECT_EQ((std::vector<LONG>{781765225, 260954928, 781765226}), (std::vector<LONG>{first[0].oid, first[1].oid, first[2].oid}));
+
     // Another file changes and a new store object reads everything again: the oids stay.
     WriteBook(L"b.vcf", Named("Later"));
     for (IPOutlookApp2* app : m_apps)
