@@ -13,8 +13,10 @@ namespace {
 
 const char INDEX_MAGIC[8] = {'F', 'S', 'T', 'V', 'I', 'D', 'X', 0};
 // Raised whenever the layout below or the meaning of a stored field changes.
-const uint32_t INDEX_VERSION = 6;
+const uint32_t INDEX_VERSION = 7;
 const size_t HEADER_BYTES = 8 + 4 + 4 + 8 + 8;
+// The fewest bytes a card takes in the index: its first number, length and name's place.
+const size_t MIN_CARD_BYTES = 1 + 1 + 1;
 
 // The index's checksum: a multiply and a shift per 8 bytes (a byte at a time costs several
 // milliseconds on a large book's index), the same whatever pieces the bytes come in.
@@ -67,6 +69,16 @@ class CWriter
 public:
     std::string bytes;
     template <typename T> void Put(T value) { bytes.append(reinterpret_cast<const char*>(&value), sizeof(T)); }
+    // Seven bits a byte, the last byte's high bit clear: small numbers take one byte.
+    void Number(uint64_t value)
+    {
+        char digits[10];
+        size_t n = 0;
+        for (; value >= 0x80; value >>= 7)
+            digits[n++] = static_cast<char>(value | 0x80);
+        digits[n++] = static_cast<char>(value);
+        bytes.append(digits, n);
+    }
     void Wide(const std::wstring& text)
     {
         Put(static_cast<uint32_t>(text.size()));
@@ -125,6 +137,8 @@ public:
         }
         return true;
     }
+    // The next n bytes in one piece (the window grows to hold them), or null when there are not as many.
+    const char* Bytes(size_t n) { return Take(n); }
     // A count of items of at least minBytes each that the rest of the bytes can hold.
     uint32_t Count(size_t minBytes)
     {
@@ -206,6 +220,110 @@ uint64_t BuildStamp()
     return Ticks(data.ftLastWriteTime) ^ (static_cast<uint64_t>(data.nFileSizeLow) << 17);
 }
 
+// What a card in the index holds besides its numbers, in the low bits of its first number; the rest
+// of that number is the gap from the end of the card before.
+const uint64_t HAS_BIRTHDAY = 1;
+const uint64_t HAS_ANNIVERSARY = 2;
+const uint64_t OID_GIVEN = 4;      // the base oid is stored (else it follows from the hash)
+const uint64_t AS_BEFORE = 8;      // the hash and base oid are the card before's: the same card again
+const unsigned CARD_FLAG_BITS = 4;
+
+// A card in the index: only what does not follow from the card before it or from its hash, numbers
+// as short as they can be; a book of the smallest cards has an index well under half its size.
+// Differences are modulo 2^32, so that a card starting inside the one before still reads back exactly.
+void PutCard(CWriter& out, const CStoreCard& card, const CStoreCard& previous)
+{
+    bool again = card.hash == previous.hash && card.baseOid == previous.baseOid;
+    uint64_t flags = (card.birthday != NO_DAY ? HAS_BIRTHDAY : 0) | (card.anniversary != NO_DAY ? HAS_ANNIVERSARY : 0) |
+                     (again ? AS_BEFORE : card.baseOid != ContentOid(card.hash) ? OID_GIVEN : 0);
+    out.Number(static_cast<uint64_t>(card.begin - previous.end) << CARD_FLAG_BITS | flags);
+    if (!again)
+        out.Put(card.hash);
+    if (flags & OID_GIVEN)
+        out.Put(card.baseOid);
+    out.Number(card.end - card.begin);
+    out.Number(card.nameAt - previous.nameAt);
+    if (flags & HAS_BIRTHDAY)
+        out.Number(static_cast<uint32_t>(card.birthday) - static_cast<uint32_t>(FIRST_DAY));
+    if (flags & HAS_ANNIVERSARY)
+        out.Number(static_cast<uint32_t>(card.anniversary) - static_cast<uint32_t>(FIRST_DAY));
+}
+
+// Reads what PutCard wrote from bytes in memory, every read bounded by their end. Only the coding is
+// checked here: whether the cards make sense is CFileCards::Sound's to say.
+class CCardDecoder
+{
+public:
+    CCardDecoder(const char* data, size_t size)
+        : m_at(reinterpret_cast<const uint8_t*>(data)), m_end(m_at + size)
+    {
+    }
+    bool Ok() const { return m_ok; }
+    bool AtEnd() const { return m_at == m_end; }
+    void Card(CStoreCard& card, const CStoreCard& previous)
+    {
+        uint64_t first = Number();
+        if (first >> (32 + CARD_FLAG_BITS))
+            m_ok = false;
+        if (first & AS_BEFORE)
+        {
+            card.hash = previous.hash;
+            card.baseOid = previous.baseOid;
+        }
+        else
+        {
+            Raw(card.hash);
+            if (first & OID_GIVEN)
+                Raw(card.baseOid);
+            else
+                card.baseOid = ContentOid(card.hash);
+        }
+        card.begin = previous.end + static_cast<uint32_t>(first >> CARD_FLAG_BITS);
+        card.end = card.begin + Small();
+        card.nameAt = previous.nameAt + Small();
+        card.birthday = first & HAS_BIRTHDAY ? Day() : NO_DAY;
+        card.anniversary = first & HAS_ANNIVERSARY ? Day() : NO_DAY;
+    }
+
+private:
+    uint64_t Number()
+    {
+        uint64_t value = 0;
+        for (unsigned shift = 0; m_at < m_end && shift < 64; shift += 7)
+        {
+            uint8_t byte = *m_at++;
+            value |= static_cast<uint64_t>(byte & 0x7F) << shift;
+            if (byte < 0x80)
+                return value;
+        }
+        m_ok = false;
+        return 0;
+    }
+    uint32_t Small()
+    {
+        uint64_t value = Number();
+        if (value > UINT32_MAX)
+            m_ok = false;
+        return static_cast<uint32_t>(value);
+    }
+    template <typename T> void Raw(T& value)
+    {
+        if (static_cast<size_t>(m_end - m_at) < sizeof(T))
+        {
+            m_ok = false;
+            m_at = m_end;
+            return;
+        }
+        memcpy(&value, m_at, sizeof(T));
+        m_at += sizeof(T);
+    }
+    int32_t Day() { return static_cast<int32_t>(Small() + static_cast<uint32_t>(FIRST_DAY)); }
+
+    const uint8_t* m_at;
+    const uint8_t* m_end;
+    bool m_ok = true;
+};
+
 } // namespace
 
 uint64_t IndexChecksum(const char* payload, size_t size)
@@ -266,12 +384,28 @@ bool ReadIndex(HANDLE h, const std::wstring& location, CSnapshot& snapshot)
         file.changeTime = in.Get<uint64_t>();
         file.readAt = in.Get<uint64_t>();
         file.utf16 = in.Get<uint8_t>() != 0;
-        // The cards as they are in memory, then their names: read straight into place, then checked.
-        uint32_t count = in.Count(sizeof(CStoreCard));
+        // The cards, decoded in one pass into place, then their names read straight in; then checked.
+        uint32_t count = in.Count(MIN_CARD_BYTES);
+        uint32_t cardBytes = in.Count(1);
         uint32_t nameBytes = in.Count(1);
         auto cards = std::make_shared<CFileCards>();
-        if (in.Ok() && count)
-            in.Into(cards->FillCards(count), count * sizeof(CStoreCard));
+        if (!in.Ok() || static_cast<uint64_t>(count) * MIN_CARD_BYTES > cardBytes)
+            return false;
+        if (count)
+        {
+            const char* coded = in.Bytes(cardBytes);
+            if (!coded)
+                return false;
+            CCardDecoder decoder(coded, cardBytes);
+            CStoreCard* card = cards->FillCards(count);
+            CStoreCard previous;
+            for (CStoreCard* last = card + count; card != last && decoder.Ok(); previous = *card++)
+                decoder.Card(*card, previous);
+            if (!decoder.Ok() || !decoder.AtEnd())
+                return false;
+        }
+        else if (cardBytes)
+            return false;
         if (in.Ok() && nameBytes)
             in.Into(cards->FillNames(nameBytes), nameBytes);
         if (!in.Ok() || !cards->Sound())
@@ -375,10 +509,17 @@ bool WritePayload(const CSnapshot& snapshot, CPayloadFile& payload)
         out.Put(static_cast<uint64_t>(file.readAt));
         out.Put(static_cast<uint8_t>(file.utf16));
         const CFileCards& cards = *file.cards;
+        CWriter coded;
+        CStoreCard previous;
+        for (const CStoreCard& card : cards)
+        {
+            PutCard(coded, card, previous);
+            previous = card;
+        }
         out.Put(static_cast<uint32_t>(cards.size()));
+        out.Put(static_cast<uint32_t>(coded.bytes.size()));
         out.Put(static_cast<uint32_t>(cards.NameBytes()));
-        if (!cards.empty())
-            payload.Block(&cards[0], cards.size() * sizeof(CStoreCard));
+        payload.Block(coded.bytes.data(), coded.bytes.size());
         payload.Block(cards.Names().data(), cards.NameBytes());
     }
     payload.Spill(true);

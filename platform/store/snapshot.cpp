@@ -17,10 +17,6 @@ namespace {
 const ULONGLONG COARSE_STEP = 2ull * 10000000;
 const ULONGLONG FINE_STEP = STAMP_SETTLE_MS * 10000ull;
 
-// The days of 1 January 1601 and 31 December 9999: the dates a card can have.
-const int32_t FIRST_DAY = -109205;
-const int32_t LAST_DAY = 2958465;
-
 bool EndsWithVcf(const wchar_t* name, size_t length)
 {
     return length >= 4 && CompareStringOrdinal(name + length - 4, 4, L".vcf", 4, TRUE) == CSTR_EQUAL;

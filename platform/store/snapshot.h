@@ -16,10 +16,12 @@
 
 // A card without the date.
 const int32_t NO_DAY = 949998;
+// The days of 1 January 1601 and 31 December 9999: the dates a card can have.
+const int32_t FIRST_DAY = -109205;
+const int32_t LAST_DAY = 2958465;
 
 // What the store keeps of one card: what the list shows, and where the card's bytes are for the rest.
-// Small (32 bytes, no padding) and plain: hundreds of thousands of them are held, and the index
-// stores them as they are in memory.
+// Small (32 bytes, no padding) and plain: hundreds of thousands of them are held.
 struct CStoreCard
 {
     uint64_t hash = 0; // of the card's bytes
@@ -34,7 +36,7 @@ struct CStoreCard
     // Where the card's name starts in its file's names; it ends where the next card's starts.
     uint32_t nameAt = 0;
 };
-static_assert(sizeof(CStoreCard) == 32, "a card is kept and indexed without padding");
+static_assert(sizeof(CStoreCard) == 32, "a card is kept without padding");
 
 // The cards of one file, their names one after another in one buffer: a string of its own per card
 // would cost an allocation and its overhead for each of hundreds of thousands of contacts.

@@ -142,18 +142,18 @@ TEST_F(IndexTest, DamagedIndexIsIgnored)
 
 TEST_F(IndexTest, IndexWhoseCardsNoReadingCouldGiveIsIgnored)
 {
-    // Damage that the checksum does not catch (the index made by hand): Bob's card, the last before
-    // the names of b.vcf, holds what no file could have given.
+    // Damage that the checksum does not catch (the index made by hand): Bob's card, the only one of
+    // b.vcf, written again with its numbers five bytes long and one field what no file could give.
+    const uint32_t firstDay = static_cast<uint32_t>(-109205);
     struct Case
     {
         const char* what;
-        size_t field; // byte of the card
-        uint32_t value;
+        uint32_t length, nameAt, oid, birthday;
     } cases[] = {
-        {"name outside the names", 28, 4096},
-        {"card ending before it begins", 12, 0},
-        {"birthday no date can have", 16, 0x7FFFFFFF},
-        {"oid 0", 24, 0},
+        {"name outside the names", 60, 4096, 7, 138792},
+        {"card ending before it begins", 0xFFFFFFFF, 0, 7, 138792},
+        {"birthday no date can have", 60, 0, 7, 0x7FFFFFFF - firstDay},
+        {"oid 0", 60, 0, 0, 138792},
     };
     for (const Case& c : cases)
     {
@@ -162,12 +162,74 @@ TEST_F(IndexTest, IndexWhoseCardsNoReadingCouldGiveIsIgnored)
         std::string bytes = ReadFileBytes(path);
         size_t names = bytes.rfind("Bob");
         ASSERT_NE(std::string::npos, names) << c.what;
-        ASSERT_GT(names, 32u + 32u) << c.what;
-        memcpy(&bytes[names - 32 + c.field], &c.value, 4);
+        // Before the card: its file's count of cards (1), of their bytes, and of their names (3).
+        size_t cardBytes = 0;
+        for (uint32_t n = 3; !cardBytes && n < 64 && names >= n + 12; ++n)
+        {
+            uint32_t counts[3];
+            memcpy(counts, &bytes[names - n - 12], 12);
+            if (counts[0] == 1 && counts[1] == n && counts[2] == 3)
+                cardBytes = n;
+        }
+        ASSERT_NE(0u, cardBytes) << c.what;
+        size_t card = names - cardBytes;
+        std::string made(1, '\x05'); // follows its file's start; oid and birthday given
+        made += bytes.substr(card + 1, 8);
+        made.append(reinterpret_cast<const char*>(&c.oid), 4);
+        for (uint32_t value : {c.length, c.nameAt, c.birthday})
+        {
+            for (int i = 0; i < 4; ++i, value >>= 7)
+                made += static_cast<char>((value & 0x7F) | 0x80);
+            made += static_cast<char>(value);
+        }
+        bytes.replace(card, cardBytes, made);
+        uint32_t madeBytes = static_cast<uint32_t>(made.size());
+        memcpy(&bytes[card - 8], &madeBytes, 4);
+        uint64_t payload = bytes.size() - 32;
+        memcpy(&bytes[16], &payload, 8);
         uint64_t checksum = IndexChecksum(bytes.data() + 32, bytes.size() - 32);
         memcpy(&bytes[24], &checksum, 8);
         WriteFileBytes(path, bytes);
         EXPECT_EQ((std::vector<std::wstring>{L"Ann 1980-01-01", L"Bob 1981-01-01"}), Described(List())) << c.what;
+        CloseStore();
+    }
+}
+
+TEST_F(IndexTest, IndexOfTheSmallestCardsHoldsAtMostHalfTheBookAndGivesTheListBack)
+{
+    struct Case
+    {
+        const char* what;
+        std::string card;
+    } cases[] = {
+        {"a name alone", "BEGIN:VCARD\nFN:a\nEND:VCARD\n"},
+        {"with a UID and dates", "BEGIN:VCARD\nUID:#\nFN:#\nBDAY:1980-01-02\nANNIVERSARY:2001-03-04\nEND:VCARD\n"},
+    };
+    for (const Case& c : cases)
+    {
+        std::string book;
+        for (int i = 0; i < 3000; ++i)
+        {
+            std::string card = c.card;
+            for (size_t at; (at = card.find('#')) != std::string::npos;)
+                card.replace(at, 1, std::to_string(i));
+            book += card;
+        }
+        WriteBook(L"a.vcf", book);
+        LetStampsSettle();
+        std::vector<CListedContact> read = List();
+        ASSERT_EQ(3000u, read.size()) << c.what;
+        CloseStore();
+        EXPECT_LE(ReadFileBytes(IndexPath(m_dir.Path())).size(), book.size() / 2) << c.what;
+        std::vector<CListedContact> indexed = List();
+        ASSERT_EQ(read.size(), indexed.size()) << c.what;
+        for (size_t i = 0; i < read.size(); ++i)
+        {
+            EXPECT_EQ(read[i].oid, indexed[i].oid) << c.what << i;
+            EXPECT_EQ(read[i].name, indexed[i].name) << c.what << i;
+            EXPECT_EQ(read[i].birthday, indexed[i].birthday) << c.what << i;
+            EXPECT_EQ(read[i].anniversary, indexed[i].anniversary) << c.what << i;
+        }
         CloseStore();
     }
 }
