@@ -579,8 +579,10 @@ void MergeFields(const CCardFields& original, const CCardFields& edited, CCardFi
 
 namespace {
 
-// Every property no edit replaced reads back from the edited card with the same bytes, in order: an
-// inserted line that a neighbour would swallow as its continuation, or that would swallow one, fails.
+// The edited card reads back as the properties no edit replaced, with the same bytes and in order,
+// and one property at the start of each written text: an inserted line that a neighbour would
+// swallow as its continuation, or that would swallow one, fails, and so does a written text that
+// reads as more than one property (its value cut short, its rest a property of its own).
 bool KeepsUntouchedProperties(const std::string& cardText, const CVCard& card, const std::vector<CCardEdit>& edits,
                               const std::string& result)
 {
@@ -588,24 +590,35 @@ bool KeepsUntouchedProperties(const std::string& cardText, const CVCard& card, c
     CVCard again;
     if (!reader.Next(again))
         return false;
-    size_t next = 0;
-    for (const CVCardProperty& p : card.properties)
+    std::vector<size_t> written;
+    size_t shift = 0;
+    for (const CCardEdit& e : edits)
     {
-        bool replaced = false;
-        for (const CCardEdit& e : edits)
-            if (e.begin < e.end && p.begin < e.end && e.begin < p.end)
-                replaced = true;
-        if (replaced)
-            continue;
-        while (next < again.properties.size() &&
-               result.compare(again.properties[next].begin, again.properties[next].end - again.properties[next].begin,
-                              cardText, p.begin, p.end - p.begin) != 0)
-            ++next;
-        if (next == again.properties.size())
-            return false;
-        ++next;
+        if (!e.text.empty())
+            written.push_back(e.begin + shift);
+        shift += e.text.size() - (e.end - e.begin);
     }
-    return true;
+    auto replaced = [&](const CVCardProperty& old) {
+        return std::any_of(edits.begin(), edits.end(),
+                           [&](const CCardEdit& e) { return e.begin < e.end && old.begin < e.end && e.begin < old.end; });
+    };
+    size_t next = 0;
+    for (const CVCardProperty& p : again.properties)
+    {
+        if (std::find(written.begin(), written.end(), p.begin) != written.end())
+            continue;
+        while (next < card.properties.size() && replaced(card.properties[next]))
+            ++next;
+        if (next == card.properties.size())
+            return false;
+        const CVCardProperty& old = card.properties[next++];
+        if (result.compare(p.begin, p.end - p.begin, cardText, old.begin, old.end - old.begin) != 0)
+            return false;
+    }
+    // Every untouched property was met.
+    while (next < card.properties.size() && replaced(card.properties[next]))
+        ++next;
+    return next == card.properties.size();
 }
 
 } // namespace
