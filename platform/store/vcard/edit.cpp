@@ -137,18 +137,26 @@ public:
         return raw.Read(m_text, p.begin, p.end);
     }
 
+    // Whether a written text failed to read back as the one property it stands for: the card
+    // is then not saved.
+    bool Refused() const { return m_refused; }
+
     void Put(int index, const CRawLine& raw)
     {
         const CVCardProperty& old = m_card.properties[index];
+        std::string lines = raw.Format();
+        CVCardProperty back;
+        if (!CVCardReader::ParseProperty(lines.data(), lines.size(), back) || back.end != lines.size())
+            m_refused = true;
         if (raw.eol.empty())
         {
-            Add(old.begin, old.end, Lines(raw.Format()));
+            Add(old.begin, old.end, Lines(lines));
             return;
         }
         // A value ending in a soft break also took the blank lines after it: its own line end is
         // the first of them, and the others stay after the rewritten lines.
         size_t own = raw.eol.compare(0, 2, "\r\n") == 0 ? 2 : 1;
-        Add(old.begin, old.end, Lines(raw.Format(), raw.eol.substr(0, own)) + raw.eol.substr(own));
+        Add(old.begin, old.end, Lines(lines, raw.eol.substr(0, own)) + raw.eol.substr(own));
     }
 
     // The value becomes text (escaped UTF-8), in the property's charset and encoding when that
@@ -276,6 +284,7 @@ private:
     std::string m_eol;
     size_t m_endLine;
     bool m_typeEquals = false;
+    bool m_refused = false;
 };
 
 void EditText(CCardEditor& editor, const CVCard& card, int index, const std::string& value)
@@ -653,6 +662,8 @@ bool EditCard(const std::string& cardText, const CCardFields& asked, std::string
             EditEmail(editor, card, record, slot, wanted.emails[slot]);
     if (!newUid.empty() && !card.Find("UID"))
         editor.Insert(-1, "UID", newUid);
+    if (editor.Refused())
+        return false;
     std::vector<CCardEdit> done = editor.Edits();
     result.clear();
     size_t pos = 0;
