@@ -2,14 +2,18 @@
 #pragma once
 
 #include <windows.h>
+
+#include <cstdint>
+#include <cwchar>
 #include <string>
 #include <vector>
 
 // One event as the calendar needs it: the contact's identity, name, date and whether it is an anniversary.
+// The name is the list's own text: valid until the list that read the event loads again or closes.
 struct CCalendarEvent
 {
     LONG oid;
-    std::wstring name;
+    const wchar_t* name;
     int year;
     int month;
     int day;
@@ -17,7 +21,7 @@ struct CCalendarEvent
 
     bool operator==(const CCalendarEvent& other) const
     {
-        return oid == other.oid && name == other.name && year == other.year && month == other.month &&
+        return oid == other.oid && wcscmp(name, other.name) == 0 && year == other.year && month == other.month &&
                day == other.day && anniversary == other.anniversary;
     }
 };
@@ -59,16 +63,26 @@ class CBirthdayCalendar
 {
 public:
     // Writes the calendar at path when its events differ from what the file holds, through a file beside it
-    // that then replaces it whole. The text last written is kept, so that an unchanged file is not read again.
+    // that then replaces it whole. What was written last is remembered (here, and for the next process in the
+    // settings), so that a file left as it was is neither read nor made again for the same events.
     CalendarResult Write(const std::wstring& path, const std::vector<CCalendarEvent>& events,
                          const CCalendarReminders& reminders, const SYSTEMTIME& nowUtc);
 
+    // The file as it was when last written or checked: a write, a rename or a restored time each change it.
+    struct CStamp
+    {
+        ULONGLONG size;
+        FILETIME lastWrite;
+        FILETIME change;
+        bool operator==(const CStamp& other) const;
+    };
+
 private:
     std::wstring m_path;
-    std::string m_written;
-    // The events and alarms m_written was made from: the same again with the file untouched changes nothing.
-    std::vector<CCalendarEvent> m_writtenEvents;
-    CCalendarReminders m_writtenReminders = {};
-    FILETIME m_writtenTime = {};
-    ULONGLONG m_writtenSize = 0;
+    // Of the events and alarms the file at m_path was made from, and of that file.
+    uint64_t m_writtenDigest = 0;
+    CStamp m_writtenStamp = {};
 };
+
+// A digest of the events and alarms a calendar is made from, the same whatever the order of the events.
+uint64_t CalendarDigest(const std::vector<CCalendarEvent>& events, const CCalendarReminders& reminders);

@@ -5,20 +5,100 @@
 
 #include <shlobj.h>
 
+#include <cstring>
+
 namespace {
 
 // Larger than any calendar of ours: a file this big at the path is someone else's.
 const ULONGLONG LARGEST_CALENDAR = 256ull * 1024 * 1024;
 
-bool Stamp(const std::wstring& path, FILETIME& time, ULONGLONG& size)
+// The file's size and times; false when there is no file (or a folder) at path.
+bool Stamp(const std::wstring& path, CBirthdayCalendar::CStamp& stamp)
 {
-    WIN32_FILE_ATTRIBUTE_DATA data;
-    if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data) ||
-        (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+    // Opened for its attributes only, which any other program's sharing allows.
+    HANDLE file = CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
         return false;
-    time = data.ftLastWriteTime;
-    size = (static_cast<ULONGLONG>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+    FILE_BASIC_INFO basic = {};
+    LARGE_INTEGER size = {};
+    bool ok = GetFileInformationByHandleEx(file, FileBasicInfo, &basic, sizeof(basic)) &&
+              !(basic.FileAttributes & FILE_ATTRIBUTE_DIRECTORY) && GetFileSizeEx(file, &size);
+    CloseHandle(file);
+    if (!ok)
+        return false;
+    stamp.size = static_cast<ULONGLONG>(size.QuadPart);
+    stamp.lastWrite.dwLowDateTime = basic.LastWriteTime.LowPart;
+    stamp.lastWrite.dwHighDateTime = static_cast<DWORD>(basic.LastWriteTime.HighPart);
+    stamp.change.dwLowDateTime = basic.ChangeTime.LowPart;
+    stamp.change.dwHighDateTime = static_cast<DWORD>(basic.ChangeTime.HighPart);
     return true;
+}
+
+// What the last write of any of our processes left, kept in the settings: the digest it wrote, the file's
+// stamp after it, and the path. Written by us, but read as anything the registry may hold.
+const wchar_t* const WRITTEN_VALUE = L"CalendarWritten";
+const uint32_t WRITTEN_VERSION = 1;
+
+struct CWrittenHeader
+{
+    uint32_t version;
+    uint32_t reserved;
+    uint64_t digest;
+    CBirthdayCalendar::CStamp stamp;
+};
+
+void RememberWritten(const std::wstring& path, uint64_t digest, const CBirthdayCalendar::CStamp& stamp)
+{
+    CWrittenHeader header = {WRITTEN_VERSION, 0, digest, stamp};
+    std::string bytes(reinterpret_cast<const char*>(&header), sizeof(header));
+    bytes.append(reinterpret_cast<const char*>(path.data()), path.size() * sizeof(wchar_t));
+    HKEY key = nullptr;
+    if (RegCreateKeyExW(HKEY_CURRENT_USER, SETTINGS_KEY, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr) !=
+        ERROR_SUCCESS)
+        return;
+    RegSetValueExW(key, WRITTEN_VALUE, 0, REG_BINARY, reinterpret_cast<const BYTE*>(bytes.data()),
+                   static_cast<DWORD>(bytes.size()));
+    RegCloseKey(key);
+}
+
+// True when the settings say that the file at path, as stamp finds it, was made from events of this digest.
+bool WasWritten(const std::wstring& path, uint64_t digest, const CBirthdayCalendar::CStamp& stamp)
+{
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, SETTINGS_KEY, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
+        return false;
+    std::string bytes(sizeof(CWrittenHeader) + (MAX_PATH + 1) * sizeof(wchar_t), '\0');
+    DWORD type = 0;
+    DWORD size = static_cast<DWORD>(bytes.size());
+    bool read = RegQueryValueExW(key, WRITTEN_VALUE, nullptr, &type, reinterpret_cast<BYTE*>(&bytes[0]), &size) ==
+                ERROR_SUCCESS;
+    RegCloseKey(key);
+    if (!read || type != REG_BINARY || size < sizeof(CWrittenHeader) || (size - sizeof(CWrittenHeader)) % 2 != 0)
+        return false;
+    CWrittenHeader header;
+    memcpy(&header, bytes.data(), sizeof(header));
+    std::wstring written((size - sizeof(CWrittenHeader)) / sizeof(wchar_t), L'\0');
+    if (!written.empty())
+        memcpy(&written[0], bytes.data() + sizeof(header), written.size() * sizeof(wchar_t));
+    return header.version == WRITTEN_VERSION && header.digest == digest && header.stamp == stamp &&
+           written == path;
+}
+
+// Mixes a 64-bit value so that sums of many stay apart (the finaliser of splitmix64).
+uint64_t Mix(uint64_t value)
+{
+    value = (value ^ (value >> 30)) * 0xBF58476D1CE4E5B9ull;
+    value = (value ^ (value >> 27)) * 0x94D049BB133111EBull;
+    return value ^ (value >> 31);
+}
+
+uint64_t Fnv(uint64_t hash, const void* data, size_t size)
+{
+    const unsigned char* bytes = static_cast<const unsigned char*>(data);
+    for (size_t i = 0; i < size; i++)
+        hash = (hash ^ bytes[i]) * 0x100000001B3ull;
+    return hash;
 }
 
 // The file's bytes; false when it exists but cannot be read whole (or is too large to be ours).
@@ -112,39 +192,68 @@ std::wstring CalendarFilePath()
     return std::wstring(local) + L"\\Festivo\\birthdays.ics";
 }
 
+bool CBirthdayCalendar::CStamp::operator==(const CStamp& other) const
+{
+    return size == other.size && CompareFileTime(&lastWrite, &other.lastWrite) == 0 &&
+           CompareFileTime(&change, &other.change) == 0;
+}
+
+uint64_t CalendarDigest(const std::vector<CCalendarEvent>& events, const CCalendarReminders& reminders)
+{
+    // What the text is made from, and how: a change to the format must be written again.
+    const uint64_t FORMAT = 1;
+    uint64_t digest = Mix(FORMAT) + Mix(events.size());
+    for (const CCalendarEvent& e : events)
+    {
+        int32_t fields[5] = {static_cast<int32_t>(e.oid), e.year, e.month, e.day, e.anniversary ? 1 : 0};
+        uint64_t hash = Fnv(0xCBF29CE484222325ull, fields, sizeof(fields));
+        digest += Mix(Fnv(hash, e.name, wcslen(e.name) * sizeof(wchar_t)));
+    }
+    int32_t alarms[2] = {reminders.on ? 1 : 0, reminders.minuteOfDay};
+    uint64_t hash = Fnv(0xCBF29CE484222325ull, alarms, sizeof(alarms));
+    hash = Fnv(hash, reminders.daysAhead.data(), reminders.daysAhead.size() * sizeof(int));
+    return digest ^ Mix(hash);
+}
+
 CalendarResult CBirthdayCalendar::Write(const std::wstring& path, const std::vector<CCalendarEvent>& events,
                                         const CCalendarReminders& reminders, const SYSTEMTIME& nowUtc)
 {
     if (!IsAbsolute(path))
         return CALENDAR_FAILED;
-    // What the file holds: the text last written here while the file is as it was left, else read afresh.
-    FILETIME time = {};
-    ULONGLONG size = 0;
-    bool exists = Stamp(path, time, size);
-    std::string previous;
-    bool untouched = exists && path == m_path && size == m_writtenSize && CompareFileTime(&time, &m_writtenTime) == 0;
-    // A reload that read the same events as the last one costs a comparison, not a formatting of every event.
-    if (untouched && events == m_writtenEvents && reminders == m_writtenReminders)
+    CStamp stamp = {};
+    bool exists = Stamp(path, stamp);
+    uint64_t digest = CalendarDigest(events, reminders);
+    // The file as this object or another of our processes left it: the same events again change nothing, and
+    // cost neither reading the file nor making its text.
+    bool untouched = exists && path == m_path && stamp == m_writtenStamp;
+    if (untouched && digest == m_writtenDigest)
         return CALENDAR_UNCHANGED;
-    if (untouched)
-        previous = m_written;
-    else if (!ReadWhole(path, previous))
+    if (exists && !untouched && WasWritten(path, digest, stamp))
+    {
+        m_path = path;
+        m_writtenDigest = digest;
+        m_writtenStamp = stamp;
+        return CALENDAR_UNCHANGED;
+    }
+    // The text is not kept between writes (for a large address book it is tens of megabytes): it is read
+    // again when the events change.
+    std::string previous;
+    if (!ReadWhole(path, previous))
         return CALENDAR_FAILED;
     if (!IsOwnCalendar(previous))
         return CALENDAR_FOREIGN;
     std::string text = FormatCalendar(events, reminders, nowUtc, previous);
-    if (!exists || text != previous)
-    {
-        if (!MakeFolderFor(path) || !ReplaceWhole(path, text))
-            return CALENDAR_FAILED;
-        Stamp(path, time, size);
-    }
     bool changed = !exists || text != previous;
+    if (changed && (!MakeFolderFor(path) || !ReplaceWhole(path, text)))
+        return CALENDAR_FAILED;
+    CalendarResult result = changed ? CALENDAR_WRITTEN : CALENDAR_UNCHANGED;
+    // Without the file's stamp nothing is remembered: the next write reads the file again.
+    m_path.clear();
+    if (!Stamp(path, stamp))
+        return result;
     m_path = path;
-    m_written.swap(text);
-    m_writtenTime = time;
-    m_writtenSize = size;
-    m_writtenEvents = events;
-    m_writtenReminders = reminders;
-    return changed ? CALENDAR_WRITTEN : CALENDAR_UNCHANGED;
+    m_writtenDigest = digest;
+    m_writtenStamp = stamp;
+    RememberWritten(path, digest, stamp);
+    return result;
 }

@@ -162,6 +162,9 @@ void CDataList::ReadEvents(const CTime* today, const CTime* limit)
     int count = 0;
     if (FAILED(contacts->get_Count(&count)))
         count = 0;
+    // Made once at its size: growing a list of this many events would copy it into fresh memory again and again.
+    if (m_sink && count > 0)
+        m_sink->reserve(static_cast<size_t>(count) * (m_settings.ShowAnnivasaries ? 2 : 1));
     for (int i = 1; i <= count; i++)
     {
         IContact* contact = nullptr;
@@ -216,9 +219,14 @@ void CDataList::AddEvent(LONG oid, const wchar_t* name, size_t length, const wch
     // Reminders look further ahead than the Today item's period may reach.
     if (m_reminders && today)
         m_reminders->Offer(oid, name, when, kind == KIND_ANNIVERSARY);
+    // The calendar's events, also those the Today item's period leaves out, share the list's copy of the name.
     if (m_sink)
-        m_sink->push_back(CCalendarEvent{oid, name, when.GetYear(), when.GetMonth(), when.GetDay(),
+    {
+        if (!*kept)
+            *kept = m_names.Add(name, length);
+        m_sink->push_back(CCalendarEvent{oid, *kept, when.GetYear(), when.GetMonth(), when.GetDay(),
                                          kind == KIND_ANNIVERSARY});
+    }
     if (limit && DaysBetween(NextOccurrence(*today, when), *limit) > 0)
         return;
     CDataItem* item = NewItem();

@@ -29,7 +29,7 @@ std::string Utf8(const std::wstring& text)
 }
 
 // A TEXT value: backslash, semicolon, comma and line breaks escaped, other control characters left out.
-std::string EscapeText(const std::wstring& text)
+std::string EscapeText(const wchar_t* text)
 {
     std::string out;
     for (char c : Utf8(text))

@@ -90,8 +90,10 @@ void OrderByOid(const std::vector<CStoreEntry>& entries, std::vector<std::pair<L
     std::vector<uint32_t> next(starts.begin(), starts.end() - 1);
     for (uint32_t i = 0; i < entries.size(); ++i)
         byOid[next[share(entries[i].oid)]++] = {entries[i].oid, i};
+    // A share often is in order already: many cards sharing one base, numbered one after another.
     for (unsigned at = 0; at < SHARES; ++at)
-        std::sort(byOid.begin() + starts[at], byOid.begin() + starts[at + 1]);
+        if (!std::is_sorted(byOid.begin() + starts[at], byOid.begin() + starts[at + 1]))
+            std::sort(byOid.begin() + starts[at], byOid.begin() + starts[at + 1]);
 }
 
 // Records read on demand are filled under this lock: snapshots are shared by every store object.

@@ -68,7 +68,7 @@ void CalendarBenchmark()
         events[0].day = events[0].day == 1 ? 2 : 1;
         file.Write(ics, events, reminders, utc);
     });
-    // A second process reads the file once to know it holds these events.
+    // A second process: what the last write left in the settings tells it that the file holds these events.
     double read = Median([&] {
         CBirthdayCalendar fresh;
         fresh.Write(ics, events, reminders, utc);
@@ -89,7 +89,7 @@ void CalendarBenchmark()
     printf("  %-52s %9.1f ms\n", "Today item reload without the calendar (peer)", reload);
     printf("  %-52s %9.1f ms\n", "Today item reload with the calendar, nothing changed", withCalendar);
     printf("  %-52s %9.1f ms\n", "calendar: nothing changed, file as last written", unchanged);
-    printf("  %-52s %9.1f ms\n", "calendar: nothing changed, file read (another process)", read);
+    printf("  %-52s %9.1f ms\n", "calendar: nothing changed, another process", read);
     printf("  %-52s %9.1f ms\n", "calendar: one event changed, file replaced", rewritten);
     printf("  %-52s %9.1f ms\n", "calendar: first write", written);
     keeper.Detach(list);

@@ -2,6 +2,7 @@
 #include "data/birthdaycalendar.h"
 #include "data/calendarkeeper.h"
 #include "data/datalist.h"
+#include "data/settings.h"
 #include "tests/store/register_store.h"
 #include "tests/support/fixtures.h"
 
@@ -120,7 +121,7 @@ TEST(BirthdayCalendar, GivesOneAlarmPerDayAheadAtTheReminderTime)
 TEST(BirthdayCalendar, FoldsLongLinesWithoutCuttingACharacter)
 {
     std::wstring name(60, L'\x00e9');
-    std::string text = FormatCalendar({{1, name, 1990, 5, 5, false}}, kNoAlarms, Utc(2026, 1, 1, 0), "");
+    std::string text = FormatCalendar({{1, name.c_str(), 1990, 5, 5, false}}, kNoAlarms, Utc(2026, 1, 1, 0), "");
     std::istringstream lines(text);
     std::string line;
     int continued = 0;
@@ -179,6 +180,71 @@ TEST(BirthdayCalendar, ReplacesItsOwnFileOnlyWhenTheEventsChangeAndNeverAnotherP
     EXPECT_EQ(CALENDAR_FOREIGN, calendar.Write(foreign, events, kNoAlarms, Utc(2026, 3, 3, 0)));
     EXPECT_EQ(theirs, ReadFile(foreign));
     EXPECT_EQ(CALENDAR_FAILED, calendar.Write(L"birthdays.ics", events, kNoAlarms, Utc(2026, 3, 3, 0)));
+}
+
+TEST(BirthdayCalendar, LaterProcessReadsTheFileOnlyWhenItOrTheEventsChanged)
+{
+    // What another process finds after this one wrote: it must not read or make the text again for the same
+    // events and a file left as it was (the file held unreadable shows whether it tried), and must see a
+    // file changed behind its back even with its size and last-write time as before.
+    enum Change { NONE, OTHER_EVENTS, REWRITTEN_SAME_TIME, SETTINGS_VALUE_DAMAGED };
+    struct Case
+    {
+        const char* what;
+        Change change;
+        bool held;
+        CalendarResult expected;
+    } cases[] = {
+        {"same events, file untouched and held", NONE, true, CALENDAR_UNCHANGED},
+        {"other events, file held", OTHER_EVENTS, true, CALENDAR_FAILED},
+        {"file rewritten with its size and time kept", REWRITTEN_SAME_TIME, false, CALENDAR_WRITTEN},
+        {"what the settings remember damaged", SETTINGS_VALUE_DAMAGED, false, CALENDAR_UNCHANGED},
+    };
+    for (const Case& c : cases)
+    {
+        DeleteUserKey(SETTINGS_KEY);
+        CTempDir dir;
+        std::wstring path = dir.File(L"birthdays.ics");
+        std::vector<CCalendarEvent> events = {{1, L"Ann", 1990, 5, 5, false}, {2, L"Bo", 1985, 1, 2, true}};
+        ASSERT_EQ(CALENDAR_WRITTEN, CBirthdayCalendar().Write(path, events, kNoAlarms, Utc(2026, 1, 1, 0))) << c.what;
+        std::string written = ReadFile(path);
+        if (c.change == OTHER_EVENTS)
+            events[1].day = 3;
+        if (c.change == REWRITTEN_SAME_TIME)
+        {
+            HANDLE file = CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+            ASSERT_NE(INVALID_HANDLE_VALUE, file) << c.what;
+            FILETIME created, accessed, lastWrite;
+            GetFileTime(file, &created, &accessed, &lastWrite);
+            std::string other = written;
+            other.replace(other.find("SUMMARY:Ann"), 11, "SUMMARY:Anx");
+            DWORD done = 0;
+            WriteFile(file, other.data(), static_cast<DWORD>(other.size()), &done, nullptr);
+            SetFileTime(file, &created, &accessed, &lastWrite);
+            CloseHandle(file);
+        }
+        if (c.change == SETTINGS_VALUE_DAMAGED)
+        {
+            HKEY key = nullptr;
+            ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExW(HKEY_CURRENT_USER, SETTINGS_KEY, 0, KEY_SET_VALUE, &key));
+            RegSetValueExW(key, L"CalendarWritten", 0, REG_BINARY, reinterpret_cast<const BYTE*>("\x01\x00"), 2);
+            RegCloseKey(key);
+        }
+        HANDLE hold = c.held ? CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr)
+                             : INVALID_HANDLE_VALUE;
+        EXPECT_EQ(c.expected, CBirthdayCalendar().Write(path, events, kNoAlarms, Utc(2026, 3, 3, 0))) << c.what;
+        if (hold != INVALID_HANDLE_VALUE)
+            CloseHandle(hold);
+        if (c.change == REWRITTEN_SAME_TIME)
+        {
+            EXPECT_NE(std::string::npos, ReadFile(path).find("SUMMARY:Ann (birthday)")) << c.what;
+        }
+        else if (c.change != OTHER_EVENTS)
+        {
+            EXPECT_EQ(written, ReadFile(path)) << c.what;
+        }
+    }
+    DeleteUserKey(SETTINGS_KEY);
 }
 
 TEST(BirthdayCalendar, KeeperWritesEveryEventOfALoadAndNothingWhenTheBookCannotBeRead)
