@@ -282,7 +282,7 @@ TEST(CardEdit, LongEditedNameIsFoldedAsItsFirstEncodingReads)
         {"ENCODING=8BIT;ENCODING=QUOTED-PRINTABLE",
          "N;ENCODING=8BIT;ENCODING=QUOTED-PRINTABLE:Lind;Anna-Katharina Maria Theresi\r\n a von Lindqvist"},
         {"ENCODING=QUOTED-PRINTABLE;ENCODING=8BIT",
-         "N;ENCODING=QUOTED-PRINTABLE;ENCODING=8BIT:Lind;Anna-Katharina Maria Theres=\r\nia von Lindqvist"},
+         "N;ENCODING=QUOTED-PRINTABLE;ENCODING=8BIT:Lind;Anna-Katharina Maria Theresi=\r\na von Lindqvist"},
     };
     for (const auto& c : cases)
     {
