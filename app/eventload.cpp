@@ -13,13 +13,11 @@ CCalendarKeeper g_calendar;
 
 void LoadEvents(CDataList& data)
 {
-    g_calendar.Attach(data);
+    // The list holds every event after Load: the calendar takes them from it.
     data.Load();
     CRemindSettings reminders;
     reminders.Read();
     CTime now;
     now.SetToNow();
     g_calendar.Update(data, now, CalendarReminders(reminders));
-    // The list may go before the keeper: it keeps no pointer to the keeper's events between loads.
-    g_calendar.Detach(data);
 }

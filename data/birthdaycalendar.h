@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <cwchar>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -67,6 +68,10 @@ public:
     // settings), so that a file left as it was is neither read nor made again for the same events.
     CalendarResult Write(const std::wstring& path, const std::vector<CCalendarEvent>& events,
                          const CCalendarReminders& reminders, const SYSTEMTIME& nowUtc);
+    // The same for events of this digest (CCalendarDigest), which events() gives only when the text must be made.
+    CalendarResult Write(const std::wstring& path, uint64_t digest,
+                         const std::function<const std::vector<CCalendarEvent>&()>& events,
+                         const CCalendarReminders& reminders, const SYSTEMTIME& nowUtc);
 
     // The file as it was when last written or checked: a write, a rename or a restored time each change it.
     struct CStamp
@@ -85,4 +90,14 @@ private:
 };
 
 // A digest of the events and alarms a calendar is made from, the same whatever the order of the events.
+class CCalendarDigest
+{
+public:
+    void Add(const CCalendarEvent& event);
+    uint64_t Value(const CCalendarReminders& reminders) const;
+
+private:
+    uint64_t m_sum = 0;
+    uint64_t m_count = 0;
+};
 uint64_t CalendarDigest(const std::vector<CCalendarEvent>& events, const CCalendarReminders& reminders);

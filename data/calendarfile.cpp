@@ -198,31 +198,47 @@ bool CBirthdayCalendar::CStamp::operator==(const CStamp& other) const
            CompareFileTime(&change, &other.change) == 0;
 }
 
-uint64_t CalendarDigest(const std::vector<CCalendarEvent>& events, const CCalendarReminders& reminders)
+void CCalendarDigest::Add(const CCalendarEvent& event)
+{
+    int32_t fields[5] = {static_cast<int32_t>(event.oid), event.year, event.month, event.day, event.anniversary ? 1 : 0};
+    uint64_t hash = Fnv(0xCBF29CE484222325ull, fields, sizeof(fields));
+    m_sum += Mix(Fnv(hash, event.name, wcslen(event.name) * sizeof(wchar_t)));
+    m_count++;
+}
+
+uint64_t CCalendarDigest::Value(const CCalendarReminders& reminders) const
 {
     // What the text is made from, and how: a change to the format must be written again.
     const uint64_t FORMAT = 1;
-    uint64_t digest = Mix(FORMAT) + Mix(events.size());
-    for (const CCalendarEvent& e : events)
-    {
-        int32_t fields[5] = {static_cast<int32_t>(e.oid), e.year, e.month, e.day, e.anniversary ? 1 : 0};
-        uint64_t hash = Fnv(0xCBF29CE484222325ull, fields, sizeof(fields));
-        digest += Mix(Fnv(hash, e.name, wcslen(e.name) * sizeof(wchar_t)));
-    }
     int32_t alarms[2] = {reminders.on ? 1 : 0, reminders.minuteOfDay};
     uint64_t hash = Fnv(0xCBF29CE484222325ull, alarms, sizeof(alarms));
     hash = Fnv(hash, reminders.daysAhead.data(), reminders.daysAhead.size() * sizeof(int));
-    return digest ^ Mix(hash);
+    return (Mix(FORMAT) + Mix(m_count) + m_sum) ^ Mix(hash);
+}
+
+uint64_t CalendarDigest(const std::vector<CCalendarEvent>& events, const CCalendarReminders& reminders)
+{
+    CCalendarDigest digest;
+    for (const CCalendarEvent& e : events)
+        digest.Add(e);
+    return digest.Value(reminders);
 }
 
 CalendarResult CBirthdayCalendar::Write(const std::wstring& path, const std::vector<CCalendarEvent>& events,
+                                        const CCalendarReminders& reminders, const SYSTEMTIME& nowUtc)
+{
+    return Write(path, CalendarDigest(events, reminders), [&]() -> const std::vector<CCalendarEvent>& { return events; },
+                 reminders, nowUtc);
+}
+
+CalendarResult CBirthdayCalendar::Write(const std::wstring& path, uint64_t digest,
+                                        const std::function<const std::vector<CCalendarEvent>&()>& events,
                                         const CCalendarReminders& reminders, const SYSTEMTIME& nowUtc)
 {
     if (!IsAbsolute(path))
         return CALENDAR_FAILED;
     CStamp stamp = {};
     bool exists = Stamp(path, stamp);
-    uint64_t digest = CalendarDigest(events, reminders);
     // The file as this object or another of our processes left it: the same events again change nothing, and
     // cost neither reading the file nor making its text.
     bool untouched = exists && path == m_path && stamp == m_writtenStamp;
@@ -242,7 +258,7 @@ CalendarResult CBirthdayCalendar::Write(const std::wstring& path, const std::vec
         return CALENDAR_FAILED;
     if (!IsOwnCalendar(previous))
         return CALENDAR_FOREIGN;
-    std::string text = FormatCalendar(events, reminders, nowUtc, previous);
+    std::string text = FormatCalendar(events(), reminders, nowUtc, previous);
     bool changed = !exists || text != previous;
     if (changed && (!MakeFolderFor(path) || !ReplaceWhole(path, text)))
         return CALENDAR_FAILED;

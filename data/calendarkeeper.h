@@ -13,8 +13,9 @@ CCalendarReminders CalendarReminders(const CRemindSettings& settings);
 class CCalendarKeeper
 {
 public:
-    // From now on every load of list also gathers its events for the calendar; the keeper outlives the list's
-    // loads or is detached first.
+    // From now on every load of list also gathers its events for the calendar, also those the Today item's
+    // period leaves out; the keeper outlives the list's loads or is detached first. A list loaded whole (Load)
+    // needs no attaching: Update takes its events.
     void Attach(CDataList& list);
     void Detach(CDataList& list);
     // After a load: writes the calendar when its events changed; nothing when the address book could not be read,

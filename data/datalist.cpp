@@ -144,6 +144,7 @@ void CDataList::ReadEvents(const CTime* today, const CTime* limit)
     m_unreadableReason.Empty();
     m_datesInBook = 0;
     m_sinkFilled = false;
+    m_everyEvent = false;
     if (m_sink)
         m_sink->clear();
     if (!m_store)
@@ -192,6 +193,7 @@ void CDataList::ReadEvents(const CTime* today, const CTime* limit)
     contacts->Release();
     folder->Release();
     m_sinkFilled = m_sink != nullptr;
+    m_everyEvent = limit == nullptr;
 }
 
 CDataItem* CDataList::NewItem()

@@ -41,10 +41,14 @@ public:
     void SetEventSink(std::vector<CCalendarEvent>* sink) { m_sink = sink; }
     // True when the last load read the whole address book into the sink; false when it could not be read.
     bool IsSinkFilled() const { return m_sinkFilled; }
+    // True when the last load was Load and read the whole address book: its events are every event there is.
+    bool HoldsEveryEvent() const { return m_everyEvent; }
 
     uint32_t GetCount() const;
     CDataItem* GetItem(uint32_t index) const;
     uint32_t GetTotalCount() const { return m_items.GetCount(); }
+    // Event index of all GetTotalCount, whatever the view shows.
+    const CDataItem* GetEvent(uint32_t index) const { return m_items.At(index); }
     uint32_t GetShownCount() const;
     int GetDaysLeft(const CDataItem* item) const;
     // Age reached at the occurrence the days left count to; NO_AGE when the year is unknown.
@@ -108,4 +112,5 @@ private:
     CReminders* m_reminders;
     std::vector<CCalendarEvent>* m_sink = nullptr;
     bool m_sinkFilled = false;
+    bool m_everyEvent = false;
 };

@@ -6,7 +6,9 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <map>
+#include <string_view>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -156,10 +158,19 @@ std::string EventBody(const CCalendarEvent& event, const CCalendarReminders& rem
     return out;
 }
 
-// The events of a text this program wrote: UID to the event's lines after its DTSTAMP, and that DTSTAMP.
-std::map<std::string, std::pair<std::string, std::string>> PreviousEvents(const std::string& text)
+// One event of a text this program wrote: its UID, its DTSTAMP line and its lines after it, as views into
+// the text (a calendar of a large address book is tens of megabytes: nothing of it is copied).
+struct CPreviousEvent
 {
-    std::map<std::string, std::pair<std::string, std::string>> events;
+    std::string_view uid;
+    std::string_view stamp;
+    std::string_view body;
+};
+
+// The events of a text this program wrote, ordered by UID.
+std::vector<CPreviousEvent> PreviousEvents(const std::string& text)
+{
+    std::vector<CPreviousEvent> events;
     const std::string begin = "BEGIN:VEVENT\r\nUID:";
     size_t at = 0;
     while ((at = text.find(begin, at)) != std::string::npos)
@@ -174,10 +185,14 @@ std::map<std::string, std::pair<std::string, std::string>> PreviousEvents(const 
         if (stampEnd == std::string::npos || stampEnd > end)
             break;
         end += 12;
-        events[text.substr(uidStart, uidEnd - uidStart)] =
-            std::make_pair(text.substr(stampEnd + 2, end - stampEnd - 2), text.substr(stamp, stampEnd + 2 - stamp));
+        std::string_view all(text);
+        events.push_back({all.substr(uidStart, uidEnd - uidStart), all.substr(stamp, stampEnd + 2 - stamp),
+                          all.substr(stampEnd + 2, end - stampEnd - 2)});
         at = end;
     }
+    // A UID met twice counts as its last event.
+    std::stable_sort(events.begin(), events.end(),
+                     [](const CPreviousEvent& a, const CPreviousEvent& b) { return a.uid < b.uid; });
     return events;
 }
 
@@ -194,22 +209,39 @@ std::string FormatCalendar(const std::vector<CCalendarEvent>& events, const CCal
     char now[32];
     snprintf(now, sizeof(now), "DTSTAMP:%04u%02u%02uT%02u%02u%02uZ\r\n", nowUtc.wYear, nowUtc.wMonth, nowUtc.wDay,
              nowUtc.wHour, nowUtc.wMinute, nowUtc.wSecond);
-    std::map<std::string, std::pair<std::string, std::string>> old = PreviousEvents(previous);
-    std::map<std::string, std::string> bodies;
+    std::vector<CPreviousEvent> old = PreviousEvents(previous);
+    // The events in the order of their UIDs; of two with one UID the later one that is a date counts.
+    std::vector<std::pair<std::string, const CCalendarEvent*>> ordered;
+    ordered.reserve(events.size());
     for (const CCalendarEvent& event : events)
-    {
-        std::string body = EventBody(event, reminders);
-        if (!body.empty())
-            bodies[Uid(event)] = body;
-    }
+        ordered.emplace_back(Uid(event), &event);
+    std::stable_sort(ordered.begin(), ordered.end(),
+                     [](const auto& a, const auto& b) { return a.first < b.first; });
     std::string out = HEADER;
     out += "CALSCALE:GREGORIAN\r\nX-WR-CALNAME:Birthdays\r\n";
-    for (const auto& entry : bodies)
+    std::string body;
+    for (size_t first = 0, next = 0; first < ordered.size(); first = next)
     {
-        auto before = old.find(entry.first);
-        out += "BEGIN:VEVENT\r\nUID:" + entry.first + "\r\n";
-        out += before != old.end() && before->second.first == entry.second ? before->second.second : now;
-        out += entry.second;
+        const std::string& uid = ordered[first].first;
+        for (next = first + 1; next < ordered.size() && ordered[next].first == uid;)
+            next++;
+        body.clear();
+        for (size_t i = next; i > first && body.empty();)
+            body = EventBody(*ordered[--i].second, reminders);
+        if (body.empty())
+            continue;
+        // The last previous event of this UID keeps its stamp when its lines are the same.
+        auto after = std::upper_bound(old.begin(), old.end(), std::string_view(uid),
+                                      [](std::string_view key, const CPreviousEvent& e) { return key < e.uid; });
+        bool same = after != old.begin() && (after - 1)->uid == uid && (after - 1)->body == body;
+        out += "BEGIN:VEVENT\r\nUID:";
+        out += uid;
+        out += "\r\n";
+        if (same)
+            out += (after - 1)->stamp;
+        else
+            out += now;
+        out += body;
     }
     out += "END:VCALENDAR\r\n";
     return out;

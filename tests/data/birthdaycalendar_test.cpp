@@ -265,27 +265,40 @@ TEST(BirthdayCalendar, KeeperWritesEveryEventOfALoadAndNothingWhenTheBookCannotB
                              "BEGIN:VCARD\r\nVERSION:3.0\r\nUID:anna\r\nFN:Anna Berg\r\nBDAY:1990-12-10\r\n"
                              "ANNIVERSARY:2015-06-20\r\nEND:VCARD\r\n"
                              "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Bo\r\nBDAY:--0315\r\nEND:VCARD\r\n"));
+    // The Today item's list, attached, holds only its period's events; the main program's, loaded whole, needs
+    // no attaching. Either way the calendar gets every event, and nothing from a list that read no book.
+    for (bool whole : {false, true})
     {
+        DeleteFileW(path.c_str());
         CCalendarKeeper keeper;
         CDataList unopened;
-        keeper.Attach(unopened);
-        unopened.LoadUpcoming(CTime(2026, 12, 6, 0, 0, 0));
-        EXPECT_EQ(CALENDAR_UNCHANGED, keeper.Update(unopened, CTime(2026, 12, 6, 0, 0, 0), kNoAlarms));
-        EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesW(path.c_str()));
+        // As Open would: a load saves the list's settings, which must stay the user's.
+        unopened.GetSettings().Read();
+        if (!whole)
+            keeper.Attach(unopened);
+        whole ? unopened.Load() : unopened.LoadUpcoming(CTime(2026, 12, 6, 0, 0, 0));
+        EXPECT_EQ(CALENDAR_UNCHANGED, keeper.Update(unopened, CTime(2026, 12, 6, 0, 0, 0), kNoAlarms)) << whole;
+        EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesW(path.c_str())) << whole;
 
         CDataList list;
-        keeper.Attach(list);
         ASSERT_EQ(S_OK, list.Open(nullptr));
-        list.LoadUpcoming(CTime(2026, 12, 6, 0, 0, 0));
-        EXPECT_EQ(1u, list.GetTotalCount()) << "the item's period holds one of the three events";
-        EXPECT_EQ(CALENDAR_WRITTEN, keeper.Update(list, CTime(2026, 12, 6, 0, 0, 0), kNoAlarms));
-        keeper.Detach(list);
+        if (!whole)
+        {
+            keeper.Attach(list);
+            list.LoadUpcoming(CTime(2026, 12, 6, 0, 0, 0));
+            EXPECT_EQ(1u, list.GetTotalCount()) << "the item's period holds one of the three events";
+        }
+        else
+            list.Load();
+        EXPECT_EQ(CALENDAR_WRITTEN, keeper.Update(list, CTime(2026, 12, 6, 0, 0, 0), kNoAlarms)) << whole;
+        if (!whole)
+            keeper.Detach(list);
+        std::string text = ReadFile(path);
+        size_t events = 0;
+        for (size_t at = text.find("BEGIN:VEVENT"); at != std::string::npos; at = text.find("BEGIN:VEVENT", at + 1))
+            events++;
+        EXPECT_EQ(3u, events) << whole << text;
     }
-    std::string text = ReadFile(path);
-    size_t events = 0;
-    for (size_t at = text.find("BEGIN:VEVENT"); at != std::string::npos; at = text.find("BEGIN:VEVENT", at + 1))
-        events++;
-    EXPECT_EQ(3u, events) << text;
     ClearAddressBook();
     DeleteUserKey(SETTINGS_KEY);
     CoUninitialize();

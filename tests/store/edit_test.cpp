@@ -268,3 +268,28 @@ TEST(CardEdit, Utf16FileKeepsEveryByteOutsideTheEdit)
             EXPECT_EQ(book("1980-03-05", big, bom), ApplyCardEdits(bytes, form, card.begin, edits)) << big << bom;
         }
 }
+
+// A long edited value is folded as the reader will unfold it: with quoted-printable soft breaks
+// only when the first ENCODING the line names is quoted-printable, else with a blank, so that a
+// later contrary ENCODING cannot cut the name short and turn its rest into a property of its own.
+TEST(CardEdit, LongEditedNameIsFoldedAsItsFirstEncodingReads)
+{
+    struct
+    {
+        const char* encodings;
+        const char* expected; // the N line afterwards
+    } cases[] = {
+        {"ENCODING=8BIT;ENCODING=QUOTED-PRINTABLE",
+         "N;ENCODING=8BIT;ENCODING=QUOTED-PRINTABLE:Lind;Anna-Katharina Maria Theresi\r\n a von Lindqvist"},
+        {"ENCODING=QUOTED-PRINTABLE;ENCODING=8BIT",
+         "N;ENCODING=QUOTED-PRINTABLE;ENCODING=8BIT:Lind;Anna-Katharina Maria Theresi=\r\na von Lindqvist"},
+    };
+    for (const auto& c : cases)
+    {
+        std::string head = "BEGIN:VCARD\r\nVERSION:2.1\r\n", tail = "\r\nFN:Anna\r\nEND:VCARD\r\n";
+        std::string text = head + "N;" + c.encodings + ":Lind;An\r\n na" + tail;
+        EXPECT_EQ(head + c.expected + tail,
+                  Edited(text, [](CCardFields& f) { f.firstName = "Anna-Katharina Maria Theresia von Lindqvist"; }))
+            << c.encodings;
+    }
+}

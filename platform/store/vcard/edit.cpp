@@ -137,18 +137,26 @@ public:
         return raw.Read(m_text, p.begin, p.end);
     }
 
+    // Whether a written text failed to read back as the one property it stands for: the card
+    // is then not saved.
+    bool Refused() const { return m_refused; }
+
     void Put(int index, const CRawLine& raw)
     {
         const CVCardProperty& old = m_card.properties[index];
+        std::string lines = raw.Format();
+        CVCardProperty back;
+        if (!CVCardReader::ParseProperty(lines.data(), lines.size(), back) || back.end != lines.size())
+            m_refused = true;
         if (raw.eol.empty())
         {
-            Add(old.begin, old.end, Lines(raw.Format()));
+            Add(old.begin, old.end, Lines(lines));
             return;
         }
         // A value ending in a soft break also took the blank lines after it: its own line end is
         // the first of them, and the others stay after the rewritten lines.
         size_t own = raw.eol.compare(0, 2, "\r\n") == 0 ? 2 : 1;
-        Add(old.begin, old.end, Lines(raw.Format(), raw.eol.substr(0, own)) + raw.eol.substr(own));
+        Add(old.begin, old.end, Lines(lines, raw.eol.substr(0, own)) + raw.eol.substr(own));
     }
 
     // The value becomes text (escaped UTF-8), in the property's charset and encoding when that
@@ -276,6 +284,7 @@ private:
     std::string m_eol;
     size_t m_endLine;
     bool m_typeEquals = false;
+    bool m_refused = false;
 };
 
 void EditText(CCardEditor& editor, const CVCard& card, int index, const std::string& value)
@@ -579,8 +588,10 @@ void MergeFields(const CCardFields& original, const CCardFields& edited, CCardFi
 
 namespace {
 
-// Every property no edit replaced reads back from the edited card with the same bytes, in order: an
-// inserted line that a neighbour would swallow as its continuation, or that would swallow one, fails.
+// The edited card reads back as the properties no edit replaced, with the same bytes and in order,
+// and one property at the start of each written text: an inserted line that a neighbour would
+// swallow as its continuation, or that would swallow one, fails, and so does a written text that
+// reads as more than one property (its value cut short, its rest a property of its own).
 bool KeepsUntouchedProperties(const std::string& cardText, const CVCard& card, const std::vector<CCardEdit>& edits,
                               const std::string& result)
 {
@@ -588,24 +599,35 @@ bool KeepsUntouchedProperties(const std::string& cardText, const CVCard& card, c
     CVCard again;
     if (!reader.Next(again))
         return false;
-    size_t next = 0;
-    for (const CVCardProperty& p : card.properties)
+    std::vector<size_t> written;
+    size_t shift = 0;
+    for (const CCardEdit& e : edits)
     {
-        bool replaced = false;
-        for (const CCardEdit& e : edits)
-            if (e.begin < e.end && p.begin < e.end && e.begin < p.end)
-                replaced = true;
-        if (replaced)
-            continue;
-        while (next < again.properties.size() &&
-               result.compare(again.properties[next].begin, again.properties[next].end - again.properties[next].begin,
-                              cardText, p.begin, p.end - p.begin) != 0)
-            ++next;
-        if (next == again.properties.size())
-            return false;
-        ++next;
+        if (!e.text.empty())
+            written.push_back(e.begin + shift);
+        shift += e.text.size() - (e.end - e.begin);
     }
-    return true;
+    auto replaced = [&](const CVCardProperty& old) {
+        return std::any_of(edits.begin(), edits.end(),
+                           [&](const CCardEdit& e) { return e.begin < e.end && old.begin < e.end && e.begin < old.end; });
+    };
+    size_t next = 0;
+    for (const CVCardProperty& p : again.properties)
+    {
+        if (std::find(written.begin(), written.end(), p.begin) != written.end())
+            continue;
+        while (next < card.properties.size() && replaced(card.properties[next]))
+            ++next;
+        if (next == card.properties.size())
+            return false;
+        const CVCardProperty& old = card.properties[next++];
+        if (result.compare(p.begin, p.end - p.begin, cardText, old.begin, old.end - old.begin) != 0)
+            return false;
+    }
+    // Every untouched property was met.
+    while (next < card.properties.size() && replaced(card.properties[next]))
+        ++next;
+    return next == card.properties.size();
 }
 
 } // namespace
@@ -640,6 +662,8 @@ bool EditCard(const std::string& cardText, const CCardFields& asked, std::string
             EditEmail(editor, card, record, slot, wanted.emails[slot]);
     if (!newUid.empty() && !card.Find("UID"))
         editor.Insert(-1, "UID", newUid);
+    if (editor.Refused())
+        return false;
     std::vector<CCardEdit> done = editor.Edits();
     result.clear();
     size_t pos = 0;

@@ -153,22 +153,27 @@ void CRawLine::RemoveParams(const char* wanted)
 std::string CRawLine::Format() const
 {
     std::string line = name;
-    bool quotedPrintable = false;
+    // The first ENCODING and the first CHARSET count, as they do for the reader: soft breaks in a
+    // value the reader does not read as quoted-printable would end the property at the first one.
+    const std::string* encoding = nullptr;
+    const std::string* charset = nullptr;
     for (const std::string& p : params)
     {
         line += ";" + p;
-        quotedPrintable = quotedPrintable || (ParamName(p) == "ENCODING" && EqualsNoCase(ParamValue(p), "QUOTED-PRINTABLE"));
+        std::string paramName = ParamName(p);
+        if (paramName == "ENCODING" && !encoding)
+            encoding = &p;
+        if (paramName == "CHARSET" && !charset)
+            charset = &p;
     }
     line += ":";
     size_t valueStart = line.size();
     line += value;
     if (!folded)
         return line + "\r\n";
-    std::string charset;
-    for (const std::string& p : params)
-        if (ParamName(p) == "CHARSET")
-            charset = CharsetKey(ParamValue(p));
-    return quotedPrintable ? FoldQuotedPrintable(line, valueStart, charset) : FoldLine(line);
+    bool quotedPrintable = encoding && EqualsNoCase(Trim(ParamValue(*encoding)), "QUOTED-PRINTABLE");
+    return quotedPrintable ? FoldQuotedPrintable(line, valueStart, charset ? CharsetKey(ParamValue(*charset)) : std::string())
+                           : FoldLine(line);
 }
 
 std::vector<std::string> RawComponents(const std::string& value)
