@@ -137,8 +137,17 @@ public:
         }
         return true;
     }
-    // The next n bytes in one piece (the window grows to hold them), or null when there are not as many.
-    const char* Bytes(size_t n) { return Take(n); }
+    // The next n bytes in one piece, left to be taken (Skip) once used; null when there are not as many.
+    const char* Peek(size_t n)
+    {
+        const char* at = Take(n);
+        if (at)
+            m_pos -= n;
+        return at;
+    }
+    void Skip(size_t n) { Take(n); }
+    // Of the window the index is read through: what a caller peeking at it can count on.
+    static size_t Window() { return WINDOW; }
     // A count of items of at least minBytes each that the rest of the bytes can hold.
     uint32_t Count(size_t minBytes)
     {
@@ -249,80 +258,90 @@ void PutCard(CWriter& out, const CStoreCard& card, const CStoreCard& previous)
         out.Number(static_cast<uint32_t>(card.anniversary) - static_cast<uint32_t>(FIRST_DAY));
 }
 
-// Reads what PutCard wrote from bytes in memory, every read bounded by their end. Only the coding is
-// checked here: whether the cards make sense is CFileCards::Sound's to say.
-class CCardDecoder
+// The number at at, seven bits a byte; null when it runs past end or is longer than any PutCard writes.
+inline const uint8_t* GetNumber(const uint8_t* at, const uint8_t* end, uint64_t& value)
 {
-public:
-    CCardDecoder(const char* data, size_t size)
-        : m_at(reinterpret_cast<const uint8_t*>(data)), m_end(m_at + size)
+    if (at < end && *at < 0x80)
     {
+        value = *at;
+        return at + 1;
     }
-    bool Ok() const { return m_ok; }
-    bool AtEnd() const { return m_at == m_end; }
-    void Card(CStoreCard& card, const CStoreCard& previous)
+    value = 0;
+    for (unsigned shift = 0; at < end && shift < 64; shift += 7)
     {
-        uint64_t first = Number();
-        if (first >> (32 + CARD_FLAG_BITS))
-            m_ok = false;
-        if (first & AS_BEFORE)
-        {
-            card.hash = previous.hash;
-            card.baseOid = previous.baseOid;
-        }
-        else
-        {
-            Raw(card.hash);
-            if (first & OID_GIVEN)
-                Raw(card.baseOid);
-            else
-                card.baseOid = ContentOid(card.hash);
-        }
-        card.begin = previous.end + static_cast<uint32_t>(first >> CARD_FLAG_BITS);
-        card.end = card.begin + Small();
-        card.nameAt = previous.nameAt + Small();
-        card.birthday = first & HAS_BIRTHDAY ? Day() : NO_DAY;
-        card.anniversary = first & HAS_ANNIVERSARY ? Day() : NO_DAY;
+        uint8_t byte = *at++;
+        value |= static_cast<uint64_t>(byte & 0x7F) << shift;
+        if (byte < 0x80)
+            return value >> (32 + CARD_FLAG_BITS) ? nullptr : at;
     }
+    return nullptr;
+}
 
-private:
-    uint64_t Number()
-    {
-        uint64_t value = 0;
-        for (unsigned shift = 0; m_at < m_end && shift < 64; shift += 7)
-        {
-            uint8_t byte = *m_at++;
-            value |= static_cast<uint64_t>(byte & 0x7F) << shift;
-            if (byte < 0x80)
-                return value;
-        }
-        m_ok = false;
-        return 0;
-    }
-    uint32_t Small()
-    {
-        uint64_t value = Number();
-        if (value > UINT32_MAX)
-            m_ok = false;
-        return static_cast<uint32_t>(value);
-    }
-    template <typename T> void Raw(T& value)
-    {
-        if (static_cast<size_t>(m_end - m_at) < sizeof(T))
-        {
-            m_ok = false;
-            m_at = m_end;
-            return;
-        }
-        memcpy(&value, m_at, sizeof(T));
-        m_at += sizeof(T);
-    }
-    int32_t Day() { return static_cast<int32_t>(Small() + static_cast<uint32_t>(FIRST_DAY)); }
+// The most bytes a card takes in the index: numbers of ten bytes at most, hash and oid.
+const size_t MAX_CARD_BYTES = 10 + 8 + 4 + 4 * 10;
 
-    const uint8_t* m_at;
-    const uint8_t* m_end;
-    bool m_ok = true;
+// Where decoding a file's cards stands: what the next card follows from.
+struct CCardsRead
+{
+    size_t done = 0;
+    uint64_t hash = 0;
+    LONG baseOid = 0;
+    uint32_t end = 0;
+    uint32_t nameAt = 0;
 };
+
+// Decodes cards PutCard wrote from a piece of their bytes into place, in one pass, while the piece
+// surely holds a whole card (to its end when it is the last piece); the bytes used, or SIZE_MAX when
+// they are not what PutCard writes. Every read is bounded by the piece's end; whether the cards make
+// sense is CFileCards::Sound's to say.
+size_t GetCards(const char* data, size_t size, bool last, CStoreCard* cards, size_t count, CCardsRead& read)
+{
+    const uint8_t* start = reinterpret_cast<const uint8_t*>(data);
+    const uint8_t* at = start;
+    const uint8_t* end = at + size;
+    for (; read.done < count && (last || static_cast<size_t>(end - at) >= MAX_CARD_BYTES); ++read.done)
+    {
+        CStoreCard* card = cards + read.done;
+        uint64_t first, length, name;
+        if (!(at = GetNumber(at, end, first)))
+            return SIZE_MAX;
+        if (!(first & AS_BEFORE))
+        {
+            size_t fixed = first & OID_GIVEN ? sizeof(read.hash) + sizeof(read.baseOid) : sizeof(read.hash);
+            if (static_cast<size_t>(end - at) < fixed)
+                return SIZE_MAX;
+            memcpy(&read.hash, at, sizeof(read.hash));
+            if (first & OID_GIVEN)
+                memcpy(&read.baseOid, at + sizeof(read.hash), sizeof(read.baseOid));
+            else
+                read.baseOid = ContentOid(read.hash);
+            at += fixed;
+        }
+        if (!(at = GetNumber(at, end, length)) || !(at = GetNumber(at, end, name)))
+            return SIZE_MAX;
+        card->hash = read.hash;
+        card->baseOid = read.baseOid;
+        card->begin = read.end + static_cast<uint32_t>(first >> CARD_FLAG_BITS);
+        card->end = read.end = card->begin + static_cast<uint32_t>(length);
+        card->nameAt = read.nameAt = read.nameAt + static_cast<uint32_t>(name);
+        uint64_t day;
+        card->birthday = NO_DAY;
+        if (first & HAS_BIRTHDAY)
+        {
+            if (!(at = GetNumber(at, end, day)))
+                return SIZE_MAX;
+            card->birthday = static_cast<int32_t>(static_cast<uint32_t>(day) + static_cast<uint32_t>(FIRST_DAY));
+        }
+        card->anniversary = NO_DAY;
+        if (first & HAS_ANNIVERSARY)
+        {
+            if (!(at = GetNumber(at, end, day)))
+                return SIZE_MAX;
+            card->anniversary = static_cast<int32_t>(static_cast<uint32_t>(day) + static_cast<uint32_t>(FIRST_DAY));
+        }
+    }
+    return static_cast<size_t>(at - start);
+}
 
 } // namespace
 
@@ -393,15 +412,20 @@ bool ReadIndex(HANDLE h, const std::wstring& location, CSnapshot& snapshot)
             return false;
         if (count)
         {
-            const char* coded = in.Bytes(cardBytes);
-            if (!coded)
-                return false;
-            CCardDecoder decoder(coded, cardBytes);
-            CStoreCard* card = cards->FillCards(count);
-            CStoreCard previous;
-            for (CStoreCard* last = card + count; card != last && decoder.Ok(); previous = *card++)
-                decoder.Card(*card, previous);
-            if (!decoder.Ok() || !decoder.AtEnd())
+            // A window's worth at a time: a large book's cards are never held coded whole.
+            CStoreCard* fill = cards->FillCards(count);
+            CCardsRead read;
+            for (size_t left = cardBytes; left;)
+            {
+                size_t piece = std::min(left, CReader::Window());
+                const char* coded = in.Peek(piece);
+                size_t used = coded ? GetCards(coded, piece, piece == left, fill, count, read) : SIZE_MAX;
+                if (used == SIZE_MAX || used == 0)
+                    return false;
+                in.Skip(used);
+                left -= used;
+            }
+            if (read.done != count)
                 return false;
         }
         else if (cardBytes)
