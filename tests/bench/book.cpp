@@ -1,5 +1,6 @@
 // Generated address books for the benchmarks: numbered contacts spread over the year.
 #include "tests/bench/book.h"
+#include "tests/store/register_store.h"
 
 #include <windows.h>
 
@@ -53,3 +54,17 @@ bool WriteAll(const std::wstring& path, const std::string& bytes)
     return ok;
 }
 
+bool RegisterStoreForBenchmark()
+{
+    if (RegisterContactStore())
+        return true;
+    printf("festivo_store.dll could not be registered\n");
+    return false;
+}
+
+std::wstring TempFolder()
+{
+    wchar_t temp[MAX_PATH];
+    GetTempPathW(MAX_PATH, temp);
+    return temp;
+}

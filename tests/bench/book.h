@@ -7,3 +7,7 @@
 // number and an address, and with a small inline photo when photos is set.
 std::string Book(int count, bool photos);
 bool WriteAll(const std::wstring& path, const std::string& bytes);
+// Registers the contact store for a benchmark; false, said on stdout, when it cannot be.
+bool RegisterStoreForBenchmark();
+// The temporary folder, ending in a backslash.
+std::wstring TempFolder();

@@ -261,16 +261,12 @@ void Print(const char* who, int count, const CFigures& f)
 
 void StoreBurstBenchmark()
 {
-    if (!RegisterContactStore())
-    {
-        printf("festivo_store.dll could not be registered\n");
+    if (!RegisterStoreForBenchmark())
         return;
-    }
     printf("Another program rewrites every card of the address book; times in ms from the rewrite.\n");
     printf("%-10s %7s %14s %8s %14s %13s %13s %13s %10s\n", "program", "cards", "notifications", "reloads",
            "first message", "last message", "list current", "last reload", "one load");
-    wchar_t temp[MAX_PATH];
-    GetTempPathW(MAX_PATH, temp);
+    std::wstring temp = TempFolder();
     const char* sizes = getenv("FESTIVO_BURST_CARDS");
     int count = sizes ? atoi(sizes) : 10000;
     std::wstring path = std::wstring(temp) + L"festivo-burst-" + std::to_wstring(count) + L".vcf";

@@ -32,13 +32,9 @@ double Median(const std::function<void()>& step)
 
 void CalendarBenchmark()
 {
-    if (!RegisterContactStore())
-    {
-        printf("festivo_store.dll could not be registered\n");
+    if (!RegisterStoreForBenchmark())
         return;
-    }
-    wchar_t temp[MAX_PATH];
-    GetTempPathW(MAX_PATH, temp);
+    std::wstring temp = TempFolder();
     std::wstring book = std::wstring(temp) + L"festivo-calendar-10000.vcf";
     std::wstring ics = std::wstring(temp) + L"festivo-calendar-10000.ics";
     WriteAll(book, Book(10000, false));

@@ -20,13 +20,9 @@ template <class F> double Time(F action)
 
 void EventListBenchmark()
 {
-    if (!RegisterContactStore())
-    {
-        printf("festivo_store.dll could not be registered\n");
+    if (!RegisterStoreForBenchmark())
         return;
-    }
-    wchar_t temp[MAX_PATH];
-    GetTempPathW(MAX_PATH, temp);
+    std::wstring temp = TempFolder();
     printf("%9s %8s %9s %9s %9s %9s %9s %10s %10s %9s\n", "events", "Load", "Upcoming", "by name", "by date",
            "by days", "by month", "filter n42", "filter ily", "clear");
     const int sizes[] = {1000, 10000, 100000};

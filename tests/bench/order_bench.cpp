@@ -92,13 +92,9 @@ std::string Renamed(const std::string& book, const std::string& given)
 
 void OrderBenchmark()
 {
-    if (!RegisterContactStore())
-    {
-        printf("festivo_store.dll could not be registered\n");
+    if (!RegisterStoreForBenchmark())
         return;
-    }
-    wchar_t temp[MAX_PATH];
-    GetTempPathW(MAX_PATH, temp);
+    std::wstring temp = TempFolder();
     printf("milliseconds for 100,000 events; peer: a locale call per name\n");
     printf("%-24s %12s %12s %12s %12s %12s\n", "names", "keys: peer", "keys", "order: peer", "by name", "by days");
     std::string book = Book(100000, false);

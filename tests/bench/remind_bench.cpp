@@ -23,13 +23,9 @@ double Median(std::vector<double>& times)
 
 void ReminderBenchmark()
 {
-    if (!RegisterContactStore())
-    {
-        printf("festivo_store.dll could not be registered\n");
+    if (!RegisterStoreForBenchmark())
         return;
-    }
-    wchar_t temp[MAX_PATH];
-    GetTempPathW(MAX_PATH, temp);
+    std::wstring temp = TempFolder();
     std::wstring path = std::wstring(temp) + L"festivo-remind-10000.vcf";
     WriteAll(path, Book(10000, false));
     SetAddressBook(path);

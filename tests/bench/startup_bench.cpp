@@ -62,13 +62,9 @@ public:
 
 void MainProgramBenchmark()
 {
-    if (!RegisterContactStore())
-    {
-        printf("festivo_store.dll could not be registered\n");
+    if (!RegisterStoreForBenchmark())
         return;
-    }
-    wchar_t temp[MAX_PATH];
-    GetTempPathW(MAX_PATH, temp);
+    std::wstring temp = TempFolder();
     std::wstring path = std::wstring(temp) + L"festivo-startup-10000.vcf";
     WriteAll(path, Book(10000, false));
     SetAddressBook(path);

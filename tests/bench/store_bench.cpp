@@ -57,11 +57,8 @@ double Enumerate(IPOutlookApp2* app, int& count)
 
 void ContactStoreBenchmark()
 {
-    if (!RegisterContactStore())
-    {
-        printf("festivo_store.dll could not be registered\n");
+    if (!RegisterStoreForBenchmark())
         return;
-    }
     IPOutlookApp2* app = nullptr;
     if (FAILED(CoCreateInstance(CLSID_Application, nullptr, CLSCTX_INPROC_SERVER, IID_IPOutlookApp2,
                                 reinterpret_cast<void**>(&app))))
@@ -70,8 +67,7 @@ void ContactStoreBenchmark()
         return;
     }
     app->Logon(0);
-    wchar_t temp[MAX_PATH];
-    GetTempPathW(MAX_PATH, temp);
+    std::wstring temp = TempFolder();
     printf("%9s %7s %10s %12s %16s %16s\n", "contacts", "photos", "file MB", "read ms", "first enum ms", "again ms");
     const int sizes[] = {1000, 10000, 100000};
     for (int size : sizes)
@@ -100,13 +96,9 @@ void ContactStoreBenchmark()
 
 void ContactWalkBenchmark()
 {
-    if (!RegisterContactStore())
-    {
-        printf("festivo_store.dll could not be registered\n");
+    if (!RegisterStoreForBenchmark())
         return;
-    }
-    wchar_t temp[MAX_PATH];
-    GetTempPathW(MAX_PATH, temp);
+    std::wstring temp = TempFolder();
     std::wstring folder = std::wstring(temp) + L"festivo-walk";
     CreateDirectoryW(folder.c_str(), nullptr);
     const int files = 5000;

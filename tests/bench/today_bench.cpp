@@ -54,13 +54,9 @@ double PaintMilliseconds(HWND item, int height)
 
 void TodayPaintBenchmark()
 {
-    if (!RegisterContactStore())
-    {
-        printf("festivo_store.dll could not be registered\n");
+    if (!RegisterStoreForBenchmark())
         return;
-    }
-    wchar_t temp[MAX_PATH];
-    GetTempPathW(MAX_PATH, temp);
+    std::wstring temp = TempFolder();
     std::wstring path = std::wstring(temp) + L"festivo-today-10000.vcf";
     WriteAll(path, Book(10000, false));
     SetAddressBook(path);
