@@ -250,7 +250,7 @@ HRESULT STDMETHODCALLTYPE CItemCollection::get_Count(int* count)
 {
     if (!count)
         return E_POINTER;
-    *count = static_cast<int>(m_snapshot->entries.size());
+    *count = static_cast<int>(m_snapshot->Count());
     return S_OK;
 }
 
@@ -259,7 +259,7 @@ HRESULT STDMETHODCALLTYPE CItemCollection::Item(int index, IContact** result)
     if (!result)
         return E_POINTER;
     *result = nullptr;
-    if (index < 1 || static_cast<size_t>(index) > m_snapshot->entries.size())
+    if (index < 1 || static_cast<size_t>(index) > m_snapshot->Count())
         return E_INVALIDARG;
     *result = new CContact(m_snapshot, static_cast<size_t>(index - 1));
     return S_OK;

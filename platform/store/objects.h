@@ -114,7 +114,7 @@ private:
     // What the list reads is kept for every card; the rest is read from the card when asked for.
     const CStoreCard& Card() const { return m_snapshot->Card(m_entry); }
     const vcard::CContactRecord& Record() const { return m_snapshot->Record(m_entry); }
-    LONG Oid() const { return m_snapshot->entries[m_entry].oid; }
+    LONG Oid() const { return m_snapshot->Oid(m_entry); }
 
     std::shared_ptr<const CSnapshot> m_snapshot;
     size_t m_entry;
