@@ -137,8 +137,44 @@ CTime NextOccurrence(const CTime& reference, const CTime& date)
     return CTime(following.GetYear(), following.GetMonth(), following.GetDay(), 0, 0, 0);
 }
 
+namespace {
+
+// Days from 1 January 1601 to a valid date of the Gregorian calendar.
+int DayNumber(int year, int month, int day)
+{
+    static const int kDaysBefore[12] = {0, 31, 59, 90, 120, 151, 181, 212, 243, 273, 304, 334};
+    int y = year - 1601;
+    int days = 365 * y + y / 4 - y / 100 + y / 400 + kDaysBefore[month - 1] + day - 1;
+    return month > 2 && IsLeapYear(year) ? days + 1 : days;
+}
+
+// True when every date the next occurrence is taken from is a valid Gregorian one, so that whole day numbers
+// give what the system's time conversion gives; anything else takes the general way.
+bool PlainDates(const CTime& reference, const CTime& date)
+{
+    int year = reference.GetYear(), month = reference.GetMonth();
+    return year > 1752 && year < 9999 && month >= 1 && month <= 12 && reference.GetDay() >= 1 &&
+           reference.GetDay() <= DaysInMonth(month, year) && date.GetMonth() >= 1 && date.GetMonth() <= 12 &&
+           date.GetDay() >= 1;
+}
+
+} // namespace
+
 int DaysToNextOccurrence(const CTime& reference, const CTime& date)
 {
+    // Called for every event at every ordering and painting: day numbers instead of two time conversions.
+    if (PlainDates(reference, date))
+    {
+        int year = reference.GetYear();
+        int from = DayNumber(year, reference.GetMonth(), reference.GetDay());
+        int month = date.GetMonth();
+        int day = date.GetDay();
+        int next = DayNumber(year, month, day < DaysInMonth(month, year) ? day : DaysInMonth(month, year));
+        if (next >= from)
+            return next - from;
+        year++;
+        return DayNumber(year, month, day < DaysInMonth(month, year) ? day : DaysInMonth(month, year)) - from;
+    }
     CTime from(reference.GetYear(), reference.GetMonth(), reference.GetDay(), 0, 0, 0);
     return DaysBetween(NextOccurrence(reference, date), from);
 }

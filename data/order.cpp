@@ -294,6 +294,10 @@ bool CDataList::Passes(const CDataItem* item) const
 void CDataList::BuildView()
 {
     delete m_view;
+    m_view = nullptr;
+    // With nothing to leave out the lists show the events themselves, without a position for each.
+    if (m_filter.IsEmpty() && m_settings.SplitMode != SPLIT_BY_MONTH && m_settings.SplitMode != SPLIT_BY_ZODIAC)
+        return;
     m_view = new CArray<int>();
     for (uint32_t i = 0; i < m_items.GetCount(); i++)
         if (Passes(m_items.At(i)))

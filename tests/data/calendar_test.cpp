@@ -72,6 +72,29 @@ TEST(Calendar, DaysToNextOccurrenceAroundTheYearEnd)
     EXPECT_EQ(0, next.GetHour());
 }
 
+TEST(Calendar, DaysLeftAgreeWithTheNextOccurrenceOnEveryDayOfTheYear)
+{
+    // Around leap years and century years, a year whose leap day only the old rule has, the first years of the Gregorian rule and the last before 9999;
+    // every day of each as the reference, each month's first, middle and last days (and past them) as dates.
+    const int years[] = {1700, 1752, 1753, 1799, 1800, 2000, 2023, 2024, 2025, 2100, 9998, 9999};
+    const int days[] = {1, 15, 28, 29, 30, 31, 40};
+    for (int year : years)
+        for (int month = 1; month <= 12; month++)
+            for (int day = 1; day <= DaysInMonth(month, year); day++)
+            {
+                CTime reference(year, month, day, 23, 59, 0);
+                CTime from = Date(year, month, day);
+                for (int dateMonth = 1; dateMonth <= 12; dateMonth++)
+                    for (int dateDay : days)
+                    {
+                        CTime date = Date(1990, dateMonth, dateDay);
+                        int expected = DaysBetween(NextOccurrence(reference, date), from);
+                        ASSERT_EQ(expected, DaysToNextOccurrence(reference, date))
+                            << year << "-" << month << "-" << day << " to " << dateMonth << "-" << dateDay;
+                    }
+            }
+}
+
 TEST(Calendar, LeapDayBirthdayFallsOnTheRightDay)
 {
     CTime leapDay = Date(1996, 2, 29);
