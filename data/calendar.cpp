@@ -3,6 +3,8 @@
 
 #include "core/error.h"
 
+#include <oleauto.h>
+
 #include <cstring>
 
 CTime::CTime() : m_year(0), m_month(0), m_dayOfWeek(0), m_day(0), m_hour(0), m_minute(0), m_second(0), m_millisecond(0)
@@ -57,6 +59,37 @@ int DayOfWeek(int year, int month, int day)
     int w = (term + 26 * month + 26) / 10 + (125 * y) / 100 + y / 400 - y / 100 + day - 1;
     w %= 7;
     return w < 0 ? w + 7 : w;
+}
+
+bool DateValueToTime(double value, SYSTEMTIME& st)
+{
+    // Whole days, what address books give, by arithmetic: the platform's conversion cost more than the rest of
+    // an event's load. Day 0 is 1 January 1601, a Monday, the first day of a 400-year cycle.
+    const double FIRST = -109205.0; // 1 January 1601
+    const double LAST = 2958465.0;  // 31 December 9999
+    if (!(value >= FIRST && value <= LAST) || value != static_cast<double>(static_cast<int>(value)))
+        return VariantTimeToSystemTime(value, &st) != FALSE;
+    int days = static_cast<int>(value) + 109205;
+    int dayOfWeek = (days + 1) % 7;
+    int cycles = days / 146097;
+    days %= 146097;
+    int centuries = days / 36524 == 4 ? 3 : days / 36524;
+    days -= centuries * 36524;
+    int fours = days / 1461;
+    days -= fours * 1461;
+    int years = days / 365 == 4 ? 3 : days / 365;
+    days -= years * 365;
+    int year = 1601 + 400 * cycles + 100 * centuries + 4 * fours + years;
+    bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+    int month = 1;
+    for (int length = 31; days >= length; length = month == 2 ? (leap ? 29 : 28) : DaysInMonth(month, year))
+    {
+        days -= length;
+        month++;
+    }
+    st = SYSTEMTIME{static_cast<WORD>(year), static_cast<WORD>(month), static_cast<WORD>(dayOfWeek),
+                    static_cast<WORD>(days + 1), 0, 0, 0, 0};
+    return true;
 }
 
 bool IsLeapYear(int year)

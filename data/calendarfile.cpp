@@ -216,17 +216,20 @@ void CCalendarDigest::Add(const CCalendarEvent& event)
     hash = Step(hash, static_cast<uint32_t>(event.month) | static_cast<uint64_t>(static_cast<uint32_t>(event.day)) << 32);
     size_t length = wcslen(event.name);
     hash = Step(hash, (event.anniversary ? 1u : 0u) | static_cast<uint64_t>(length) << 1);
+    // The name in two lanes, each taking every other word, so that their multiplications overlap.
     const size_t PER_WORD = sizeof(uint64_t) / sizeof(wchar_t);
+    uint64_t other = 0x84222325CBF29CE4ull;
     size_t i = 0;
-    for (; i + PER_WORD <= length; i += PER_WORD)
+    for (; i + 2 * PER_WORD <= length; i += 2 * PER_WORD)
     {
-        uint64_t word;
-        memcpy(&word, event.name + i, sizeof(word));
-        hash = Step(hash, word);
+        uint64_t words[2];
+        memcpy(words, event.name + i, sizeof(words));
+        hash = Step(hash, words[0]);
+        other = Step(other, words[1]);
     }
-    uint64_t last = 0;
-    memcpy(&last, event.name + i, (length - i) * sizeof(wchar_t));
-    m_sum += Mix(Step(hash, last));
+    uint64_t last[2] = {0, 0};
+    memcpy(last, event.name + i, (length - i) * sizeof(wchar_t));
+    m_sum += Mix(Step(Step(hash, last[0]), Step(other, last[1])));
     m_count++;
 }
 

@@ -2,6 +2,11 @@
 #include "data/calendar.h"
 #include "tests/support/fatal.h"
 
+#include <oleauto.h>
+
+#include <cstring>
+#include <vector>
+
 namespace {
 
 CTime Date(int y, int m, int d)
@@ -93,6 +98,29 @@ TEST(Calendar, DaysLeftAgreeWithTheNextOccurrenceOnEveryDayOfTheYear)
                             << year << "-" << month << "-" << day << " to " << dateMonth << "-" << dateDay;
                     }
             }
+}
+
+TEST(Calendar, DateValuesConvertAsThePlatformConvertsThem)
+{
+    // Every whole day from before 1601 to 2173, every thirteenth after it to beyond 9999, then times of day
+    // and values of no date at all; the outputs start as 0xdeadbeef so that a field never written shows.
+    std::vector<double> values;
+    for (int day = -110000; day <= 2960000; day += day < 100000 ? 1 : 13)
+        values.push_back(day);
+    for (double other : {0.5, -0.25, 45000.75, -109205.5, 2958465.5, -700000.0, 1e7, 1.0 / 0.0, 0.0 / 0.0})
+        values.push_back(other);
+    for (double value : values)
+    {
+        SYSTEMTIME expected, converted;
+        memset(&expected, 0xEF, sizeof(expected));
+        memset(&converted, 0xEF, sizeof(converted));
+        bool platform = VariantTimeToSystemTime(value, &expected) != FALSE;
+        ASSERT_EQ(platform, DateValueToTime(value, converted)) << value;
+        if (platform)
+        {
+            ASSERT_EQ(0, memcmp(&expected, &converted, sizeof(converted))) << value;
+        }
+    }
 }
 
 TEST(Calendar, LeapDayBirthdayFallsOnTheRightDay)
