@@ -59,6 +59,54 @@ uint64_t Head(const unsigned char* bytes, uint32_t length, uint32_t from)
     return head;
 }
 
+// Orders entries by key, then head. Keys of at most a few hundred values (days left, day of the year) are
+// first put in their places by counting, in place, so that only the entries of one key are sorted by head.
+void SortByKeyAndHead(std::vector<KeyedItem>& keyed)
+{
+    const int64_t MAX_SPAN = 1024;
+    const size_t FEWEST = 4096;
+    if (keyed.size() < FEWEST)
+    {
+        std::sort(keyed.begin(), keyed.end(), [](const KeyedItem& a, const KeyedItem& b) {
+            return a.key != b.key ? a.key < b.key : a.head < b.head;
+        });
+        return;
+    }
+    int32_t low = keyed[0].key, high = keyed[0].key;
+    for (const KeyedItem& entry : keyed)
+    {
+        low = std::min(low, entry.key);
+        high = std::max(high, entry.key);
+    }
+    if (int64_t(high) - low >= MAX_SPAN)
+    {
+        std::sort(keyed.begin(), keyed.end(), [](const KeyedItem& a, const KeyedItem& b) {
+            return a.key != b.key ? a.key < b.key : a.head < b.head;
+        });
+        return;
+    }
+    uint32_t span = static_cast<uint32_t>(high - low) + 1;
+    std::vector<uint32_t> start(span + 1, 0);
+    for (const KeyedItem& entry : keyed)
+        start[static_cast<uint32_t>(entry.key - low) + 1]++;
+    for (uint32_t k = 0; k < span; k++)
+        start[k + 1] += start[k];
+    // Each swap puts one entry in its key's place for good.
+    std::vector<uint32_t> next(start.begin(), start.end() - 1);
+    for (uint32_t k = 0; k < span; k++)
+        while (next[k] < start[k + 1])
+        {
+            uint32_t belongs = static_cast<uint32_t>(keyed[next[k]].key - low);
+            if (belongs == k)
+                next[k]++;
+            else
+                std::swap(keyed[next[k]], keyed[next[belongs]++]);
+        }
+    for (uint32_t k = 0; k < span; k++)
+        std::sort(keyed.begin() + start[k], keyed.begin() + start[k + 1],
+                  [](const KeyedItem& a, const KeyedItem& b) { return a.head < b.head; });
+}
+
 // The keys' byte order from offset from on (a key that is the start of another comes first), given equal
 // bytes before it.
 int CompareFrom(uint32_t from, const unsigned char* a, uint32_t lengthA, const unsigned char* b, uint32_t lengthB)
@@ -236,9 +284,7 @@ void CDataList::Order(int order, const CTime& reference)
             const unsigned char* bytes = names.Key(entry.name, scratch, length);
             entry.head = Head(bytes, length, shared);
         }
-    std::sort(keyed.begin(), keyed.end(), [](const KeyedItem& a, const KeyedItem& b) {
-        return a.key != b.key ? a.key < b.key : a.head < b.head;
-    });
+    SortByKeyAndHead(keyed);
     CRunOrder runs(names, shared + HEAD_BYTES);
     for (uint32_t start = 0, end = 0; start < count; start = end)
     {

@@ -254,7 +254,7 @@ TEST_F(DataList, NamesOrderByEveryLetter)
 
 // Many events (as many as make the list use quick name keys) whose names share beginnings, repeat, differ
 // only in case or in a hyphen, or are not plain: the list's order is the one of the locale's keys, event by
-// event, by name and by days left. The second book's names all begin alike but for a few far apart, which
+// event, in every order. The second book's names all begin alike but for a few far apart, which
 // a guess from some of the names misses.
 TEST_F(DataList, OrderIsTheLocalesOverManyNames)
 {
@@ -286,17 +286,21 @@ TEST_F(DataList, OrderIsTheLocalesOverManyNames)
                                     -1, reinterpret_cast<wchar_t*>(bytes), sizeof(bytes));
             keys[list.GetItem(i)] = std::string(bytes, static_cast<size_t>(size > 0 ? size : 0));
         }
-        for (int order : {SORT_BY_NAME, SORT_BY_DAYS_LEFT})
+        for (int order : {SORT_BY_NAME, SORT_BY_DAYS_LEFT, SORT_BY_MONTH, SORT_BY_DATE})
         {
             list.Sort(order);
             std::vector<const CDataItem*> expected;
             for (uint32_t i = 0; i < list.GetCount(); i++)
                 expected.push_back(list.GetItem(i));
+            auto key = [&](const CDataItem* e) {
+                return order == SORT_BY_DAYS_LEFT ? list.GetDaysLeft(e)
+                       : order == SORT_BY_MONTH   ? DayOfYear(e->date)
+                       : order == SORT_BY_DATE    ? e->date.GetYear() * 10000 + e->date.GetMonth() * 100 + e->date.GetDay()
+                                                  : 0;
+            };
             std::sort(expected.begin(), expected.end(), [&](const CDataItem* a, const CDataItem* b) {
-                int daysA = order == SORT_BY_NAME ? 0 : list.GetDaysLeft(a);
-                int daysB = order == SORT_BY_NAME ? 0 : list.GetDaysLeft(b);
-                if (daysA != daysB)
-                    return daysA < daysB;
+                if (key(a) != key(b))
+                    return key(a) < key(b);
                 if (keys[a] != keys[b])
                     return keys[a] < keys[b];
                 return a->oid != b->oid ? a->oid < b->oid : a->kind < b->kind;
