@@ -65,20 +65,13 @@ void SortByKeyAndHead(std::vector<KeyedItem>& keyed)
 {
     const int64_t MAX_SPAN = 1024;
     const size_t FEWEST = 4096;
-    if (keyed.size() < FEWEST)
-    {
-        std::sort(keyed.begin(), keyed.end(), [](const KeyedItem& a, const KeyedItem& b) {
-            return a.key != b.key ? a.key < b.key : a.head < b.head;
-        });
-        return;
-    }
-    int32_t low = keyed[0].key, high = keyed[0].key;
+    int32_t low = keyed.empty() ? 0 : keyed[0].key, high = low;
     for (const KeyedItem& entry : keyed)
     {
         low = std::min(low, entry.key);
         high = std::max(high, entry.key);
     }
-    if (int64_t(high) - low >= MAX_SPAN)
+    if (keyed.size() < FEWEST || int64_t(high) - low >= MAX_SPAN)
     {
         std::sort(keyed.begin(), keyed.end(), [](const KeyedItem& a, const KeyedItem& b) {
             return a.key != b.key ? a.key < b.key : a.head < b.head;
