@@ -3,6 +3,8 @@
 
 #include "core/error.h"
 
+#include <oleauto.h>
+
 #include <cstring>
 
 CTime::CTime() : m_year(0), m_month(0), m_dayOfWeek(0), m_day(0), m_hour(0), m_minute(0), m_second(0), m_millisecond(0)
@@ -57,6 +59,37 @@ int DayOfWeek(int year, int month, int day)
     int w = (term + 26 * month + 26) / 10 + (125 * y) / 100 + y / 400 - y / 100 + day - 1;
     w %= 7;
     return w < 0 ? w + 7 : w;
+}
+
+bool DateValueToTime(double value, SYSTEMTIME& st)
+{
+    // Whole days, what address books give, by arithmetic: the platform's conversion cost more than the rest of
+    // an event's load. Day 0 is 1 January 1601, a Monday, the first day of a 400-year cycle.
+    const double FIRST = -109205.0; // 1 January 1601
+    const double LAST = 2958465.0;  // 31 December 9999
+    if (!(value >= FIRST && value <= LAST) || value != static_cast<double>(static_cast<int>(value)))
+        return VariantTimeToSystemTime(value, &st) != FALSE;
+    int days = static_cast<int>(value) + 109205;
+    int dayOfWeek = (days + 1) % 7;
+    int cycles = days / 146097;
+    days %= 146097;
+    int centuries = days / 36524 == 4 ? 3 : days / 36524;
+    days -= centuries * 36524;
+    int fours = days / 1461;
+    days -= fours * 1461;
+    int years = days / 365 == 4 ? 3 : days / 365;
+    days -= years * 365;
+    int year = 1601 + 400 * cycles + 100 * centuries + 4 * fours + years;
+    bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+    int month = 1;
+    for (int length = 31; days >= length; length = month == 2 ? (leap ? 29 : 28) : DaysInMonth(month, year))
+    {
+        days -= length;
+        month++;
+    }
+    st = SYSTEMTIME{static_cast<WORD>(year), static_cast<WORD>(month), static_cast<WORD>(dayOfWeek),
+                    static_cast<WORD>(days + 1), 0, 0, 0, 0};
+    return true;
 }
 
 bool IsLeapYear(int year)
@@ -137,8 +170,44 @@ CTime NextOccurrence(const CTime& reference, const CTime& date)
     return CTime(following.GetYear(), following.GetMonth(), following.GetDay(), 0, 0, 0);
 }
 
+namespace {
+
+// Days from 1 January 1601 to a valid date of the Gregorian calendar.
+int DayNumber(int year, int month, int day)
+{
+    static const int kDaysBefore[12] = {0, 31, 59, 90, 120, 151, 181, 212, 243, 273, 304, 334};
+    int y = year - 1601;
+    int days = 365 * y + y / 4 - y / 100 + y / 400 + kDaysBefore[month - 1] + day - 1;
+    return month > 2 && IsLeapYear(year) ? days + 1 : days;
+}
+
+// True when every date the next occurrence is taken from is a valid Gregorian one, so that whole day numbers
+// give what the system's time conversion gives; anything else takes the general way.
+bool PlainDates(const CTime& reference, const CTime& date)
+{
+    int year = reference.GetYear(), month = reference.GetMonth();
+    return year > 1752 && year < 9999 && month >= 1 && month <= 12 && reference.GetDay() >= 1 &&
+           reference.GetDay() <= DaysInMonth(month, year) && date.GetMonth() >= 1 && date.GetMonth() <= 12 &&
+           date.GetDay() >= 1;
+}
+
+} // namespace
+
 int DaysToNextOccurrence(const CTime& reference, const CTime& date)
 {
+    // Called for every event at every ordering and painting: day numbers instead of two time conversions.
+    if (PlainDates(reference, date))
+    {
+        int year = reference.GetYear();
+        int from = DayNumber(year, reference.GetMonth(), reference.GetDay());
+        int month = date.GetMonth();
+        int day = date.GetDay();
+        int next = DayNumber(year, month, day < DaysInMonth(month, year) ? day : DaysInMonth(month, year));
+        if (next >= from)
+            return next - from;
+        year++;
+        return DayNumber(year, month, day < DaysInMonth(month, year) ? day : DaysInMonth(month, year)) - from;
+    }
     CTime from(reference.GetYear(), reference.GetMonth(), reference.GetDay(), 0, 0, 0);
     return DaysBetween(NextOccurrence(reference, date), from);
 }

@@ -44,6 +44,9 @@ private:
 
 static_assert(sizeof(CTime) == sizeof(SYSTEMTIME), "CTime is copied byte for byte to and from SYSTEMTIME");
 
+// The date and time of a contact's date value (days since 30 December 1899, as the contact store gives it);
+// false when the platform cannot convert it.
+bool DateValueToTime(double value, SYSTEMTIME& st);
 int DayOfWeek(int year, int month, int day);
 bool IsLeapYear(int year);
 int DaysInMonth(int month, int year);

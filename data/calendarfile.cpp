@@ -198,11 +198,38 @@ bool CBirthdayCalendar::CStamp::operator==(const CStamp& other) const
            CompareFileTime(&change, &other.change) == 0;
 }
 
+namespace {
+
+// One step of an event's hash: a word of eight bytes taken in with one multiplication (every load takes a
+// digest of every event, byte-wise hashing cost it about 100 ns an event).
+uint64_t Step(uint64_t hash, uint64_t word)
+{
+    return (((hash << 23) | (hash >> 41)) ^ word) * 0x9E3779B97F4A7C15ull;
+}
+
+} // namespace
+
 void CCalendarDigest::Add(const CCalendarEvent& event)
 {
-    int32_t fields[5] = {static_cast<int32_t>(event.oid), event.year, event.month, event.day, event.anniversary ? 1 : 0};
-    uint64_t hash = Fnv(0xCBF29CE484222325ull, fields, sizeof(fields));
-    m_sum += Mix(Fnv(hash, event.name, wcslen(event.name) * sizeof(wchar_t)));
+    uint64_t hash = Step(0xCBF29CE484222325ull, static_cast<uint32_t>(event.oid) |
+                                                    static_cast<uint64_t>(static_cast<uint32_t>(event.year)) << 32);
+    hash = Step(hash, static_cast<uint32_t>(event.month) | static_cast<uint64_t>(static_cast<uint32_t>(event.day)) << 32);
+    size_t length = wcslen(event.name);
+    hash = Step(hash, (event.anniversary ? 1u : 0u) | static_cast<uint64_t>(length) << 1);
+    // The name in two lanes, each taking every other word, so that their multiplications overlap.
+    const size_t PER_WORD = sizeof(uint64_t) / sizeof(wchar_t);
+    uint64_t other = 0x84222325CBF29CE4ull;
+    size_t i = 0;
+    for (; i + 2 * PER_WORD <= length; i += 2 * PER_WORD)
+    {
+        uint64_t words[2];
+        memcpy(words, event.name + i, sizeof(words));
+        hash = Step(hash, words[0]);
+        other = Step(other, words[1]);
+    }
+    uint64_t last[2] = {0, 0};
+    memcpy(last, event.name + i, (length - i) * sizeof(wchar_t));
+    m_sum += Mix(Step(Step(hash, last[0]), Step(other, last[1])));
     m_count++;
 }
 

@@ -14,7 +14,7 @@ const int NO_AGE = -1;
 class CDataItem
 {
 public:
-    CDataItem() : oid(0), name(nullptr), kind(-1) {}
+    CDataItem() : name(nullptr), oid(0), kind(-1) {}
     CDataItem(const CDataItem&) = delete;
     CDataItem& operator=(const CDataItem&) = delete;
 
@@ -23,9 +23,12 @@ public:
     // False for dates entered without a year: such events show no year and no age.
     bool HasYear() const { return date.GetYear() != UNKNOWN_YEAR; }
 
-    LONG oid;
+    // In this order the event takes 32 bytes, not 40: there is one per contact and date.
     // Kept by the list that made the event (its names buffer), not by the event.
     const wchar_t* name;
     CTime date;
+    LONG oid;
     int kind;
 };
+
+static_assert(sizeof(CDataItem) == 32 || sizeof(void*) != 8, "an event is packed without padding");

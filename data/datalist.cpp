@@ -214,7 +214,7 @@ void CDataList::AddEvent(LONG oid, const wchar_t* name, size_t length, const wch
         return;
     SYSTEMTIME st;
     // A value the platform cannot convert is no date at all.
-    if (!VariantTimeToSystemTime(date, &st))
+    if (!DateValueToTime(date, st))
         return;
     CTime when(st);
     m_datesInBook++;

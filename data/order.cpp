@@ -59,6 +59,47 @@ uint64_t Head(const unsigned char* bytes, uint32_t length, uint32_t from)
     return head;
 }
 
+// Orders entries by key, then head. Keys of at most a few hundred values (days left, day of the year) are
+// first put in their places by counting, in place, so that only the entries of one key are sorted by head.
+void SortByKeyAndHead(std::vector<KeyedItem>& keyed)
+{
+    const int64_t MAX_SPAN = 1024;
+    const size_t FEWEST = 4096;
+    int32_t low = keyed.empty() ? 0 : keyed[0].key, high = low;
+    for (const KeyedItem& entry : keyed)
+    {
+        low = std::min(low, entry.key);
+        high = std::max(high, entry.key);
+    }
+    if (keyed.size() < FEWEST || int64_t(high) - low >= MAX_SPAN)
+    {
+        std::sort(keyed.begin(), keyed.end(), [](const KeyedItem& a, const KeyedItem& b) {
+            return a.key != b.key ? a.key < b.key : a.head < b.head;
+        });
+        return;
+    }
+    uint32_t span = static_cast<uint32_t>(high - low) + 1;
+    std::vector<uint32_t> start(span + 1, 0);
+    for (const KeyedItem& entry : keyed)
+        start[static_cast<uint32_t>(entry.key - low) + 1]++;
+    for (uint32_t k = 0; k < span; k++)
+        start[k + 1] += start[k];
+    // Each swap puts one entry in its key's place for good.
+    std::vector<uint32_t> next(start.begin(), start.end() - 1);
+    for (uint32_t k = 0; k < span; k++)
+        while (next[k] < start[k + 1])
+        {
+            uint32_t belongs = static_cast<uint32_t>(keyed[next[k]].key - low);
+            if (belongs == k)
+                next[k]++;
+            else
+                std::swap(keyed[next[k]], keyed[next[belongs]++]);
+        }
+    for (uint32_t k = 0; k < span; k++)
+        std::sort(keyed.begin() + start[k], keyed.begin() + start[k + 1],
+                  [](const KeyedItem& a, const KeyedItem& b) { return a.head < b.head; });
+}
+
 // The keys' byte order from offset from on (a key that is the start of another comes first), given equal
 // bytes before it.
 int CompareFrom(uint32_t from, const unsigned char* a, uint32_t lengthA, const unsigned char* b, uint32_t lengthB)
@@ -105,6 +146,33 @@ public:
         m_keys.Quick(m_items.At(name)->GetName(), scratch);
         length = static_cast<uint32_t>(scratch.size());
         return scratch.data();
+    }
+
+    // The bytes that the quick keys of a few events spread over the list share, at least as many as every
+    // key shares (first holds them); 0 when none of those has a quick key.
+    uint32_t GuessShared(std::vector<unsigned char>& first)
+    {
+        const uint32_t SAMPLES = 32;
+        uint32_t count = m_items.GetCount();
+        uint32_t shared = 0;
+        bool any = false;
+        for (uint32_t k = 0; k < SAMPLES && k < count; k++)
+        {
+            uint32_t position = static_cast<uint32_t>(uint64_t(count) * k / SAMPLES);
+            if (!m_keys.Quick(m_items.At(position)->GetName(), m_scratch))
+                continue;
+            if (!any)
+            {
+                first = m_scratch;
+                shared = static_cast<uint32_t>(first.size());
+                any = true;
+            }
+            shared = std::min(shared, static_cast<uint32_t>(m_scratch.size()));
+            for (uint32_t b = 0; b < shared; b++)
+                if (m_scratch[b] != first[b])
+                    shared = b;
+        }
+        return shared;
     }
 
     uint32_t Position(uint32_t name) const { return name & KEPT ? m_kept[name & ~KEPT].position : name; }
@@ -182,7 +250,9 @@ void CDataList::Order(int order, const CTime& reference)
     COrderNames names(m_items);
     std::vector<unsigned char> scratch, first;
     // The bytes every name key starts with (as in a book of "Given1 Family1" ... "Given99999 Family99999")
-    // decide nothing: the heads are taken after them.
+    // decide nothing: the heads are taken after them. They are guessed first, so that each key is made once;
+    // when the keys show the guess wrong, the heads are taken again after the bytes truly shared.
+    uint32_t guess = names.GuessShared(first);
     uint32_t shared = 0;
     for (uint32_t i = 0; i < count; i++)
     {
@@ -198,16 +268,16 @@ void CDataList::Order(int order, const CTime& reference)
         for (uint32_t b = 0; b < shared; b++)
             if (bytes[b] != first[b])
                 shared = b;
+        keyed[i].head = Head(bytes, length, guess);
     }
-    for (KeyedItem& entry : keyed)
-    {
-        uint32_t length = 0;
-        const unsigned char* bytes = names.Key(entry.name, scratch, length);
-        entry.head = Head(bytes, length, shared);
-    }
-    std::sort(keyed.begin(), keyed.end(), [](const KeyedItem& a, const KeyedItem& b) {
-        return a.key != b.key ? a.key < b.key : a.head < b.head;
-    });
+    if (shared != guess)
+        for (KeyedItem& entry : keyed)
+        {
+            uint32_t length = 0;
+            const unsigned char* bytes = names.Key(entry.name, scratch, length);
+            entry.head = Head(bytes, length, shared);
+        }
+    SortByKeyAndHead(keyed);
     CRunOrder runs(names, shared + HEAD_BYTES);
     for (uint32_t start = 0, end = 0; start < count; start = end)
     {
@@ -294,6 +364,10 @@ bool CDataList::Passes(const CDataItem* item) const
 void CDataList::BuildView()
 {
     delete m_view;
+    m_view = nullptr;
+    // With nothing to leave out the lists show the events themselves, without a position for each.
+    if (m_filter.IsEmpty() && m_settings.SplitMode != SPLIT_BY_MONTH && m_settings.SplitMode != SPLIT_BY_ZODIAC)
+        return;
     m_view = new CArray<int>();
     for (uint32_t i = 0; i < m_items.GetCount(); i++)
         if (Passes(m_items.At(i)))

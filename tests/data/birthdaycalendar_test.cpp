@@ -182,6 +182,32 @@ TEST(BirthdayCalendar, ReplacesItsOwnFileOnlyWhenTheEventsChangeAndNeverAnotherP
     EXPECT_EQ(CALENDAR_FAILED, calendar.Write(L"birthdays.ics", events, kNoAlarms, Utc(2026, 3, 3, 0)));
 }
 
+TEST(BirthdayCalendar, DigestTellsEveryChangeOfTheEventsButNotTheirOrder)
+{
+    // A change the digest misses leaves the calendar as it was: each field, each part of a name (the first
+    // characters, the last ones, the top bits of two characters at once, a character less).
+    const std::vector<CCalendarEvent> base = {
+        {1, L"Ann", 1990, 5, 5, false}, {2, L"Bo\x8062" L"b Smith", 1985, 1, 2, true}, {3, L"Cleo", 2001, 12, 31, false}};
+    std::vector<std::vector<CCalendarEvent>> changed(9, base);
+    changed[0][0].oid = 4;
+    changed[1][0].year = 1991;
+    changed[2][0].month = 6;
+    changed[3][0].day = 6;
+    changed[4][0].anniversary = true;
+    changed[5][1].name = L"Co\x8062" L"b Smith";
+    changed[6][1].name = L"Bo\x8062" L"b Smitx";
+    changed[7][1].name = L"Bobb S\x806D" L"ith";
+    changed[8][2].name = L"Cle";
+    uint64_t original = CalendarDigest(base, kNoAlarms);
+    std::vector<CCalendarEvent> reordered = {base[2], base[0], base[1]};
+    EXPECT_EQ(original, CalendarDigest(reordered, kNoAlarms));
+    for (size_t i = 0; i < changed.size(); i++)
+        EXPECT_NE(original, CalendarDigest(changed[i], kNoAlarms)) << "change " << i;
+    CCalendarReminders alarms = kNoAlarms;
+    alarms.on = true;
+    EXPECT_NE(original, CalendarDigest(base, alarms));
+}
+
 TEST(BirthdayCalendar, LaterProcessReadsTheFileOnlyWhenItOrTheEventsChanged)
 {
     // What another process finds after this one wrote: it must not read or make the text again for the same

@@ -2,6 +2,11 @@
 #include "data/calendar.h"
 #include "tests/support/fatal.h"
 
+#include <oleauto.h>
+
+#include <cstring>
+#include <vector>
+
 namespace {
 
 CTime Date(int y, int m, int d)
@@ -70,6 +75,52 @@ TEST(Calendar, DaysToNextOccurrenceAroundTheYearEnd)
     CTime next = NextOccurrence(reference, Date(1990, 12, 5));
     EXPECT_EQ(2027, next.GetYear());
     EXPECT_EQ(0, next.GetHour());
+}
+
+TEST(Calendar, DaysLeftAgreeWithTheNextOccurrenceOnEveryDayOfTheYear)
+{
+    // Around leap years and century years, a year whose leap day only the old rule has, the first years of the Gregorian rule and the last before 9999;
+    // every day of each as the reference, each month's first, middle and last days (and past them) as dates.
+    const int years[] = {1700, 1752, 1753, 1799, 1800, 2000, 2023, 2024, 2025, 2100, 9998, 9999};
+    const int days[] = {1, 15, 28, 29, 30, 31, 40};
+    for (int year : years)
+        for (int month = 1; month <= 12; month++)
+            for (int day = 1; day <= DaysInMonth(month, year); day++)
+            {
+                CTime reference(year, month, day, 23, 59, 0);
+                CTime from = Date(year, month, day);
+                for (int dateMonth = 1; dateMonth <= 12; dateMonth++)
+                    for (int dateDay : days)
+                    {
+                        CTime date = Date(1990, dateMonth, dateDay);
+                        int expected = DaysBetween(NextOccurrence(reference, date), from);
+                        ASSERT_EQ(expected, DaysToNextOccurrence(reference, date))
+                            << year << "-" << month << "-" << day << " to " << dateMonth << "-" << dateDay;
+                    }
+            }
+}
+
+TEST(Calendar, DateValuesConvertAsThePlatformConvertsThem)
+{
+    // Every whole day from before 1601 to 2173, every thirteenth after it to beyond 9999, then times of day
+    // and values of no date at all; the outputs start as 0xdeadbeef so that a field never written shows.
+    std::vector<double> values;
+    for (int day = -110000; day <= 2960000; day += day < 100000 ? 1 : 13)
+        values.push_back(day);
+    for (double other : {0.5, -0.25, 45000.75, -109205.5, 2958465.5, -700000.0, 1e7, 1.0 / 0.0, 0.0 / 0.0})
+        values.push_back(other);
+    for (double value : values)
+    {
+        SYSTEMTIME expected, converted;
+        memset(&expected, 0xEF, sizeof(expected));
+        memset(&converted, 0xEF, sizeof(converted));
+        bool platform = VariantTimeToSystemTime(value, &expected) != FALSE;
+        ASSERT_EQ(platform, DateValueToTime(value, converted)) << value;
+        if (platform)
+        {
+            ASSERT_EQ(0, memcmp(&expected, &converted, sizeof(converted))) << value;
+        }
+    }
 }
 
 TEST(Calendar, LeapDayBirthdayFallsOnTheRightDay)
