@@ -28,25 +28,22 @@ void Compare(const CSnapshot& before, const CSnapshot& after, std::vector<CStore
             ownFile[f] = CWriteJournal::IsOwnWrite(after.files[f].path.c_str(), after.files[f].stamp) ? 1 : 0;
         return ownFile[f] == 1;
     };
-    for (const CStoreEntry& entry : after.entries)
+    for (size_t i = 0; i < after.Count(); ++i)
     {
+        CStoreEntry entry = after.Entry(i);
         const CStoreFile& file = after.files[entry.file];
         long old = before.Find(entry.oid);
         if (old < 0)
             changes.push_back({entry.oid, Message(own(entry.file), PIM_ITEM_CREATED_LOCAL, PIM_ITEM_CREATED_REMOTE)});
-        else
-        {
-            const CStoreEntry& was = before.entries[old];
-            uint64_t oldHash = (*before.files[was.file].cards)[was.card].hash;
-            if (oldHash != (*file.cards)[entry.card].hash)
-                changes.push_back({entry.oid, Message(own(entry.file), PIM_ITEM_CHANGED_LOCAL, PIM_ITEM_CHANGED_REMOTE)});
-        }
+        else if (before.Card(static_cast<size_t>(old)).hash != (*file.cards)[entry.card].hash)
+            changes.push_back({entry.oid, Message(own(entry.file), PIM_ITEM_CHANGED_LOCAL, PIM_ITEM_CHANGED_REMOTE)});
     }
     // A deleted contact's file is judged by the stamp it has now ("gone" when it has left).
     std::vector<int> ownBefore(before.files.size(), -1);
     std::unordered_map<std::wstring, const CStoreFile*> now;
-    for (const CStoreEntry& entry : before.entries)
+    for (size_t i = 0; i < before.Count(); ++i)
     {
+        CStoreEntry entry = before.Entry(i);
         if (after.Find(entry.oid) >= 0)
             continue;
         if (ownBefore[entry.file] < 0)

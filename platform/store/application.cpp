@@ -11,15 +11,23 @@ CRefCount::CRefCount() : m_count(1)
 
 CRefCount::~CRefCount()
 {
-    ObjectDestroyed();
 }
 
 ULONG CRefCount::Drop()
 {
     LONG left = InterlockedDecrement(&m_count);
     if (left == 0)
+    {
         delete this;
+        ObjectDestroyed();
+    }
     return static_cast<ULONG>(left);
+}
+
+void CRefCount::Revive()
+{
+    m_count = 1;
+    ObjectCreated();
 }
 
 CApplication::CApplication() : m_window(nullptr), m_loggedOn(false), m_mask(0)
@@ -92,7 +100,7 @@ HRESULT STDMETHODCALLTYPE CApplication::GetItemFromOid(LONG oid, IContact** resu
     long entry = snapshot->Find(oid);
     if (entry < 0)
         return E_INVALIDARG;
-    *result = new CContact(snapshot, static_cast<size_t>(entry));
+    *result = CContact::Make(snapshot, static_cast<size_t>(entry));
     return S_OK;
 }
 
@@ -250,7 +258,7 @@ HRESULT STDMETHODCALLTYPE CItemCollection::get_Count(int* count)
 {
     if (!count)
         return E_POINTER;
-    *count = static_cast<int>(m_snapshot->entries.size());
+    *count = static_cast<int>(m_snapshot->Count());
     return S_OK;
 }
 
@@ -259,8 +267,8 @@ HRESULT STDMETHODCALLTYPE CItemCollection::Item(int index, IContact** result)
     if (!result)
         return E_POINTER;
     *result = nullptr;
-    if (index < 1 || static_cast<size_t>(index) > m_snapshot->entries.size())
+    if (index < 1 || static_cast<size_t>(index) > m_snapshot->Count())
         return E_INVALIDARG;
-    *result = new CContact(m_snapshot, static_cast<size_t>(index - 1));
+    *result = CContact::Make(m_snapshot, static_cast<size_t>(index - 1));
     return S_OK;
 }

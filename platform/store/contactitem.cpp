@@ -1,5 +1,6 @@
 // One contact of the store: its event fields, names, properties and picture.
 #include "platform/store/card.h"
+#include "platform/store/module.h"
 #include "platform/store/objects.h"
 
 #include <shlwapi.h>
@@ -40,7 +41,54 @@ std::string PropertyText(const vcard::CContactRecord& record, CEPROPID id)
     return std::string();
 }
 
+// The contact released last, kept for the next one handed out; taken and put back atomically, as
+// contacts are made and released on any thread.
+CContact* volatile g_kept = nullptr;
+
 } // namespace
+
+CContact::CContact(std::shared_ptr<const CSnapshot> snapshot, size_t entry)
+{
+    Place(std::move(snapshot), entry);
+}
+
+void CContact::Place(std::shared_ptr<const CSnapshot> snapshot, size_t entry)
+{
+    m_snapshot = std::move(snapshot);
+    m_entry = entry;
+    m_place = m_snapshot->Entry(entry);
+    m_cards = m_snapshot->files[m_place.file].cards.get();
+}
+
+CContact* CContact::Make(std::shared_ptr<const CSnapshot> snapshot, size_t entry)
+{
+    CContact* contact = static_cast<CContact*>(InterlockedExchangePointer(reinterpret_cast<void* volatile*>(&g_kept), nullptr));
+    if (!contact)
+        return new CContact(std::move(snapshot), entry);
+    contact->Place(std::move(snapshot), entry);
+    contact->Revive();
+    return contact;
+}
+
+ULONG STDMETHODCALLTYPE CContact::Release()
+{
+    LONG left = DropKept();
+    if (left == 0)
+    {
+        // The state goes now: a kept contact holds nothing of the address book.
+        m_snapshot.reset();
+        m_cards = nullptr;
+        if (InterlockedCompareExchangePointer(reinterpret_cast<void* volatile*>(&g_kept), this, nullptr) != nullptr)
+            delete this;
+        ObjectDestroyed();
+    }
+    return static_cast<ULONG>(left);
+}
+
+void CContact::FreeKept()
+{
+    delete static_cast<CContact*>(InterlockedExchangePointer(reinterpret_cast<void* volatile*>(&g_kept), nullptr));
+}
 
 HRESULT STDMETHODCALLTYPE CContact::QueryInterface(REFIID iid, void** object)
 {
@@ -85,7 +133,7 @@ HRESULT STDMETHODCALLTYPE CContact::get_FileAs(BSTR* name)
 {
     if (!name)
         return E_POINTER;
-    *name = MakeBstr(m_snapshot->Name(m_entry), false);
+    *name = MakeBstr(m_cards->Name(m_place.card), false);
     return *name ? S_OK : E_OUTOFMEMORY;
 }
 

@@ -90,7 +90,10 @@ void ObjectDestroyed()
 {
     // With the last object gone the address book stops watching, so the DLL can be unloaded.
     if (InterlockedDecrement(&g_objects) == 0)
+    {
         TheAddressBook().Release();
+        CContact::FreeKept();
+    }
 }
 
 extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID)

@@ -7,7 +7,8 @@
 
 #include <memory>
 
-// The object count keeps the DLL loaded; every object below takes part.
+// The object count keeps the DLL loaded; every object below takes part from its creation until its
+// last reference goes.
 class CRefCount
 {
 public:
@@ -15,6 +16,12 @@ public:
     virtual ~CRefCount();
     ULONG Add() { return static_cast<ULONG>(InterlockedIncrement(&m_count)); }
     ULONG Drop();
+
+protected:
+    // For an object kept for reuse: its last reference gone without deleting it (it then no longer
+    // counts), and handed out again.
+    LONG DropKept() { return InterlockedDecrement(&m_count); }
+    void Revive();
 
 private:
     LONG m_count;
@@ -88,13 +95,15 @@ private:
 class CContact : public IContact, public IItem, private CRefCount
 {
 public:
-    CContact(std::shared_ptr<const CSnapshot> snapshot, size_t entry) : m_snapshot(std::move(snapshot)), m_entry(entry)
-    {
-    }
+    // A program walks the whole address book one contact at a time: the contact released last is
+    // handed out again rather than one allocated and freed for each.
+    static CContact* Make(std::shared_ptr<const CSnapshot> snapshot, size_t entry);
+    // No store object is left: the contact kept for reuse is freed.
+    static void FreeKept();
 
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override;
     ULONG STDMETHODCALLTYPE AddRef() override { return Add(); }
-    ULONG STDMETHODCALLTYPE Release() override { return Drop(); }
+    ULONG STDMETHODCALLTYPE Release() override;
 
     HRESULT STDMETHODCALLTYPE get_Oid(LONG* oid) override;
     HRESULT STDMETHODCALLTYPE get_Birthday(DATE* date) override;
@@ -111,13 +120,19 @@ public:
     HRESULT STDMETHODCALLTYPE Display(HWND parent) override;
 
 private:
+    CContact(std::shared_ptr<const CSnapshot> snapshot, size_t entry);
+    void Place(std::shared_ptr<const CSnapshot> snapshot, size_t entry);
+
     // What the list reads is kept for every card; the rest is read from the card when asked for.
-    const CStoreCard& Card() const { return m_snapshot->Card(m_entry); }
+    const CStoreCard& Card() const { return (*m_cards)[m_place.card]; }
     const vcard::CContactRecord& Record() const { return m_snapshot->Record(m_entry); }
-    LONG Oid() const { return m_snapshot->entries[m_entry].oid; }
+    LONG Oid() const { return m_place.oid; }
 
     std::shared_ptr<const CSnapshot> m_snapshot;
     size_t m_entry;
+    // Where the contact's card is, found once.
+    CStoreEntry m_place;
+    const CFileCards* m_cards;
 };
 
 // Property values of GetProps: the records it fills and the buffer it lays them out in (properties.cpp).

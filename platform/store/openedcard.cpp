@@ -152,7 +152,7 @@ bool OpenCard(LONG oid, COpenedCard& opened)
         long index = snapshot->Find(oid);
         if (index < 0)
             return false;
-        const CStoreEntry& entry = snapshot->entries[index];
+        CStoreEntry entry = snapshot->Entry(static_cast<size_t>(index));
         const CStoreFile& stored = snapshot->files[entry.file];
         // No Festivo process replaces the file while it is read.
         if (!lock || locked != stored.path)

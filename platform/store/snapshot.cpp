@@ -29,20 +29,15 @@ std::wstring FileName(const std::wstring& path)
 }
 
 // Oids (never 0) to values in one flat array, open addressing: no allocation per oid, so that
-// hundreds of thousands of cards sharing a few bases are numbered in a blink.
+// hundreds of thousands of cards sharing a few bases are numbered in a blink. Filled at most two
+// thirds, and sized to that rather than to a power of two: its pages are fresh, and each costs.
 class COidTable
 {
 public:
-    explicit COidTable(size_t count)
-    {
-        size_t size = 16;
-        while (size < 2 * count)
-            size *= 2;
-        m_slots.assign(size, {0, 0});
-    }
+    explicit COidTable(size_t count) { m_slots.assign(std::max<size_t>(16, count + count / 2), {0, 0}); }
     LONG* Find(LONG key)
     {
-        for (size_t at = Slot(key);; at = (at + 1) & (m_slots.size() - 1))
+        for (size_t at = Slot(key);; at = Next(at))
         {
             if (m_slots[at].first == key)
                 return &m_slots[at].second;
@@ -55,41 +50,53 @@ public:
     {
         size_t at = Slot(key);
         while (m_slots[at].first != 0)
-            at = (at + 1) & (m_slots.size() - 1);
+            at = Next(at);
         m_slots[at] = {key, value};
     }
 
 private:
+    // The key's hash scaled to the table's size (the hash's high bits pick the slot).
     size_t Slot(LONG key) const
     {
-        return (static_cast<uint32_t>(key) * 2654435761u) & (m_slots.size() - 1);
+        uint32_t hash = static_cast<uint32_t>(key) * 2654435761u;
+        return static_cast<size_t>((static_cast<uint64_t>(hash) * m_slots.size()) >> 32);
     }
+    size_t Next(size_t at) const { return at + 1 == m_slots.size() ? 0 : at + 1; }
 
     std::vector<std::pair<LONG, LONG>> m_slots;
 };
 
-// The (oid, entry) table ordered by oid, then entry. Oids are spread over 31 bits (hashes of UIDs
-// and of cards): one pass puts each pair into the share of the table of its oid's top bits, and
-// only those small shares are sorted, which costs a fraction of sorting the whole and needs no
-// second table.
-void OrderByOid(const std::vector<CStoreEntry>& entries, std::vector<std::pair<LONG, uint32_t>>& byOid)
+// The contacts ordered by oid, then enumeration order. Oids are spread over 31 bits (hashes of UIDs
+// and of cards): one pass puts each contact into the share of the order of its oid's top bits, and
+// only those shares, a few contacts each, are sorted, which costs a fraction of sorting the whole
+// and needs no second table.
+void OrderByOid(const std::vector<LONG>& oids, std::vector<uint32_t>& byOid)
 {
-    const unsigned SHIFT = 20, SHARES = 1u << (31 - SHIFT);
+    unsigned bits = 4;
+    while (bits < 24 && (size_t(8) << bits) < oids.size())
+        ++bits;
+    const unsigned SHIFT = 31 - bits, SHARES = 1u << bits;
     // Oids are positive: the mask only keeps any other value from reaching outside the table.
-    auto share = [](LONG oid) { return (static_cast<uint32_t>(oid) >> SHIFT) & (SHARES - 1); };
-    std::vector<uint32_t> starts(SHARES + 1, 0);
-    for (const CStoreEntry& entry : entries)
-        ++starts[share(entry.oid) + 1];
-    for (unsigned at = 0; at < SHARES; ++at)
-        starts[at + 1] += starts[at];
-    byOid.resize(entries.size());
-    std::vector<uint32_t> next(starts.begin(), starts.end() - 1);
-    for (uint32_t i = 0; i < entries.size(); ++i)
-        byOid[next[share(entries[i].oid)]++] = {entries[i].oid, i};
+    auto share = [=](LONG oid) { return (static_cast<uint32_t>(oid) >> SHIFT) & (SHARES - 1); };
+    // Where each share ends; while the contacts are placed, where its next one goes (then it ends
+    // where the next share starts).
+    std::vector<uint32_t> ends(SHARES, 0);
+    for (LONG oid : oids)
+        ++ends[share(oid)];
+    for (unsigned at = 0, start = 0; at < SHARES; ++at)
+    {
+        uint32_t count = ends[at];
+        ends[at] = start;
+        start += count;
+    }
+    byOid.resize(oids.size());
+    for (uint32_t i = 0; i < oids.size(); ++i)
+        byOid[ends[share(oids[i])]++] = i;
     // A share often is in order already: many cards sharing one base, numbered one after another.
-    for (unsigned at = 0; at < SHARES; ++at)
-        if (!std::is_sorted(byOid.begin() + starts[at], byOid.begin() + starts[at + 1]))
-            std::sort(byOid.begin() + starts[at], byOid.begin() + starts[at + 1]);
+    auto less = [&oids](uint32_t a, uint32_t b) { return oids[a] < oids[b] || (oids[a] == oids[b] && a < b); };
+    for (unsigned at = 0, start = 0; at < SHARES; start = ends[at++])
+        if (!std::is_sorted(byOid.begin() + start, byOid.begin() + ends[at], less))
+            std::sort(byOid.begin() + start, byOid.begin() + ends[at], less);
 }
 
 // Records read on demand are filled under this lock: snapshots are shared by every store object.
@@ -207,15 +214,34 @@ int32_t StoreDay(double date)
                : NO_DAY;
 }
 
+LONG CSnapshot::Oid(size_t entry) const
+{
+    if (entry >= oids.size())
+        FatalAppExitW(0, L"A contact past the end of the address book was asked for.");
+    return oids[entry];
+}
+
+CStoreEntry CSnapshot::Entry(size_t entry) const
+{
+    LONG oid = Oid(entry);
+    // The last file whose first contact is not after this one: files without cards share their start.
+    if (fileStarts.size() != files.size() + 1)
+        FatalAppExitW(0, L"The address book's files and contacts disagree.");
+    uint32_t file = 0;
+    if (files.size() > 1)
+        file = static_cast<uint32_t>(std::upper_bound(fileStarts.begin(), fileStarts.end(), entry) - fileStarts.begin() - 1);
+    return {oid, file, static_cast<uint32_t>(entry - fileStarts[file])};
+}
+
 const CStoreCard& CSnapshot::Card(size_t entry) const
 {
-    const CStoreEntry& e = entries[entry];
+    CStoreEntry e = Entry(entry);
     return (*files[e.file].cards)[e.card];
 }
 
 std::string_view CSnapshot::Name(size_t entry) const
 {
-    const CStoreEntry& e = entries[entry];
+    CStoreEntry e = Entry(entry);
     return files[e.file].cards->Name(e.card);
 }
 
@@ -225,7 +251,7 @@ const vcard::CContactRecord& CSnapshot::Record(size_t entry) const
     auto found = m_records.find(entry);
     if (found == m_records.end())
     {
-        const CStoreEntry& e = entries[entry];
+        CStoreEntry e = Entry(entry);
         const CStoreFile& file = files[e.file];
         // A card is read from its own bytes; a UTF-16 file is converted whole, so all its cards are
         // read at once rather than converting the file again for each.
@@ -278,13 +304,13 @@ bool CSnapshot::ReadCardRange(size_t entry, size_t begin, size_t end, std::strin
     if (kept)
         text.assign(m_kept, static_cast<size_t>(begin - m_keptBegin), end - begin);
     LeaveCriticalSection(RecordLock());
-    return kept || ReadFileRange(files[entries[entry].file], begin, end, text);
+    return kept || ReadFileRange(files[Entry(entry).file], begin, end, text);
 }
 
 long CSnapshot::Find(LONG oid) const
 {
-    auto it = std::lower_bound(byOid.begin(), byOid.end(), std::make_pair(oid, uint32_t(0)));
-    return it == byOid.end() || it->first != oid ? -1 : static_cast<long>(it->second);
+    auto it = std::lower_bound(byOid.begin(), byOid.end(), oid, [this](uint32_t entry, LONG wanted) { return oids[entry] < wanted; });
+    return it == byOid.end() || oids[*it] != oid ? -1 : static_cast<long>(*it);
 }
 
 std::wstring ReadAddressBookLocation()
@@ -521,27 +547,28 @@ std::shared_ptr<CSnapshot> BuildSnapshot(const std::wstring& location, const std
         snapshot->files.push_back(std::move(file));
     }
     // Every card with its base oid first: mostly every card keeps it, and one ordering finds that
-    // out and is the lookup table too. Each fresh page costs, so no list is made beside these two.
+    // out and is the lookup table too. Each fresh page costs, so no list is made beside these.
     size_t total = 0;
+    std::vector<uint32_t>& starts = snapshot->fileStarts;
+    starts.reserve(snapshot->files.size() + 1);
     for (const CStoreFile& file : snapshot->files)
+    {
+        starts.push_back(static_cast<uint32_t>(total));
         total += file.cards->size();
-    std::vector<CStoreEntry>& entries = snapshot->entries;
-    std::vector<std::pair<LONG, uint32_t>>& byOid = snapshot->byOid;
-    entries.reserve(total);
-    for (uint32_t f = 0; f < snapshot->files.size(); ++f)
-        for (uint32_t c = 0; c < snapshot->files[f].cards->size(); ++c)
-            entries.push_back({(*snapshot->files[f].cards)[c].baseOid, f, c});
-    OrderByOid(entries, byOid);
-    auto same = [](const std::pair<LONG, uint32_t>& a, const std::pair<LONG, uint32_t>& b) { return a.first == b.first; };
+    }
+    starts.push_back(static_cast<uint32_t>(total));
+    std::vector<LONG>& oids = snapshot->oids;
+    oids.reserve(total);
+    for (const CStoreFile& file : snapshot->files)
+        for (const CStoreCard& card : *file.cards)
+            oids.push_back(card.baseOid);
+    std::vector<uint32_t>& byOid = snapshot->byOid;
+    OrderByOid(oids, byOid);
+    auto same = [&oids](uint32_t a, uint32_t b) { return oids[a] == oids[b]; };
     if (std::adjacent_find(byOid.begin(), byOid.end(), same) != byOid.end())
     {
-        std::vector<LONG> oids(total);
-        for (size_t i = 0; i < total; ++i)
-            oids[i] = entries[i].oid;
         AssignOids(oids, oids);
-        for (size_t i = 0; i < total; ++i)
-            entries[i].oid = oids[i];
-        OrderByOid(entries, byOid);
+        OrderByOid(oids, byOid);
     }
     return snapshot;
 }

@@ -91,6 +91,7 @@ struct CStoreFile
     bool Settled() const;
 };
 
+// A contact of a state: its oid, and its card's place among the state's files.
 struct CStoreEntry
 {
     LONG oid;
@@ -99,19 +100,26 @@ struct CStoreEntry
 };
 
 // One immutable state of the address book; objects handed out keep theirs alive.
+// Its contacts are numbered in enumeration order (files by name, cards in file order). Per contact it
+// holds only the oid and its place in the oid order (eight bytes): where a contact's card is follows
+// from the files' first contacts.
 struct CSnapshot
 {
     std::wstring location;
     std::vector<CStoreFile> files;
-    std::vector<CStoreEntry> entries; // in enumeration order: files by name, cards in file order
-    std::vector<std::pair<LONG, uint32_t>> byOid; // (oid, index into entries), ordered by oid
+    std::vector<LONG> oids;           // of each contact, in enumeration order
+    std::vector<uint32_t> fileStarts; // each file's first contact, then the count of contacts
+    std::vector<uint32_t> byOid;      // contacts ordered by oid, then enumeration order
 
+    size_t Count() const { return oids.size(); }
+    LONG Oid(size_t entry) const;
+    CStoreEntry Entry(size_t entry) const;
     const CStoreCard& Card(size_t entry) const;
     std::string_view Name(size_t entry) const;
     // The whole record of an entry, read from its card's bytes at the first use. A card whose bytes
     // are no longer what was read gives what the store kept of it (name and dates).
     const vcard::CContactRecord& Record(size_t entry) const;
-    // Index into entries, or -1.
+    // The contact with the oid (its number in enumeration order), or -1.
     long Find(LONG oid) const;
     // The decoded picture of an entry; false when it has none.
     bool ReadPhoto(size_t entry, std::string& bytes) const;

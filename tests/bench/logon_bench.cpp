@@ -64,7 +64,7 @@ void Warm(const std::wstring& location, const char* round)
         CStep step("  index's copy released");
         CSnapshot().files.swap(indexed.files);
     }
-    printf("  %zu contacts, %s\n", snapshot->entries.size(), known ? "from the index" : "INDEX NOT USED");
+    printf("  %zu contacts, %s\n", snapshot->Count(), known ? "from the index" : "INDEX NOT USED");
 }
 
 } // namespace
@@ -105,7 +105,7 @@ void StoreLogonBenchmark()
             CStep step("  index written");
             SaveIndex(*snapshot);
         }
-        printf("  %zu contacts\n", snapshot->entries.size());
+        printf("  %zu contacts\n", snapshot->Count());
     }
     Warm(location, "again: pages reused");
     if (!given)

@@ -56,7 +56,7 @@ int wmain()
         CloseHandle(h);
     }
     SetLocation(path);
-    LONG oid = TheAddressBook().Current()->entries[5000].oid;
+    LONG oid = TheAddressBook().Current()->Oid(5000);
     printf("One card of 10,000 in one file of %zu bytes\n", text.size());
     for (int round = 1; round <= 5; ++round)
     {

@@ -14,9 +14,9 @@ int SaveEachOnce(const std::string& prefix)
 {
     std::shared_ptr<const CSnapshot> snapshot = TheAddressBook().Current();
     std::vector<LONG> oids;
-    for (size_t i = 0; i < snapshot->entries.size(); ++i)
-        if (snapshot->Record(static_cast<long>(i)).uid.compare(0, prefix.size(), prefix) == 0)
-            oids.push_back(snapshot->entries[i].oid);
+    for (size_t i = 0; i < snapshot->Count(); ++i)
+        if (snapshot->Record(i).uid.compare(0, prefix.size(), prefix) == 0)
+            oids.push_back(snapshot->Oid(i));
     int failed = 0;
     for (LONG oid : oids)
     {
@@ -49,9 +49,9 @@ int wmain(int argc, wchar_t** argv)
         return SaveEachOnce(std::string(wide.begin(), wide.end()));
     }
     std::shared_ptr<const CSnapshot> snapshot = TheAddressBook().Current();
-    if (snapshot->entries.empty())
+    if (snapshot->Count() == 0)
         return 2;
-    LONG oid = snapshot->entries[0].oid;
+    LONG oid = snapshot->Oid(0);
     HANDLE ready = OpenEventW(EVENT_MODIFY_STATE, FALSE, argv[1]);
     for (int round = 0;; ++round)
     {

@@ -84,6 +84,43 @@ TEST_F(StoreTest, EnumeratesFilesByNameAndCardsInFileOrder)
     EXPECT_TRUE(FAILED(app->GetDefaultFolder(9, &folder)));
 }
 
+// Released contacts are handed out again: one still held keeps its own card whatever is handed out
+// after it, also across a file without cards.
+TEST_F(StoreTest, AHeldContactKeepsItsCardWhateverIsHandedOutAfter)
+{
+    WriteBook(L"a.vcf", Named("First"));
+    WriteBook(L"b.vcf", "");
+    WriteBook(L"c.vcf", Named("Second") + Named("Third"));
+    ASSERT_EQ(3u, List().size());
+    IFolder* folder = nullptr;
+    ASSERT_EQ(S_OK, m_apps.front()->GetDefaultFolder(olFolderContacts, &folder));
+    IPOutlookItemCollection* items = nullptr;
+    ASSERT_EQ(S_OK, folder->get_Items(&items));
+    auto name = [](IContact* contact) {
+        BSTR text = nullptr;
+        contact->get_FileAs(&text);
+        std::wstring result = text ? text : L"";
+        SysFreeString(text);
+        return result;
+    };
+    IContact* first = nullptr;
+    IContact* second = nullptr;
+    IContact* third = nullptr;
+    ASSERT_EQ(S_OK, items->Item(1, &first));
+    first->AddRef();
+    first->Release();
+    ASSERT_EQ(S_OK, items->Item(2, &second));
+    EXPECT_NE(first, second);
+    second->Release();
+    ASSERT_EQ(S_OK, items->Item(3, &third));
+    EXPECT_EQ(L"First", name(first));
+    EXPECT_EQ(L"Third", name(third));
+    first->Release();
+    third->Release();
+    items->Release();
+    folder->Release();
+}
+
 TEST_F(StoreTest, SingleFileAddressBook)
 {
     std::wstring file = WriteBook(L"book.vcf", Named("One") + Named("Two"));
