@@ -198,10 +198,9 @@ void CDataList::ReadEvents(const CTime* today, const CTime* limit)
 
 CDataItem* CDataList::NewItem()
 {
-    const uint32_t BLOCK = 1024;
-    if (m_blocks.empty() || m_blockUsed == BLOCK)
+    if (m_blocks.empty() || m_blockUsed == EVENTS_PER_BLOCK)
     {
-        m_blocks.emplace_back(new CDataItem[BLOCK]);
+        m_blocks.emplace_back(new CDataItem[EVENTS_PER_BLOCK]);
         m_blockUsed = 0;
     }
     return &m_blocks.back()[m_blockUsed++];
@@ -239,6 +238,13 @@ void CDataList::AddEvent(LONG oid, const wchar_t* name, size_t length, const wch
     item->oid = oid;
     item->kind = kind == KIND_ANNIVERSARY ? KIND_ANNIVERSARY : ZodiacSign(when);
     m_items.Append(item);
+}
+
+const CDataItem* CDataList::GetEventAsRead(uint32_t index) const
+{
+    // Every block but the last is full, and every event made is in m_items.
+    AssertText(index < m_items.GetCount(), L"No such event", L"CDataList::GetEventAsRead", __LINE__);
+    return &m_blocks[index / EVENTS_PER_BLOCK][index % EVENTS_PER_BLOCK];
 }
 
 uint32_t CDataList::GetCount() const

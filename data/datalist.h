@@ -49,6 +49,9 @@ public:
     uint32_t GetTotalCount() const { return m_items.GetCount(); }
     // Event index of all GetTotalCount, whatever the view shows.
     const CDataItem* GetEvent(uint32_t index) const { return m_items.At(index); }
+    // Event index of all GetTotalCount in the order the load read them, which is the order they lie in
+    // memory: a pass over every event that does not depend on their order reads memory front to back.
+    const CDataItem* GetEventAsRead(uint32_t index) const;
     uint32_t GetShownCount() const;
     int GetDaysLeft(const CDataItem* item) const;
     // Age reached at the occurrence the days left count to; NO_AGE when the year is unknown.
@@ -91,6 +94,7 @@ private:
                   const CTime* today, const CTime* limit);
     // A new event in the current block of events, which holds many: one allocation for many events.
     CDataItem* NewItem();
+    static const uint32_t EVENTS_PER_BLOCK = 1024;
     void Order(int order, const CTime& reference);
     bool Passes(const CDataItem* item) const;
 

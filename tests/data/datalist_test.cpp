@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -309,6 +310,27 @@ TEST_F(DataList, OrderIsTheLocalesOverManyNames)
                 ASSERT_EQ(expected[i], list.GetItem(i)) << "book " << book << ", order " << order << ", position " << i;
         }
     }
+}
+
+TEST_F(DataList, EventsAsReadAreEveryEventOnceInTheOrderOfTheBook)
+{
+    // More events than one block holds, ordered so that the list's order is the book's reversed.
+    const LONG count = 2500;
+    for (LONG oid = 1; oid <= count; oid++)
+        Add(oid, (L"Name " + std::to_wstring(100000 - oid)).c_str(), OleDate(1990, 1 + oid % 12, 1));
+    CDataList list;
+    OpenAt(list, 2026, 12, 6);
+    list.Sort(SORT_BY_NAME);
+    ASSERT_EQ(static_cast<uint32_t>(count), list.GetTotalCount());
+    std::set<const CDataItem*> listed;
+    for (uint32_t i = 0; i < list.GetTotalCount(); i++)
+        listed.insert(list.GetEvent(i));
+    for (uint32_t i = 0; i < list.GetTotalCount(); i++)
+    {
+        ASSERT_EQ(static_cast<LONG>(i + 1), list.GetEventAsRead(i)->oid) << i;
+        ASSERT_EQ(1u, listed.erase(list.GetEventAsRead(i))) << i;
+    }
+    EXPECT_EQ(count, list.GetEvent(0)->oid);
 }
 
 TEST_F(DataList, EqualKeysAndNamesFallBackToContactAndKind)
