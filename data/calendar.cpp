@@ -63,8 +63,8 @@ int DayOfWeek(int year, int month, int day)
 
 bool DateValueToTime(double value, SYSTEMTIME& st)
 {
-    // Whole days, what address books give, by arithmetic: the platform's conversion cost more than the rest of
-    // an event's load. Day 0 is 1 January 1601, a Monday, the first day of a 400-year cycle.
+    // Whole days, what address books give, by arithmetic rather than the platform's conversion, which every
+    // date of every load went through. Day 0 is 1 January 1601, a Monday, the first day of a 400-year cycle.
     const double FIRST = -109205.0; // 1 January 1601
     const double LAST = 2958465.0;  // 31 December 9999
     if (!(value >= FIRST && value <= LAST) || value != static_cast<double>(static_cast<int>(value)))
