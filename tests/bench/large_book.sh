@@ -88,6 +88,7 @@ row "floor: bare Win32 program reading every file" "$(median wine "$bin/floor.ex
 list_floor=$(median wine "$bin/floor.exe" list "$(win "$work/folder")")
 row "floor: bare Win32 program listing the folder" "$list_floor"
 row "floor: bare Win32 program that does nothing (process start)" "$(median wine "$bin/floor.exe" start)"
+row "floor: bare Win32 program that starts COM and makes a window (a store client)" "$(median wine "$bin/floor.exe" client)"
 setbook "$work/one.vcf"
 row "Festivo data path, $count cards in one file, cold" "$(median datapath load cold)"
 row "Festivo data path, $count cards in one file, warm" "$(median datapath load)"
