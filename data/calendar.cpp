@@ -200,13 +200,14 @@ int DaysToNextOccurrence(const CTime& reference, const CTime& date)
     {
         int year = reference.GetYear();
         int from = DayNumber(year, reference.GetMonth(), reference.GetDay());
-        int month = date.GetMonth();
-        int day = date.GetDay();
-        int next = DayNumber(year, month, day < DaysInMonth(month, year) ? day : DaysInMonth(month, year));
-        if (next >= from)
-            return next - from;
-        year++;
-        return DayNumber(year, month, day < DaysInMonth(month, year) ? day : DaysInMonth(month, year)) - from;
+        // The event's day in a year, moved back to the month's last day where the month is shorter.
+        auto occurrence = [&date](int inYear) {
+            int month = date.GetMonth();
+            int day = date.GetDay() < DaysInMonth(month, inYear) ? date.GetDay() : DaysInMonth(month, inYear);
+            return DayNumber(inYear, month, day);
+        };
+        int next = occurrence(year);
+        return next >= from ? next - from : occurrence(year + 1) - from;
     }
     CTime from(reference.GetYear(), reference.GetMonth(), reference.GetDay(), 0, 0, 0);
     return DaysBetween(NextOccurrence(reference, date), from);
