@@ -12,9 +12,18 @@ tools/wine-prefix.sh "$FESTIVO_WINEPREFIX" headless
 export WINEPREFIX=$FESTIVO_WINEPREFIX WINEDEBUG=-all
 # One persistent server for the whole run: every test process then starts in a fraction of a second.
 wineserver -p >/dev/null 2>&1 </dev/null
-trap 'WINEPREFIX=$FESTIVO_WINEPREFIX wineserver -k >/dev/null 2>&1 || true' EXIT
-# The desktop starts with the first window; started here, with our own pipes, before tests run side by side.
-wine "$build/bin/wine-desktop.exe" >/dev/null 2>&1 </dev/null || echo "warning: the Wine desktop did not start" >&2
+# The desktop starts with the first window: here, with our own pipes, before tests run side by side. One
+# program holds it for the whole run, since Wine closes a desktop a moment after its last program ends and a
+# program starting just then may make no window at all; a short program then checks that windows can be made.
+wine "$build/bin/wine-desktop.exe" --hold >/dev/null 2>&1 </dev/null &
+holder=$!
+trap 'kill "$holder" 2>/dev/null; WINEPREFIX=$FESTIVO_WINEPREFIX wineserver -k >/dev/null 2>&1 || true' EXIT
+for attempt in 1 2 3; do
+  wine "$build/bin/wine-desktop.exe" >/dev/null 2>&1 </dev/null && break
+  [ "$attempt" = 3 ] && echo "warning: the Wine desktop did not start: no window can be made" >&2
+  sleep 1
+done
+kill -0 "$holder" 2>/dev/null || echo "warning: the program holding the Wine desktop ended" >&2
 status=0
 # One suite at a time: the suites share the prefix registry (settings key, address book of the store).
 # A suite that hangs (a window test waiting on a dialog that never came) is stopped and run once more, said so.
