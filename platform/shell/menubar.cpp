@@ -40,6 +40,9 @@ struct MenuBar
     HINSTANCE instance;
     bool desktop;
     bool buttonRow;
+    // Set while the bar's window is being created: a window that fails then (its WM_CREATE or the
+    // display) is destroyed inside CreateWindowExW, and the bar stays the creator's to free.
+    bool creating;
     HMENU openMenu;
     int count;
     int pressed;
@@ -328,6 +331,11 @@ void ActivateOwner(const MenuBar* bar)
 
 void OnDestroy(HWND hwnd, MenuBar* bar)
 {
+    if (bar->creating)
+    {
+        SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+        return;
+    }
     if (GetPropW(bar->owner, MENUBAR_PROPERTY) == hwnd)
         RemovePropW(bar->owner, MENUBAR_PROPERTY);
     RemoveWindowSubclass(bar->owner, ParentSubclassProc, reinterpret_cast<UINT_PTR>(hwnd));
@@ -516,8 +524,10 @@ BOOL SHCreateMenuBar(SHMENUBARINFO* info)
         SetLastError(ERROR_RESOURCE_NAME_NOT_FOUND);
         return FALSE;
     }
+    bar->creating = true;
     HWND hwnd = CreateWindowExW(WS_EX_NOACTIVATE, kClassName, L"", WS_POPUP, 0, 0, 0, 0, info->hwndParent, nullptr,
                                 module, bar);
+    bar->creating = false;
     if (!hwnd)
     {
         if (bar->menu)
