@@ -544,6 +544,11 @@ void ReadOnlyFields(const CVCard& card, bool readOnly[FIELD_COUNT])
         readOnly[FIELD_PHONE + i] = undecodable(record.phoneProperty[i]);
     for (int i = 0; i < EMAIL_SLOTS; ++i)
         readOnly[FIELD_EMAIL + i] = undecodable(record.emailProperty[i]);
+    // No edit box holds a NUL: it would show the text cut there and write that back.
+    CCardFields fields;
+    ReadFields(card, fields);
+    for (int f = 0; f < FIELD_COUNT; ++f)
+        readOnly[f] = readOnly[f] || FieldText(fields, f).find('\0') != std::string::npos;
 }
 
 void CopyFields(const bool which[FIELD_COUNT], const CCardFields& from, CCardFields& to)
