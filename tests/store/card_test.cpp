@@ -711,3 +711,25 @@ TEST_F(CardTest, EditorPagesFitTheirArea)
     for (LONG below : overlap)
         EXPECT_GE(0, below) << "pixels of the page below its area";
 }
+
+// A field holding a NUL byte cannot be shown whole by an edit box: saving another field keeps it as written.
+TEST_F(CardTest, FieldWithANulByteIsKeptWhenAnotherFieldIsSaved)
+{
+    const std::string nul(1, '\0');
+    const std::string lines[] = {"N:Lind;An" + nul + "na;;;\r\n", "TEL;TYPE=CELL:+46 70" + nul + "123\r\n",
+                                 "EMAIL;TYPE=INTERNET:anna@" + nul + "example.org\r\n"};
+    for (const std::string& line : lines)
+    {
+        std::string book = "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Anna Lind\r\n" + line + "UID:nul\r\nEND:VCARD\r\n";
+        IItem* item = OpenContact(m_dir.File(L"book.vcf"), book, L"Anna Lind");
+        ASSERT_NE(nullptr, item);
+        CEditorDriver driver;
+        driver.act = [](HWND sheet) { BirthdayTo(sheet, 1980, 3, 5); };
+        EXPECT_EQ(S_OK, RunEditor(item, driver));
+        std::string expected = book;
+        expected.insert(expected.find("END:VCARD"), "BDAY:1980-03-05\r\n");
+        EXPECT_EQ(expected, ReadAll(m_path)) << line;
+        item->Release();
+        m_item = nullptr;
+    }
+}

@@ -94,6 +94,30 @@ TEST(CardEdit, ChangesOnlyTheEditedPropertiesAndTheirLabels)
     EXPECT_EQ(text, Edited(text, [](CCardFields&) {}));
 }
 
+// Emptying the first of two numbers of a kind, or an e-mail address before others, removes that
+// property alone: the next value, moving up in the editor, keeps its own types, parameters and label.
+TEST(CardEdit, EmptiedSlotRemovesItsOwnPropertyAndTheNextKeepsItsOwn)
+{
+    const std::string head = "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Anna\r\n", end = "UID:a\r\nEND:VCARD\r\n";
+    const std::string office = "item1.TEL;TYPE=WORK:111\r\nitem1.X-ABLABEL:Office\r\n",
+                      desk = "item2.TEL;TYPE=WORK;TYPE=PREF:222\r\nitem2.X-ABLABEL:Desk\r\n",
+                      home = "EMAIL;TYPE=HOME:a@home.se\r\n", work = "EMAIL;TYPE=WORK;X-KEEP=1:b@work.se\r\n",
+                      other = "EMAIL:c@other.se\r\n";
+    struct
+    {
+        std::string before;
+        void (*change)(CCardFields&);
+        std::string after;
+    } cases[] = {
+        {office + desk, [](CCardFields& f) { f.phones[PHONE_WORK].clear(); }, desk},
+        {office + desk, [](CCardFields& f) { f.phones[PHONE_WORK2].clear(); }, office},
+        {home + work + other, [](CCardFields& f) { f.emails[0].clear(); }, work + other},
+        {home + work + other, [](CCardFields& f) { f.emails[1].clear(); }, home + other},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(head + c.after + end, Edited(head + c.before + end, c.change)) << c.before;
+}
+
 TEST(CardEdit, MergeKeepsBothChangesAndReportsClashes)
 {
     CCardFields original, edited, fresh;

@@ -406,6 +406,29 @@ void EditEmail(CCardEditor& editor, const CVCard& card, const CContactRecord& re
                       Escape(address, version));
 }
 
+// Slots of one kind are read in the card's order, a second one only when the first is taken. When
+// wanted holds only values of current, in current's order (a value moved up into an emptied slot),
+// wanted becomes current with just the others emptied: each value left keeps its own property
+// (types, parameters, label) and only the emptied values' properties go.
+void KeepMovedValues(const std::string* current, std::string* wanted, int count)
+{
+    std::vector<std::string> kept(count);
+    int next = 0;
+    for (int i = 0; i < count; ++i)
+    {
+        if (wanted[i].empty())
+            continue;
+        while (next < count && current[next] != wanted[i])
+            ++next;
+        if (next == count)
+            return;
+        kept[next] = current[next];
+        ++next;
+    }
+    for (int i = 0; i < count; ++i)
+        wanted[i] = kept[i];
+}
+
 std::string JoinComponents(const std::vector<std::string>& parts)
 {
     std::string value = parts.empty() ? std::string() : parts[0];
@@ -544,6 +567,11 @@ void ReadOnlyFields(const CVCard& card, bool readOnly[FIELD_COUNT])
         readOnly[FIELD_PHONE + i] = undecodable(record.phoneProperty[i]);
     for (int i = 0; i < EMAIL_SLOTS; ++i)
         readOnly[FIELD_EMAIL + i] = undecodable(record.emailProperty[i]);
+    // No edit box holds a NUL: it would show the text cut there and write that back.
+    CCardFields fields;
+    ReadFields(card, fields);
+    for (int f = 0; f < FIELD_COUNT; ++f)
+        readOnly[f] = readOnly[f] || FieldText(fields, f).find('\0') != std::string::npos;
 }
 
 void CopyFields(const bool which[FIELD_COUNT], const CCardFields& from, CCardFields& to)
@@ -654,6 +682,9 @@ bool EditCard(const std::string& cardText, const CCardFields& asked, std::string
     if (FieldText(current, FIELD_ANNIVERSARY) != FieldText(wanted, FIELD_ANNIVERSARY))
         EditDate(editor, card, record.anniversaryProperty, wanted.anniversary,
                  card.version == "4.0" ? "ANNIVERSARY" : "X-ANNIVERSARY");
+    KeepMovedValues(&current.phones[PHONE_WORK], &wanted.phones[PHONE_WORK], 2);
+    KeepMovedValues(&current.phones[PHONE_HOME], &wanted.phones[PHONE_HOME], 2);
+    KeepMovedValues(current.emails, wanted.emails, EMAIL_SLOTS);
     for (int slot = 0; slot < PHONE_SLOTS; ++slot)
         if (current.phones[slot] != wanted.phones[slot])
             EditPhone(editor, card, record, slot, wanted.phones[slot]);

@@ -41,8 +41,8 @@ bool SameFields(const CCardFields& a, const CCardFields& b);
 
 void ReadFields(const CVCard& card, CCardFields& fields);
 
-// The fields whose property's text did not decode: an editor shows them but cannot change
-// them, and EditCard leaves them as written.
+// The fields whose property's text did not decode or holds a NUL: an editor shows them but
+// cannot change them, and EditCard leaves them as written.
 void ReadOnlyFields(const CVCard& card, bool readOnly[FIELD_COUNT]);
 // Copies each field marked in which from one set of fields to another.
 void CopyFields(const bool which[FIELD_COUNT], const CCardFields& from, CCardFields& to);
