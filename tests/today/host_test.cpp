@@ -205,3 +205,60 @@ TEST_F(TodayHost, TakesUpAnItemRegisteredAfterItStarted)
     EXPECT_GT(ItemHeight(), 0);
     EXPECT_NE(std::wstring::npos, host.GetTray().GetTip().find(L"Anna")) << host.GetTray().GetTip();
 }
+
+namespace {
+
+HWND g_optionsHost = nullptr;
+
+BOOL CALLBACK FindOptionsDialog(HWND window, LPARAM found)
+{
+    wchar_t name[16] = {};
+    GetClassNameW(window, name, 16);
+    if (wcscmp(name, L"#32770") != 0 || GetWindow(window, GW_OWNER) != g_optionsHost)
+        return TRUE;
+    *reinterpret_cast<HWND*>(found) = window;
+    return FALSE;
+}
+
+HWND OptionsDialog()
+{
+    HWND dialog = nullptr;
+    EnumThreadWindows(GetCurrentThreadId(), FindOptionsDialog, reinterpret_cast<LPARAM>(&dialog));
+    return dialog;
+}
+
+// Presses OK in the options dialog the host has open.
+void CALLBACK PressOptionsOk(HWND, UINT, UINT_PTR id, DWORD)
+{
+    KillTimer(nullptr, id);
+    PostMessageW(OptionsDialog(), WM_COMMAND, IDOK, 0);
+}
+
+// Another program changes the items' registrations while the options dialog is open.
+void CALLBACK ChangeRegistrations(HWND, UINT, UINT_PTR id, DWORD)
+{
+    KillTimer(nullptr, id);
+    HKEY key = nullptr;
+    RegOpenKeyExW(HKEY_LOCAL_MACHINE, ITEM_KEY, 0, KEY_SET_VALUE, &key);
+    SetDword(key, L"Order", 7);
+    RegCloseKey(key);
+    SetTimer(nullptr, 0, 1000, PressOptionsOk);
+}
+
+} // namespace
+
+// The options dialog runs on its item's library and the host goes on with that item after it: registrations
+// changed meanwhile are taken up once the dialog is closed (the heap check tells a library or item freed early).
+TEST_F(TodayHost, RegistrationsChangedDuringTheOptionsDialogAreTakenUpAfterIt)
+{
+    AddContact(1, L"Anna", OleDate(1990, 12, 6));
+    ASSERT_TRUE(host.Create(GetModuleHandleW(nullptr)));
+    FlushMessages();
+    g_optionsHost = host.GetWindow();
+    SetTimer(nullptr, 0, 200, ChangeRegistrations);
+    SendMessageW(host.GetWindow(), WM_COMMAND, ID_OPTIONS_FIRST, 0);
+    EXPECT_EQ(nullptr, OptionsDialog()) << "the options dialog stayed open";
+    FlushMessages(1000);
+    ASSERT_NE(nullptr, Item());
+    EXPECT_GT(ItemHeight(), 0);
+}

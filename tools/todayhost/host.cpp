@@ -18,7 +18,6 @@ const UINT SETTINGS_INTERVAL = 250;
 const UINT WM_HOST_QUERYITEM = WM_APP + 1;
 // The icon's mouse events (lParam = the mouse message).
 const UINT WM_HOST_TRAY = WM_APP + 2;
-const int ID_OPTIONS_FIRST = 1000;
 
 // The theme: a pale sky fading to white, dark text, a deep blue highlight.
 const COLORREF THEME_TOP = RGB(196, 216, 242);
@@ -291,7 +290,9 @@ void CTodayHost::WatchSettings()
 
 void CTodayHost::OnSettingsTimer()
 {
-    if (m_itemsWatch.Changed())
+    // The open options dialog runs on its item's library, and the item is used after it: registrations
+    // changed meanwhile are taken up once it is closed.
+    if (!m_optionsOpen && m_itemsWatch.Changed())
         ReloadItems();
     if (!m_settingsChanged || WaitForSingleObject(m_settingsChanged, 0) != WAIT_OBJECT_0)
         return;
@@ -466,8 +467,10 @@ void CTodayHost::OnCommand(int id)
     if (id < ID_OPTIONS_FIRST || index >= m_items.size() || !m_items[index].options)
         return;
     CHostedItem& item = m_items[index];
+    m_optionsOpen = true;
     INT_PTR result = DialogBoxParamW(item.library, MAKEINTRESOURCEW(500), m_window,
                                      item.options, 0);
+    m_optionsOpen = false;
     if (result != IDOK)
         return;
     // The item takes its new settings when its window is created again; a selected item is told that

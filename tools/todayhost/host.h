@@ -9,6 +9,9 @@
 #include <functional>
 #include <vector>
 
+// The Settings menu's command for the options of the item at index i.
+const int ID_OPTIONS_FIRST = 1000;
+
 // One registered item: its record, its library and its window.
 struct CHostedItem
 {
@@ -85,4 +88,5 @@ private:
     CHostTray m_tray;
     CItemsWatch m_itemsWatch;
     UINT m_taskbarCreated = 0;
+    bool m_optionsOpen = false;
 };
