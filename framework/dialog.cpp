@@ -81,7 +81,9 @@ INT_PTR CVelaDialog::StartDialog(UINT templateId, UINT menuBarId, UINT accelId, 
     CVelaApp* app = GetApp();
     HWND hwnd = CreateDialogParamW(app->GetInstance(), MAKEINTRESOURCEW(templateId), app->GetMainWnd(),
                                    DialogProcedure, reinterpret_cast<LPARAM>(this));
-    AssertText(hwnd != nullptr, L"Error creating dialog wnd", L"CVelaDialog::StartDialog", __LINE__);
+    // A dialog destroyed while it was set up (its menu bar could not be made) is as missing as one never
+    // made: its modal loop would wait, the main window disabled, for an end that cannot come.
+    AssertText(hwnd != nullptr && IsWindow(hwnd), L"Error creating dialog wnd", L"CVelaDialog::StartDialog", __LINE__);
     return ModalLoop();
 }
 
@@ -95,7 +97,8 @@ INT_PTR CVelaDialog::StartDialogNoTemplate(UINT menuBarId, UINT accelId, bool fu
     CVelaApp* app = GetApp();
     HWND hwnd = CreateDialogIndirectParamW(app->GetInstance(), dialogTemplate, app->GetMainWnd(), DialogProcedure,
                                            reinterpret_cast<LPARAM>(this));
-    AssertText(hwnd != nullptr, L"Error creating dialog wnd", L"CVelaDialog::StartDialogNoTemplate", __LINE__);
+    AssertText(hwnd != nullptr && IsWindow(hwnd), L"Error creating dialog wnd", L"CVelaDialog::StartDialogNoTemplate",
+               __LINE__);
     return ModalLoop();
 }
 

@@ -3,8 +3,11 @@
 
 #include "platform/shell/recorder.h"
 #include "tests/framework/resource.h"
+#include "tests/support/fatal.h"
 
 #include <gtest/gtest.h>
+
+#include <cwchar>
 
 namespace {
 
@@ -182,4 +185,47 @@ TEST(Dialog, ModelessReturnsAtOnceWithItsWindow)
         DestroyWindow(hwnd);
     };
     EXPECT_EQ(0, app.RunTest());
+}
+
+namespace {
+
+// Destroys the menu bar's window inside its WM_CREATE, as a display that can make no more windows does.
+LRESULT CALLBACK DestroyMenuBarWhileCreated(int code, WPARAM wParam, LPARAM lParam)
+{
+    const CWPSTRUCT* call = reinterpret_cast<const CWPSTRUCT*>(lParam);
+    wchar_t name[64] = {};
+    if (code == HC_ACTION && call->message == WM_CREATE && GetClassNameW(call->hwnd, name, 64) &&
+        wcscmp(name, L"FestivoMenuBar") == 0)
+        DestroyWindow(call->hwnd);
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+// Closes the program should a modal loop wait for a dialog that is not there.
+void CALLBACK CloseMainWindow(HWND, UINT, UINT_PTR, DWORD)
+{
+    PostMessageW(GetApp()->GetMainWnd(), WM_CLOSE, 0, 0);
+}
+
+int RunDialogWithoutMenuBar(bool fromTemplate)
+{
+    CTestApp app;
+    app.scenario = [fromTemplate](CTestApp&) {
+        SetTimer(nullptr, 0, 2000, CloseMainWindow);
+        SetWindowsHookExW(WH_CALLWNDPROC, DestroyMenuBarWhileCreated, nullptr, GetCurrentThreadId());
+        CTestDialog dialog;
+        if (fromTemplate)
+            dialog.StartDialog(IDD_FULL, IDR_MENUBAR_OKCANCEL, 0);
+        else
+            dialog.StartDialogNoTemplate(IDR_MENUBAR_OKCANCEL, 0, true);
+    };
+    return app.RunTest();
+}
+
+} // namespace
+
+// A dialog destroyed while it is set up, its menu bar not made, is the missing dialog window.
+TEST(DialogDeathTest, GoneWhileSetUpIsAMissingWindow)
+{
+    EXPECT_FATAL(RunDialogWithoutMenuBar(true), "CVelaDialog::StartDialog", "Error creating dialog wnd");
+    EXPECT_FATAL(RunDialogWithoutMenuBar(false), "CVelaDialog::StartDialogNoTemplate", "Error creating dialog wnd");
 }
