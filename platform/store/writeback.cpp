@@ -153,6 +153,8 @@ CSaveResult SaveOpenedCard(COpenedCard& opened, const vcard::CCardFields& edited
         bool readOnly[vcard::FIELD_COUNT];
         vcard::ReadOnlyFields(card, readOnly);
         vcard::CopyFields(readOnly, opened.fields, asked);
+        // An emptied first address is merged as that one emptied, not as the second one moved up.
+        vcard::UnpackSlots(opened.fields, asked);
         vcard::MergeFields(opened.fields, asked, merged, result.conflicts);
         // Two edits merged can leave a first number or address empty and the second one set.
         vcard::PackSlots(merged);

@@ -733,3 +733,32 @@ TEST_F(CardTest, FieldWithANulByteIsKeptWhenAnotherFieldIsSaved)
         m_item = nullptr;
     }
 }
+
+// The user empties the first e-mail address while another program changes or removes the second:
+// the first goes, and the second is as the other program left it (the editor had moved it up).
+TEST_F(CardTest, EmptiedFirstAddressMergesWithAnotherProgramsChangeOfTheSecond)
+{
+    const std::string head = "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Anna Lind\r\nEMAIL:a@home.se\r\n", end = "UID:mail\r\nEND:VCARD\r\n";
+    struct
+    {
+        std::string theirs; // the second address after the other program's change
+    } cases[] = {{"EMAIL:c@new.se\r\n"}, {""}};
+    for (const auto& c : cases)
+    {
+        IItem* item = OpenContact(m_dir.File(L"book.vcf"), head + "EMAIL:b@work.se\r\n" + end, L"Anna Lind");
+        ASSERT_NE(nullptr, item);
+        std::wstring path = m_path;
+        std::string theirs = head + c.theirs + end;
+        CEditorDriver driver;
+        driver.act = [&](HWND sheet) {
+            for (int page = 0; page < 4; ++page)
+                if (HWND shown = Page(sheet, page); GetDlgItem(shown, IDC_EMAIL))
+                    SetDlgItemTextW(shown, IDC_EMAIL, L"");
+            std::ofstream(path.c_str(), std::ios::binary) << theirs;
+        };
+        EXPECT_EQ(S_OK, RunEditor(item, driver));
+        EXPECT_EQ("BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Anna Lind\r\n" + c.theirs + end, ReadAll(m_path));
+        item->Release();
+        m_item = nullptr;
+    }
+}

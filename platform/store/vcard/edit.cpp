@@ -600,6 +600,13 @@ void PackSlots(CCardFields& fields)
     MoveUp(fields.emails, EMAIL_SLOTS);
 }
 
+void UnpackSlots(const CCardFields& original, CCardFields& fields)
+{
+    KeepMovedValues(&original.phones[PHONE_WORK], &fields.phones[PHONE_WORK], 2);
+    KeepMovedValues(&original.phones[PHONE_HOME], &fields.phones[PHONE_HOME], 2);
+    KeepMovedValues(original.emails, fields.emails, EMAIL_SLOTS);
+}
+
 void MergeFields(const CCardFields& original, const CCardFields& edited, CCardFields& fresh, std::vector<int>& conflicts)
 {
     for (int f = 0; f < FIELD_COUNT; ++f)
@@ -682,9 +689,7 @@ bool EditCard(const std::string& cardText, const CCardFields& asked, std::string
     if (FieldText(current, FIELD_ANNIVERSARY) != FieldText(wanted, FIELD_ANNIVERSARY))
         EditDate(editor, card, record.anniversaryProperty, wanted.anniversary,
                  card.version == "4.0" ? "ANNIVERSARY" : "X-ANNIVERSARY");
-    KeepMovedValues(&current.phones[PHONE_WORK], &wanted.phones[PHONE_WORK], 2);
-    KeepMovedValues(&current.phones[PHONE_HOME], &wanted.phones[PHONE_HOME], 2);
-    KeepMovedValues(current.emails, wanted.emails, EMAIL_SLOTS);
+    UnpackSlots(current, wanted);
     for (int slot = 0; slot < PHONE_SLOTS; ++slot)
         if (current.phones[slot] != wanted.phones[slot])
             EditPhone(editor, card, record, slot, wanted.phones[slot]);

@@ -52,6 +52,10 @@ void CopyFields(const bool which[FIELD_COUNT], const CCardFields& from, CCardFie
 void NormalizeFields(CCardFields& fields);
 // Only the moving of second numbers and later addresses into empty first slots.
 void PackSlots(CCardFields& fields);
+// Undoes that moving against original: where fields holds only original's numbers of a kind (or
+// addresses), in order, with some emptied, each value goes back to its own slot and only the
+// emptied ones are empty, so that each value left keeps its own property and its own merge.
+void UnpackSlots(const CCardFields& original, CCardFields& fields);
 
 // Applies the fields the user changed (edited against original) to fresh, the card's current
 // state. A field that the user and someone else both changed, differently, is a conflict: its
