@@ -11,8 +11,19 @@ void CBackBuffer::Fit(HWND window, int width, int height)
     HDC screen = GetDC(window);
     m_dc = CreateCompatibleDC(screen);
     m_bitmap = CreateCompatibleBitmap(screen, width > 0 ? width : 1, height > 0 ? height : 1);
-    m_previous = static_cast<HBITMAP>(SelectObject(m_dc, m_bitmap));
     ReleaseDC(window, screen);
+    // Without memory for either there is no buffer (its window paints nothing), and the half made goes.
+    if (!m_dc || !m_bitmap)
+    {
+        if (m_bitmap)
+            DeleteObject(m_bitmap);
+        if (m_dc)
+            DeleteDC(m_dc);
+        m_dc = nullptr;
+        m_bitmap = nullptr;
+        return;
+    }
+    m_previous = static_cast<HBITMAP>(SelectObject(m_dc, m_bitmap));
 }
 
 void CBackBuffer::Release()

@@ -1,5 +1,6 @@
 // Rows of the event list: the date line text, the filter match and the pixels that matter.
 #include "app/row.h"
+#include "common/backbuffer.h"
 #include "common/popuplist.h"
 #include "tests/support/fake_store.h"
 #include "tests/support/fixtures.h"
@@ -230,4 +231,22 @@ TEST(PopupList, ListSizedBeforeItIsTakenOverPaintsItsRows)
     DestroyWindow(owner);
     UnregisterClassW(wc.lpszClassName, wc.hInstance);
     EXPECT_EQ(RGB(255, 0, 0), row);
+}
+
+// A buffer whose bitmap cannot be made (no memory for its size) is no buffer: its window paints nothing
+// rather than a picture of whatever lies beside a one-pixel bitmap, and nothing of it is left behind.
+TEST(BackBuffer, WithoutABitmapThereIsNoBuffer)
+{
+    HWND window = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+    ASSERT_NE(nullptr, window);
+    DWORD objects = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS);
+    CBackBuffer buffer;
+    buffer.Fit(window, 30000, 30000);
+    EXPECT_EQ(nullptr, buffer.DC());
+    EXPECT_EQ(objects, GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS));
+    buffer.Fit(window, 30000, 30000);
+    buffer.Fit(window, 10, 10);
+    EXPECT_NE(nullptr, buffer.DC());
+    buffer.Release();
+    DestroyWindow(window);
 }
