@@ -8,6 +8,9 @@ build=${FESTIVO_BUILD:-$root/build}
 FESTIVO_BUILD=$build tools/build.sh
 
 export FESTIVO_WINEPREFIX=$build/wine-test
+# A run that was killed leaves its persistent server (and the desktop's holder) behind: end them first, or the
+# prefix's set-up would wait for that server for ever.
+WINEPREFIX=$FESTIVO_WINEPREFIX wineserver -k >/dev/null 2>&1 || true
 tools/wine-prefix.sh "$FESTIVO_WINEPREFIX" headless
 export WINEPREFIX=$FESTIVO_WINEPREFIX WINEDEBUG=-all
 # One persistent server for the whole run: every test process then starts in a fraction of a second.
