@@ -189,17 +189,6 @@ TEST(Dialog, ModelessReturnsAtOnceWithItsWindow)
 
 namespace {
 
-// Destroys the menu bar's window inside its WM_CREATE, as a display that can make no more windows does.
-LRESULT CALLBACK DestroyMenuBarWhileCreated(int code, WPARAM wParam, LPARAM lParam)
-{
-    const CWPSTRUCT* call = reinterpret_cast<const CWPSTRUCT*>(lParam);
-    wchar_t name[64] = {};
-    if (code == HC_ACTION && call->message == WM_CREATE && GetClassNameW(call->hwnd, name, 64) &&
-        wcscmp(name, L"FestivoMenuBar") == 0)
-        DestroyWindow(call->hwnd);
-    return CallNextHookEx(nullptr, code, wParam, lParam);
-}
-
 // Closes the program should a modal loop wait for a dialog that is not there.
 void CALLBACK CloseMainWindow(HWND, UINT, UINT_PTR, DWORD)
 {

@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cwchar>
 
 namespace {
 
@@ -205,4 +206,14 @@ HWND CreateRecordingWindow(int source)
                                 240, 268, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
     SetWindowLongPtrW(hwnd, GWLP_USERDATA, source);
     return hwnd;
+}
+
+LRESULT CALLBACK DestroyMenuBarWhileCreated(int code, WPARAM wParam, LPARAM lParam)
+{
+    const CWPSTRUCT* call = reinterpret_cast<const CWPSTRUCT*>(lParam);
+    wchar_t name[64] = {};
+    if (code == HC_ACTION && call->message == WM_CREATE && GetClassNameW(call->hwnd, name, 64) &&
+        wcscmp(name, L"FestivoMenuBar") == 0)
+        DestroyWindow(call->hwnd);
+    return CallNextHookEx(nullptr, code, wParam, lParam);
 }

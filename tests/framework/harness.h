@@ -115,3 +115,7 @@ public:
 
 // A top-level window that records commands, menu preparation, hot keys, keys and taps.
 HWND CreateRecordingWindow(int source);
+
+// A WH_CALLWNDPROC hook procedure that destroys a menu bar's window inside its WM_CREATE, as a display
+// that can make no more windows does: the bar's creation then fails.
+LRESULT CALLBACK DestroyMenuBarWhileCreated(int code, WPARAM wParam, LPARAM lParam);

@@ -6,8 +6,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cwchar>
-
 namespace {
 
 HWND CreateBar(HWND owner, UINT id)
@@ -104,21 +102,6 @@ TEST_F(ShellTest, MenuBarLeavesItsOwnerActiveAndATapBringsTheOwnerToTheFront)
     DestroyWindow(other);
 }
 
-namespace {
-
-// Destroys the menu bar's window inside its WM_CREATE, as a failing display does: its creation then fails.
-LRESULT CALLBACK DestroyBarWhileCreated(int code, WPARAM wParam, LPARAM lParam)
-{
-    const CWPSTRUCT* call = reinterpret_cast<const CWPSTRUCT*>(lParam);
-    wchar_t name[64] = {};
-    if (code == HC_ACTION && call->message == WM_CREATE && GetClassNameW(call->hwnd, name, 64) &&
-        wcscmp(name, L"FestivoMenuBar") == 0)
-        DestroyWindow(call->hwnd);
-    return CallNextHookEx(nullptr, code, wParam, lParam);
-}
-
-} // namespace
-
 TEST_F(ShellTest, MenuBarFromMissingResourceFails)
 {
     SHMENUBARINFO info = {};
@@ -129,7 +112,7 @@ TEST_F(ShellTest, MenuBarFromMissingResourceFails)
     EXPECT_FALSE(SHCreateMenuBar(&info));
     EXPECT_EQ(nullptr, info.hwndMB);
     // A bar whose window is destroyed while it is made: what it holds is freed once (the heap check tells).
-    HHOOK hook = SetWindowsHookExW(WH_CALLWNDPROC, DestroyBarWhileCreated, nullptr, GetCurrentThreadId());
+    HHOOK hook = SetWindowsHookExW(WH_CALLWNDPROC, DestroyMenuBarWhileCreated, nullptr, GetCurrentThreadId());
     ASSERT_NE(nullptr, hook);
     info.nToolBarId = IDR_MENUBAR_OKCANCEL;
     BOOL made = SHCreateMenuBar(&info);
